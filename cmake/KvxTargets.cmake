@@ -1,0 +1,28 @@
+# Project-wide compile settings for our own targets (not for GoogleTest).
+function(kvx_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Werror)
+  if(WIN32)
+    # ANSI Win32 API throughout; Windows 7 is the oldest target.
+    target_compile_definitions(${target} PRIVATE STRICT NOMINMAX WIN32_LEAN_AND_MEAN
+                               _WIN32_WINNT=0x0601 WINVER=0x0601
+                               __USE_MINGW_ANSI_STDIO=1)
+  endif()
+endfunction()
+
+# Places a client binary (KVX.exe, the DLLs, helper programs) in the runnable folder.
+function(kvx_dist target)
+  set_target_properties(${target} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${KVX_DIST_DIR}
+    PREFIX "")
+endfunction()
+
+# GoogleTest from Debian's sources, compiled with whatever compiler this build uses.
+macro(kvx_use_gtest)
+  if(NOT TARGET gtest)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  endif()
+  include(GoogleTest)
+endmacro()

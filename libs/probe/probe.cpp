@@ -1,0 +1,3 @@
+#include "probe.h"
+
+void PR_StartSpy(HWND, int) {}

@@ -1,0 +1,54 @@
+/* roster: the contact list hosted in the bar (entries, events, message windows, pings).
+   The functions link and run now; the contact list behind them comes with the contact-list
+   work. Until then they draw nothing, find no entry and queue no event. */
+#ifndef KVX_ROSTER_H
+#define KVX_ROSTER_H
+
+#include <windows.h>
+
+#ifdef ROSTER_EXPORTS
+#define ROSTER_API __declspec(dllexport)
+#else
+#define ROSTER_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Records of the server that the client hands over unread (their layout is the library's). */
+typedef struct IP_INFO_STRUCT IP_INFO_STRUCT;
+typedef struct SEARCH_INFO_STRUCT SEARCH_INFO_STRUCT;
+
+ROSTER_API void RL_Init(HWND bar);
+ROSTER_API void RL_Paint(HDC dc, RECT contacts);
+ROSTER_API void RL_Hilight(int x, int y, RECT contacts);
+ROSTER_API BOOL RL_RClick(void);
+ROSTER_API void RL_UserEvent(void);
+/* entry 0 is the last clicked entry; what 5: text whose first byte is the add flag;
+   what 10: the address of the entry's 16-bit status. */
+ROSTER_API const char* RL_GetVar(int entry, int what);
+ROSTER_API void RL_RCommand(WORD command);
+ROSTER_API void RL_Up(void);
+ROSTER_API void RL_Down(void);
+ROSTER_API void RL_View(int view); /* 0 all, 1 online, 2 offline */
+ROSTER_API void RL_ShowNews(void);
+ROSTER_API HWND RL_Balloon(void);
+ROSTER_API BOOL RL_EventIcon(int phase, char* name100, char* text300);
+ROSTER_API BOOL RL_DoNextEvent(void);
+ROSTER_API void RL_StatusChange(LONG accountNumber, BOOL loggedIn);
+ROSTER_API int RL_EditAway(int status); /* 10 lets the change go on */
+ROSTER_API void RL_StartPingThread(void);
+ROSTER_API void RL_StopPingThread(void);
+ROSTER_API void RL_Offline(void);
+ROSTER_API void RL_RefreshIP(UINT_PTR socket);
+ROSTER_API void RL_IPInfo(const IP_INFO_STRUCT* info);
+ROSTER_API void RL_GotInfoRes(const SEARCH_INFO_STRUCT* result);
+ROSTER_API void RL_NewEvent(const void* record, int length, int reserved, DWORD address,
+                            BOOL fromServer);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

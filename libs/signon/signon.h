@@ -1,0 +1,30 @@
+/* signon: the sign-up and find-users wizards, run modally over the server connection. */
+#ifndef KVX_SIGNON_H
+#define KVX_SIGNON_H
+
+#include <windows.h>
+#include "records/kvxrecords.h"
+
+#ifdef SIGNON_EXPORTS
+#define SIGNON_API __declspec(dllexport)
+#else
+#define SIGNON_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Runs the sign-up wizard. TRUE when finished: user->accountNumber holds the new account
+   (0 for none) and user->password its password. FALSE when cancelled. */
+SIGNON_API BOOL SO_Signup(HWND bar, USER_INFO_STRUCT* user, UINT_PTR socket);
+
+/* Runs the find-and-add-users wizard. The search wizard comes with the contact list;
+   until then it opens nothing and gives FALSE. */
+SIGNON_API BOOL SO_Find(HWND bar, UINT_PTR socket);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,55 @@
+/* winkit: the bar's window frame, message loop, balloons and information windows. */
+#ifndef KVX_WINKIT_H
+#define KVX_WINKIT_H
+
+#include <windows.h>
+
+#ifdef WINKIT_EXPORTS
+#define WINKIT_API __declspec(dllexport)
+#else
+#define WINKIT_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Prepares the library; call once before WK_CreateMain. */
+WINKIT_API void WK_Init(void);
+
+/* Registers the window class `name` (double clicks on, no background brush: the owner paints
+   everything) and creates the borderless, unshown top-level window with that class. Every
+   message goes to `proc`. An x, y or height of -1 takes the first-run default; a position
+   that lies on no monitor any more is moved back onto the nearest one. */
+WINKIT_API HWND WK_CreateMain(const char* name, WNDPROC proc, int x, int y, int width, int height,
+                              HINSTANCE instance);
+
+/* Runs the message loop until WM_QUIT; returns its exit code. */
+WINKIT_API int WK_MSGLoop(void);
+
+/* Dispatches every pending message and returns. A quit message is posted again, so the
+   caller's loop ends and WK_MSGLoop sees it. */
+WINKIT_API void WK_Idle(void);
+
+/* Centres the window on the work area of its monitor; with `keepOnScreen` it is also moved
+   fully inside that work area when it is taller than it. */
+WINKIT_API void WK_Center(HWND window, BOOL keepOnScreen);
+
+/* Paints the bar's frame: a dark edge along the window's region. */
+WINKIT_API void WK_PaintNC(HWND window);
+
+/* Owner-drawn menu frames come with the skinned painting of the bar; until then nothing. */
+WINKIT_API void WK_PaintMenuNC(HDC dc);
+
+/* Balloons come with the hover balloons of the bar; until then no window (NULL). */
+WINKIT_API HWND WK_ShowBalloon(const char* text);
+
+/* Information windows come with the server session (server messages, About box); until
+   then nothing is shown. */
+WINKIT_API void WK_Info(const char* title, const char* text, HICON icon);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

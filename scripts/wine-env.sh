@@ -1,0 +1,56 @@
+# Sourced by the run and test scripts: an X display, the project's Wine prefix and a
+# persistent wineserver.
+#   kvx_display [own]   use $DISPLAY, or start an Xvfb when there is none (always with "own")
+#   kvx_wine_prefix     create the prefix once, with Managed=N (no 2 s hide penalty, real focus)
+#   kvx_wine_start      persistent wineserver, plus a holder process keeping the desktop up
+#   kvx_wine_stop       end the wineserver and the Xvfb started here
+
+KVX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="$KVX_ROOT/build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+KVX_XVFB_PID=""
+
+kvx_display() {
+  if [ "${1:-}" != own ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
+  local n
+  for n in $(seq 71 99); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    KVX_XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && return 0
+      sleep 0.1
+    done
+  done
+  echo "wine-env: could not start Xvfb" >&2
+  return 1
+}
+
+kvx_wine_prefix() {
+  if [ ! -f "$WINEPREFIX/.kvx-ready" ]; then
+    echo "wine-env: creating the Wine prefix in $WINEPREFIX (once)"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.kvx-ready"
+  fi
+}
+
+kvx_wine_start() {
+  wineserver -p
+  local holder="$KVX_ROOT/build/win64/tools/holder/holder.exe"
+  [ -f "$holder" ] && { wine "$holder" 3600000 >/dev/null 2>&1 & }
+  return 0
+}
+
+kvx_wine_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$KVX_XVFB_PID" ]; then
+    kill "$KVX_XVFB_PID" 2>/dev/null || true
+    wait "$KVX_XVFB_PID" 2>/dev/null || true
+  fi
+}
