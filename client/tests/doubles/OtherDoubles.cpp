@@ -1,0 +1,64 @@
+// roster, artres, notepost, probe and signon doubles.
+#include "artres/artres.h"
+#include "doubles/Recorder.h"
+#include "notepost/notepost.h"
+#include "probe/probe.h"
+#include "roster/roster.h"
+#include "signon/signon.h"
+
+namespace {
+void Log(const std::string& call) { Recorder::Get().Log(call); }
+LibraryScript& Script() { return Recorder::Get().Script(); }
+std::string Rect(RECT r) { return Num(r.left) + ", " + Num(r.top) + ", " + Num(r.right) + ", " + Num(r.bottom); }
+const char kNoFlags[2] = {0, 0};
+WORD g_entryStatus = 100;
+} // namespace
+
+void RL_Init(HWND) { Log("RL_Init()"); }
+void RL_Paint(HDC, RECT r) { Log("RL_Paint" + Args({Rect(r)})); }
+void RL_Hilight(int x, int y, RECT r) { Log("RL_Hilight" + Args({Num(x), Num(y), Rect(r)})); }
+BOOL RL_RClick(void) { Log("RL_RClick()"); return Script().rclickResult; }
+void RL_UserEvent(void) { Log("RL_UserEvent()"); }
+const char* RL_GetVar(int entry, int what)
+{
+    Log("RL_GetVar" + Args({Num(entry), Num(what)}));
+    return what == 10 ? reinterpret_cast<const char*>(&g_entryStatus) : kNoFlags;
+}
+void RL_RCommand(WORD command) { Log("RL_RCommand" + Args({Num(command)})); }
+void RL_Up(void) { Log("RL_Up()"); }
+void RL_Down(void) { Log("RL_Down()"); }
+void RL_View(int view) { Log("RL_View" + Args({Num(view)})); }
+void RL_ShowNews(void) { Log("RL_ShowNews()"); }
+HWND RL_Balloon(void) { Log("RL_Balloon()"); return nullptr; }
+BOOL RL_EventIcon(int phase, char*, char*) { Log("RL_EventIcon" + Args({Num(phase)})); return FALSE; }
+BOOL RL_DoNextEvent(void) { Log("RL_DoNextEvent()"); return Script().nextEventResult; }
+void RL_StatusChange(LONG account, BOOL loggedIn) { Log("RL_StatusChange" + Args({Num(account), Num(loggedIn)})); }
+int RL_EditAway(int status) { Log("RL_EditAway" + Args({Num(status)})); return Script().editAwayResult; }
+void RL_StartPingThread(void) { Log("RL_StartPingThread()"); }
+void RL_StopPingThread(void) { Log("RL_StopPingThread()"); }
+void RL_Offline(void) { Log("RL_Offline()"); }
+void RL_RefreshIP(UINT_PTR socket) { Log("RL_RefreshIP" + Args({Num(socket)})); }
+void RL_IPInfo(const IP_INFO_STRUCT*) { Log("RL_IPInfo()"); }
+void RL_GotInfoRes(const SEARCH_INFO_STRUCT*) { Log("RL_GotInfoRes()"); }
+void RL_NewEvent(const void*, int length, int reserved, DWORD address, BOOL fromServer)
+{
+    Log("RL_NewEvent" + Args({Num(length), Num(reserved), Num(address), Num(fromServer)}));
+}
+
+HICON AR_Icon(const char* name) { Log("AR_Icon" + Args({Text(name)})); return nullptr; }
+HICON AR_Image(const char* name, int type, int width, int height, UINT flags)
+{
+    Log("AR_Image" + Args({Text(name), Num(type), Num(width), Num(height), Num(flags)}));
+    return nullptr;
+}
+
+void NP_Send(USER_INFO_STRUCT, WORD kind, LONG account, HWND) { Log("NP_Send" + Args({Num(kind), Num(account)})); }
+
+void PR_StartSpy(HWND, int game) { Log("PR_StartSpy" + Args({Num(game)})); }
+
+BOOL SO_Signup(HWND, USER_INFO_STRUCT*, UINT_PTR socket)
+{
+    Log("SO_Signup" + Args({Num(socket)}));
+    return Script().signupResult;
+}
+BOOL SO_Find(HWND, UINT_PTR socket) { Log("SO_Find" + Args({Num(socket)})); return FALSE; }

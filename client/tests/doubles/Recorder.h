@@ -1,0 +1,46 @@
+// Recording doubles of the in-house libraries for unit tests: every call is logged as one
+// line "NAME(arg, arg)", and the values the libraries would return are scripted here.
+#ifndef KVX_TEST_RECORDER_H
+#define KVX_TEST_RECORDER_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct LibraryScript {
+    // sockio
+    int lastSocketError = 0;                 // what SK_Error reports for code 0
+    std::string errorText = "Test socket error text.";
+    BOOL initResult = TRUE;
+    // roster
+    BOOL rclickResult = FALSE;
+    BOOL nextEventResult = FALSE;
+    int editAwayResult = 10;
+    // signon
+    BOOL signupResult = FALSE;
+    // winkit
+    int loopResult = 0;
+};
+
+class Recorder {
+public:
+    static Recorder& Get();
+
+    void Reset();
+    void Log(const std::string& call) { m_calls.push_back(call); }
+    const std::vector<std::string>& Calls() const { return m_calls; }
+    // How many logged calls start with "NAME(".
+    int Count(const std::string& name) const;
+    LibraryScript& Script() { return m_script; }
+
+private:
+    std::vector<std::string> m_calls;
+    LibraryScript m_script;
+};
+
+std::string Args(std::initializer_list<std::string> parts);
+std::string Num(long long value);
+std::string Text(const char* text);
+
+#endif

@@ -1,0 +1,84 @@
+#include "support/ClientProcess.h"
+
+#include <vector>
+
+#include "support/Wait.h"
+
+namespace {
+
+struct Owned {
+    DWORD pid;
+    const char* cls;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOwned(HWND window, LPARAM param)
+{
+    Owned* owned = reinterpret_cast<Owned*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[64] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (pid == owned->pid && lstrcmpA(cls, owned->cls) == 0) owned->found.push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+std::string DistFolder() { return KVX_DIST_DIR_WINDOWS; }
+
+ClientProcess::~ClientProcess()
+{
+    Kill();
+    if (m_info.hThread) CloseHandle(m_info.hThread);
+    if (m_info.hProcess) CloseHandle(m_info.hProcess);
+}
+
+bool ClientProcess::Start(const std::string& folder)
+{
+    std::string exe = DistFolder() + "\\KVX.exe";
+    std::string commandLine = "\"" + exe + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &m_info) != FALSE;
+}
+
+HWND ClientProcess::WaitForBar(DWORD timeoutMs)
+{
+    HWND bar = nullptr;
+    WaitFor([&] {
+        Owned owned = {Pid(), "KVX1", {}};
+        EnumWindows(CollectOwned, reinterpret_cast<LPARAM>(&owned));
+        for (HWND w : owned.found)
+            if (IsWindowVisible(w)) bar = w;
+        return bar != nullptr || !IsRunning();
+    }, timeoutMs);
+    return bar;
+}
+
+bool ClientProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
+{
+    if (!m_info.hProcess || WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    return GetExitCodeProcess(m_info.hProcess, exitCode) != FALSE;
+}
+
+bool ClientProcess::IsRunning() const
+{
+    return m_info.hProcess && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void ClientProcess::Kill()
+{
+    if (IsRunning()) {
+        TerminateProcess(m_info.hProcess, 99);
+        WaitForSingleObject(m_info.hProcess, 5000);
+    }
+}
+
+int CountWindows(DWORD pid, const char* cls)
+{
+    Owned owned = {pid, cls, {}};
+    EnumWindows(CollectOwned, reinterpret_cast<LPARAM>(&owned));
+    return static_cast<int>(owned.found.size());
+}

@@ -1,0 +1,37 @@
+// The real KVX.exe, started in a folder of the test's choosing and watched from outside.
+#ifndef KVX_TEST_CLIENT_PROCESS_H
+#define KVX_TEST_CLIENT_PROCESS_H
+
+#include <windows.h>
+
+#include <string>
+
+// The runnable client folder of this build (KVX.exe with its DLLs), in Windows form.
+std::string DistFolder();
+
+class ClientProcess {
+public:
+    ClientProcess() = default;
+    ~ClientProcess(); // a client still running is killed
+    ClientProcess(const ClientProcess&) = delete;
+    ClientProcess& operator=(const ClientProcess&) = delete;
+
+    // Starts KVX.exe from the dist folder with `folder` as its current directory.
+    bool Start(const std::string& folder);
+    DWORD Pid() const { return m_info.dwProcessId; }
+
+    // The bar window (class "KVX1") of this process, waiting up to timeoutMs; null if none.
+    HWND WaitForBar(DWORD timeoutMs = 10000);
+    // Waits for the process to end; true with its exit code when it did in time.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+    bool IsRunning() const;
+    void Kill();
+
+private:
+    PROCESS_INFORMATION m_info = {};
+};
+
+// The top-level windows of class `cls` owned by process `pid`.
+int CountWindows(DWORD pid, const char* cls);
+
+#endif

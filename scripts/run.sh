@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the client and runs it from a copy of the runnable folder (build/run), on $DISPLAY
+# or, when there is none, on a virtual display started here. Once the server exists it is
+# started on loopback and the client is pointed at it.
+#   scripts/run.sh
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+scripts/setup.sh
+scripts/build.sh win64 native
+
+# shellcheck source=wine-env.sh
+source scripts/wine-env.sh
+had_display="${DISPLAY:-}"
+kvx_display
+kvx_wine_prefix
+server_pid=""
+cleanup() {
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
+  kvx_wine_stop
+}
+trap cleanup EXIT
+kvx_wine_start
+
+# The run folder keeps its KVX.ini and account between runs, like a user's install.
+mkdir -p build/run
+cp -r build/win64/dist/. build/run/
+
+if [ -x build/native/server/kvx-server ]; then
+  build/native/server/kvx-server --bind 127.0.0.1 --port 2600 --db build/run/kvx-server.db \
+    --motd "Welcome to the local KVX server." 2>build/run/kvx-server.log &
+  server_pid=$!
+  grep -q '^\[Server\]' build/run/KVX.ini 2>/dev/null || printf '[Server]\r\n1=127.0.0.1\r\n' >>build/run/KVX.ini
+  echo "run: local server on 127.0.0.1:2600 (log: build/run/kvx-server.log)"
+fi
+
+if [ -z "$had_display" ]; then
+  echo "run: no \$DISPLAY, the bar is on the virtual display $DISPLAY."
+  echo "run: to see it, take a screenshot:  DISPLAY=$DISPLAY import -window root bar.png"
+  echo "run: or watch it:                   x11vnc -display $DISPLAY  (then any VNC viewer)"
+fi
+echo "run: starting KVX.exe in build/run; press Escape on the bar (or Ctrl+C here) to quit."
+cd build/run
+wine KVX.exe

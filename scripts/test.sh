@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds every kind of build and runs every test: the Windows client's unit and end-to-end
+# tests under Wine on a private Xvfb display, and the native wire and server tests.
+#   scripts/test.sh
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+scripts/setup.sh
+scripts/build.sh win64 win32 native
+
+# shellcheck source=wine-env.sh
+source scripts/wine-env.sh
+# Tests move the pointer and need the focus: they get a display of their own.
+kvx_display own
+kvx_wine_prefix
+trap kvx_wine_stop EXIT
+kvx_wine_start
+
+status=0
+echo "test: win64 (under Wine on $DISPLAY)"
+ctest --test-dir build/win64 --output-on-failure -j2 || status=1
+echo "test: native"
+ctest --test-dir build/native --output-on-failure -j2 || status=1
+exit $status

@@ -1,0 +1,77 @@
+// Packet types and the fixed payload records that client and server both read and write.
+// Integers inside payloads are little-endian; both Windows targets and the server hosts
+// we build for are little-endian, which the static asserts below pin down.
+#ifndef KVX_WIRE_PACKETS_H
+#define KVX_WIRE_PACKETS_H
+
+#include <cstddef>
+#include <cstdint>
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "payload records assume little-endian");
+
+// Client to server.
+constexpr std::uint16_t PKT_LOGIN = 1010;           // LoginRecord
+constexpr std::uint16_t PKT_KEEP_ALIVE = 1055;      // no payload
+constexpr std::uint16_t PKT_VERSION = 1065;         // uint32 build number
+constexpr std::uint16_t PKT_LIBRARY_REQUEST = 1335; // no payload
+constexpr std::uint16_t PKT_SIGNUP_REQUEST = 1200;  // SignupRequestRecord
+
+// Server to client.
+constexpr std::uint16_t PKT_LOGIN_FAILED = 1015;   // no payload
+constexpr std::uint16_t PKT_LOGIN_OK = 1020;       // no payload
+constexpr std::uint16_t PKT_IP_INFO = 1050;        // contact library's address record
+constexpr std::uint16_t PKT_VERSION_OK = 1070;     // no payload
+constexpr std::uint16_t PKT_VERSION_OLD = 1075;    // no payload
+constexpr std::uint16_t PKT_SERVER_MESSAGE = 1080; // NUL-terminated text
+constexpr std::uint16_t PKT_INFO_RESULT = 1100;    // contact library's search record
+constexpr std::uint16_t PKT_SIGNUP_OK = 1210;      // SignupOkRecord
+constexpr std::uint16_t PKT_SIGNUP_ERROR = 1220;   // NUL-terminated reason text
+constexpr std::uint16_t PKT_NEW_EVENT = 1330;      // EventHead, 4 bytes, data
+
+// Every server packet in this range belongs to the sign-up library.
+constexpr std::uint16_t PKT_SIGNON_FIRST = 1200;
+constexpr std::uint16_t PKT_SIGNON_LAST = 1300;
+
+// The client's build number; the server accepts builds at or above its minimum.
+constexpr std::uint32_t BUILD_NUMBER = 146;
+
+constexpr std::size_t kPasswordField = 12; // login password field, NUL included
+constexpr std::size_t kMaxPassword = 9;    // what fits the client's read limit of 10
+constexpr std::size_t kNicknameField = 32;
+constexpr std::size_t kEmailField = 92;
+constexpr std::size_t kSignupPasswordField = 32;
+
+struct LoginRecord {
+    std::int32_t account;
+    char password[kPasswordField]; // NUL-terminated, zero-filled
+};
+static_assert(sizeof(LoginRecord) == 16, "LoginRecord is 16 bytes");
+static_assert(offsetof(LoginRecord, password) == 4, "password at byte 4");
+
+struct SignupRequestRecord {
+    char nickname[kNicknameField];       // NUL-terminated
+    char email[kEmailField];             // NUL-terminated
+    char password[kSignupPasswordField]; // NUL-terminated, at most kMaxPassword characters
+};
+static_assert(sizeof(SignupRequestRecord) == 156, "SignupRequestRecord is 156 bytes");
+static_assert(offsetof(SignupRequestRecord, email) == 32, "email at byte 32");
+static_assert(offsetof(SignupRequestRecord, password) == 124, "password at byte 124");
+
+struct SignupOkRecord {
+    std::int32_t account;
+};
+static_assert(sizeof(SignupOkRecord) == 4, "SignupOkRecord is 4 bytes");
+
+// Head of a PKT_NEW_EVENT payload: the event data follows at payload byte 20.
+struct EventHead {
+    std::uint16_t kind;
+    std::uint16_t length; // of the event data
+    std::int32_t fromAccount;
+    std::uint8_t reserved[8];
+};
+static_assert(sizeof(EventHead) == 16, "EventHead is 16 bytes");
+static_assert(offsetof(EventHead, length) == 2, "event length at byte 2");
+constexpr std::size_t kEventDataOffset = 20;
+constexpr std::size_t kMaxEventData = 1008; // what the client's 1024-byte event record holds
+
+#endif
