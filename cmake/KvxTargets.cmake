@@ -26,3 +26,19 @@ macro(kvx_use_gtest)
   endif()
   include(GoogleTest)
 endmacro()
+
+# kvx_test_exe(<name> SOURCES ... [LIBS ...] [SERIAL]): one GoogleTest program whose tests
+# CTest discovers when they run (under Wine for the Windows builds). SERIAL for tests that
+# need the desktop to themselves (focus, pointer, single-instance mutex).
+function(kvx_test_exe name)
+  cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main)
+  kvx_defaults(${name})
+  set(props TIMEOUT 120)
+  if(ARG_SERIAL)
+    list(APPEND props RUN_SERIAL TRUE)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       TEST_PREFIX "${name}." PROPERTIES ${props})
+endfunction()

@@ -19,6 +19,10 @@ extern "C" {
    (0 for none) and user->password its password. FALSE when cancelled. */
 SIGNON_API BOOL SO_Signup(HWND bar, USER_INFO_STRUCT* user, UINT_PTR socket);
 
+/* Hands the wizards a packet of the sign-on range (1200 to 1300) received by the session,
+   while a wizard waits for the server's answer. */
+SIGNON_API void SO_Message(PACKET_DATA packet, UINT_PTR socket);
+
 /* Runs the find-and-add-users wizard. The search wizard comes with the contact list;
    until then it opens nothing and gives FALSE. */
 SIGNON_API BOOL SO_Find(HWND bar, UINT_PTR socket);

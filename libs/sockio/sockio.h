@@ -4,6 +4,7 @@
 #define KVX_SOCKIO_H
 
 #include <windows.h>
+#include "records/kvxrecords.h"
 
 #ifdef SOCKIO_EXPORTS
 #define SOCKIO_API __declspec(dllexport)
@@ -18,9 +19,49 @@ extern "C" {
 /* Starts Windows Sockets at the given version; TRUE when the network is usable. */
 SOCKIO_API BOOL SK_Init(WORD major, WORD minor);
 
+/* Outcome codes of SK_Connect, posted as the wParam of its connect message. */
+enum {
+    CONNECT_FAILED = 100,        /* lParam: Winsock error */
+    CONNECT_DNS_FAILED = 110,    /* lParam: Winsock error */
+    CONNECT_SOCKET_FAILED = 115, /* lParam: Winsock error */
+    CONNECT_ASYNC_FAILED = 120,  /* lParam: Winsock error */
+    CONNECT_DONE = 1010          /* lParam: the connected socket */
+};
+
+/* SK_Parse sets the fill count to this when the held bytes are no frame at all: the stream
+   cannot be resynchronised and the connection must be dropped. */
+#define SK_STREAM_BROKEN (-1)
+
+/* Resolves `host` and connects to it on `port` on a worker thread, so the caller never
+   blocks. Exactly one `connectMessage` is posted to `window` afterwards with an outcome
+   code; after CONNECT_DONE the socket's read and close events arrive as `eventMessage`
+   (wParam the socket, lParam WSAMAKESELECTREPLY(event, error)). */
+SOCKIO_API void SK_Connect(HWND window, UINT connectMessage, UINT eventMessage, const char* host,
+                           int port);
+
+/* Sends one framed packet; `data` may be NULL when `length` is 0. FALSE when the socket is
+   0 or closed, or the payload is too long for a frame; the whole frame or nothing is sent. */
+SOCKIO_API BOOL SK_WPacket(UINT_PTR socket, WORD type, const void* data, int length);
+
+/* Adds `newBytes` just received at buffer + *fill to the fill count. When the 2048-byte
+   buffer holds a whole packet, copies it into `out`, removes it from the front, lowers *fill
+   and returns TRUE; otherwise FALSE. A broken frame empties the buffer, sets *fill to
+   SK_STREAM_BROKEN and returns FALSE. */
+SOCKIO_API BOOL SK_Parse(char* buffer, int* fill, int newBytes, PACKET_DATA* out);
+
 /* Readable text for a Winsock error code. With *code 0 the library's last error is used
    and stored into *code, so the text and the code shown belong together. */
 SOCKIO_API const char* SK_Error(int* code);
+
+/* The ping listener answers other users' UDP pings, so they can measure their round trip
+   to this computer. Returns 0 when listening, else a Winsock error. */
+SOCKIO_API int SK_StartPingServer(HWND bar);
+SOCKIO_API void SK_StopPingServer(void);
+
+/* The event listener takes events sent directly by other users' clients over TCP.
+   Returns 0 when listening, else a Winsock error. */
+SOCKIO_API int SK_StartEventServer(HWND bar);
+SOCKIO_API void SK_StopEventServer(void);
 
 #ifdef __cplusplus
 }

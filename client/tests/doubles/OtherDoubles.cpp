@@ -62,3 +62,4 @@ BOOL SO_Signup(HWND, USER_INFO_STRUCT*, UINT_PTR socket)
     return Script().signupResult;
 }
 BOOL SO_Find(HWND, UINT_PTR socket) { Log("SO_Find" + Args({Num(socket)})); return FALSE; }
+void SO_Message(PACKET_DATA packet, UINT_PTR socket) { Log("SO_Message" + Args({Num(packet.type), Num(socket)})); }
