@@ -19,7 +19,11 @@ cp -r build/win64/dist/. "$shot/"
 (cd "$shot" && exec wine KVX.exe) &
 client=$!
 for _ in $(seq 1 100); do
-  id="$(xdotool search --classname kvx.exe 2>/dev/null | head -1 || true)"
+  # Wine maps helper windows too; the bar is the visible one that is 199 pixels wide.
+  id=""
+  for w in $(xdotool search --onlyvisible --classname kvx.exe 2>/dev/null || true); do
+    xdotool getwindowgeometry --shell "$w" | grep -qx 'WIDTH=199' && { id=$w; break; }
+  done
   [ -n "$id" ] && break
   sleep 0.1
 done
