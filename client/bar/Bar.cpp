@@ -1,26 +1,79 @@
 #include "bar/Bar.h"
 
 #include "app/Globals.h"
+#include "bar/TrayIcon.h"
+#include "menus/CommandIds.h"
+#include "notepost/notepost.h"
 #include "roster/roster.h"
+#include "session/Session.h"
 #include "winkit/winkit.h"
+
+namespace {
+const int kBarWidth = 199;
+const WORD kTrayIconId = 10;
+const WORD kNoteKindF5 = 100;
+
+struct TimerPlan {
+    UINT id;
+    UINT periodMs;
+};
+// In this order; the reconnect timer (40) belongs to the session.
+const TimerPlan kTimers[] = {{30, 1}, {10, 250}, {20, 25000}, {50, 60000}, {60, 500}, {70, 5000}};
+} // namespace
 
 const CBar::Route CBar::kRoutes[] = {
     {WM_SIZE, &CBar::OnSizeMessage},
+    {WM_ACTIVATE, &CBar::OnActivateMessage},
+    {WM_SETFOCUS, &CBar::OnSetFocusMessage},
+    {WM_KILLFOCUS, &CBar::OnKillFocusMessage},
+    {WM_PAINT, &CBar::OnPaintMessage},
     {WM_CLOSE, &CBar::OnCloseMessage},
     {WM_ERASEBKGND, &CBar::OnEraseBackground},
-    {WM_PAINT, &CBar::OnPaintMessage},
+    {WM_GETMINMAXINFO, &CBar::OnGetMinMaxInfoMessage},
+    {WM_DRAWITEM, &CBar::OnDrawItemMessage},
+    {WM_MEASUREITEM, &CBar::OnMeasureItemMessage},
+    {WM_COPYDATA, &CBar::OnCopyDataMessage},
     {WM_NCPAINT, &CBar::OnNcPaintMessage},
     {WM_KEYDOWN, &CBar::OnKeyDownMessage},
+    {WM_COMMAND, &CBar::OnCommandMessage},
+    {WM_TIMER, &CBar::OnTimerMessage},
+    {WM_MOUSEMOVE, &CBar::OnMouseMessage},
+    {WM_LBUTTONDOWN, &CBar::OnMouseMessage},
+    {WM_RBUTTONDOWN, &CBar::OnMouseMessage},
+    {WM_LBUTTONUP, &CBar::OnMouseMessage},
+    {WM_RBUTTONUP, &CBar::OnMouseMessage},
+    {WM_LBUTTONDBLCLK, &CBar::OnLButtonDblClkMessage},
+    {WM_QUERYNEWPALETTE, &CBar::OnQueryNewPaletteMessage},
     {WM_WINDOWPOSCHANGED, &CBar::OnPositionChanged},
+    {kTrayNotify, &CBar::OnTrayNotifyMessage},
+    {kShowMessage, &CBar::OnShowMessageMessage},
+    {kStatusChanged, &CBar::OnStatusChangedMessage},
+    {kConnectResult, &CBar::OnConnectResultMessage},
+    {kQueryStatus, &CBar::OnQueryStatusMessage},
+    {kQueryAccount, &CBar::OnQueryAccountMessage},
+    {kQuerySocket, &CBar::OnQuerySocketMessage},
+    {kLibraryRequest, &CBar::OnLibraryRequestMessage},
+    {kJoinGame, &CBar::OnJoinGameMessage},
+    {kQueryGameRecord, &CBar::OnQueryGameRecordMessage},
+    {kSocketEvent, &CBar::OnSocketEventMessage},
 };
 
-CBar::CBar() = default;
+CBar::CBar() : m_session(new CSession) {}
 
-CBar::~CBar() = default;
+CBar::~CBar()
+{
+    delete m_session;
+    m_session = nullptr;
+    delete g_TrayIcon;
+    g_TrayIcon = nullptr;
+}
 
 bool CBar::OnCreate()
 {
     RL_Init(g_hMainWnd);
+    g_TrayIcon = new CTrayIcon(kTrayIconId, "Off", "KVX");
+    m_session->Start();
+    for (const TimerPlan& timer : kTimers) SetTimer(g_hMainWnd, timer.id, timer.periodMs, nullptr);
     return true;
 }
 
@@ -44,16 +97,23 @@ LRESULT CBar::OnSizeMessage(HWND window, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(window, WM_SIZE, wParam, lParam);
 }
 
-LRESULT CBar::OnCloseMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnActivateMessage(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    PostQuitMessage(0);
-    return DefWindowProcA(window, WM_CLOSE, wParam, lParam);
+    // The palette to realize comes with the skins; a true-colour bar has none.
+    if (LOWORD(wParam) != WA_INACTIVE) return 0;
+    return DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);
 }
 
-LRESULT CBar::OnEraseBackground(HWND, WPARAM, LPARAM)
+LRESULT CBar::OnSetFocusMessage(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    // The paint covers the whole bar; erasing first would only flicker.
-    return 1;
+    m_active = true;
+    return DefWindowProcA(window, WM_SETFOCUS, wParam, lParam);
+}
+
+LRESULT CBar::OnKillFocusMessage(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    m_active = false;
+    return DefWindowProcA(window, WM_KILLFOCUS, wParam, lParam);
 }
 
 LRESULT CBar::OnPaintMessage(HWND window, WPARAM, LPARAM)
@@ -69,6 +129,44 @@ LRESULT CBar::OnPaintMessage(HWND window, WPARAM, LPARAM)
     return 0;
 }
 
+LRESULT CBar::OnCloseMessage(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    PostQuitMessage(0);
+    return DefWindowProcA(window, WM_CLOSE, wParam, lParam);
+}
+
+LRESULT CBar::OnEraseBackground(HWND, WPARAM, LPARAM)
+{
+    // The paint covers the whole bar; erasing first would only flicker.
+    return 1;
+}
+
+LRESULT CBar::OnGetMinMaxInfoMessage(HWND, WPARAM, LPARAM lParam)
+{
+    MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMinTrackSize.x = kBarWidth;
+    info->ptMaxTrackSize.x = kBarWidth;
+    return 0;
+}
+
+LRESULT CBar::OnDrawItemMessage(HWND, WPARAM, LPARAM)
+{
+    // Owner-drawn menu items are painted with the skin; nothing else is owner-drawn.
+    return TRUE;
+}
+
+LRESULT CBar::OnMeasureItemMessage(HWND, WPARAM, LPARAM lParam)
+{
+    MEASUREITEMSTRUCT* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    if (item->CtlType == ODT_MENU) item->itemHeight = 20;
+    return TRUE;
+}
+
+LRESULT CBar::OnCopyDataMessage(HWND, WPARAM wParam, LPARAM lParam)
+{
+    return OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+}
+
 LRESULT CBar::OnNcPaintMessage(HWND window, WPARAM, LPARAM)
 {
     WK_PaintNC(window);
@@ -81,6 +179,37 @@ LRESULT CBar::OnKeyDownMessage(HWND, WPARAM wParam, LPARAM)
     return 0;
 }
 
+LRESULT CBar::OnCommandMessage(HWND, WPARAM wParam, LPARAM lParam)
+{
+    OnCommand(wParam, lParam);
+    return 0;
+}
+
+LRESULT CBar::OnTimerMessage(HWND, WPARAM wParam, LPARAM)
+{
+    OnTimer(wParam);
+    return 0;
+}
+
+LRESULT CBar::OnMouseMessage(HWND, WPARAM, LPARAM)
+{
+    // Hover, clicks and dragging come with the hot regions.
+    return 0;
+}
+
+LRESULT CBar::OnLButtonDblClkMessage(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    RL_RClick();
+    RL_UserEvent();
+    return DefWindowProcA(window, WM_LBUTTONDBLCLK, wParam, lParam);
+}
+
+LRESULT CBar::OnQueryNewPaletteMessage(HWND, WPARAM, LPARAM)
+{
+    // No palette of its own until a low-colour skin brings one.
+    return 0;
+}
+
 LRESULT CBar::OnPositionChanged(HWND window, WPARAM wParam, LPARAM lParam)
 {
     m_hasRect = GetWindowRect(window, &m_lastRect) != FALSE;
@@ -89,9 +218,31 @@ LRESULT CBar::OnPositionChanged(HWND window, WPARAM wParam, LPARAM lParam)
 
 void CBar::OnKeyDown(WPARAM key)
 {
-    if (key == VK_ESCAPE &&
-        MessageBoxA(g_hMainWnd, "Do you want to quit KVX?", "KVX", MB_YESNO | MB_ICONQUESTION) == IDYES)
-        PostQuitMessage(0);
+    if (key == VK_ESCAPE) {
+        if (MessageBoxA(g_hMainWnd, "Do you want to quit KVX?", "KVX", MB_YESNO | MB_ICONQUESTION) == IDYES)
+            PostQuitMessage(0);
+    } else if (key == VK_F5) {
+        USER_INFO_STRUCT nobody = {};
+        NP_Send(nobody, kNoteKindF5, m_session->AccountNumber(), g_hMainWnd);
+    }
+}
+
+void CBar::OnCommand(WPARAM wParam, LPARAM)
+{
+    const WORD id = LOWORD(wParam);
+    switch (id) {
+    case CMD_AVAILABLE:
+    case CMD_OFFLINE:
+    case CMD_AWAY:
+    case CMD_NA: m_session->SetStatus(id); break;
+    case CMD_SCROLL_UP:
+    case CMD_SCROLL_DOWN:
+    case CMD_ABOUT:
+    case CMD_ONTOP:
+    case CMD_FIND_USERS: m_session->OnCommand(id); break;
+    case CMD_EXIT: PostQuitMessage(0); break;
+    default: break;
+    }
 }
 
 // Rounded corners; the frame outside the region is cut away.

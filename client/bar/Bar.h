@@ -5,21 +5,42 @@
 
 #include <windows.h>
 
+class CSession;
+
 class CBar {
 public:
+    // Runs before the window exists: makes the session (which does not connect yet).
     CBar();
     CBar(const CBar&) = delete;
     CBar& operator=(const CBar&) = delete;
+    // Deletes the session (offline first), then the tray icon.
     virtual ~CBar();
 
-    // Completes the bar once its window exists and is shown.
+    // Completes the bar once its window exists and is shown: contact list, tray icon,
+    // session start, timers.
     bool OnCreate();
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    CSession* Session() const { return m_session; }
     WORD DockEdge() const { return m_dockEdge; }
     void SetDockEdge(WORD edge) { m_dockEdge = edge; }
     // The window's screen rectangle as last seen; false before the window had one.
     bool LastWindowRect(RECT* rect) const;
+
+    // Private messages the in-house libraries and the session send to the bar.
+    static const UINT kTrayNotify = WM_USER + 1;
+    static const UINT kShowMessage = WM_USER + 5;
+    static const UINT kStatusChanged = WM_USER + 7;
+    static const UINT kConnectResult = WM_USER + 8;
+    static const UINT kQueryStatus = WM_USER + 10;
+    static const UINT kQueryAccount = WM_USER + 11;
+    static const UINT kQuerySocket = WM_USER + 13;
+    static const UINT kLibraryRequest = WM_USER + 14;
+    static const UINT kJoinGame = WM_USER + 17;
+    static const UINT kQueryGameRecord = WM_USER + 19;
+    static const UINT kSocketEvent = WM_USER + 50;
+    // WM_COPYDATA tag of a game report from another process.
+    static const ULONG_PTR kGameReport = 1000;
 
 private:
     typedef LRESULT (CBar::*Handler)(HWND, WPARAM, LPARAM);
@@ -29,18 +50,55 @@ private:
     };
     static const Route kRoutes[];
 
+    // Window messages.
     LRESULT OnSizeMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnActivateMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetFocusMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnKillFocusMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaintMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnCloseMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnPaintMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetMinMaxInfoMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnDrawItemMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMeasureItemMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCopyDataMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnNcPaintMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDownMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCommandMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnTimerMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnLButtonDblClkMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryNewPaletteMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnPositionChanged(HWND window, WPARAM wParam, LPARAM lParam);
 
+    // Private messages (BarMessages.cpp).
+    LRESULT OnTrayNotifyMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnShowMessageMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnStatusChangedMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnConnectResultMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryStatusMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryAccountMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQuerySocketMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnLibraryRequestMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnJoinGameMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryGameRecordMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSocketEventMessage(HWND window, WPARAM wParam, LPARAM lParam);
+
     void OnKeyDown(WPARAM key);
+    void OnTimer(UINT_PTR id);
+    void OnTrayNotify(LPARAM mouseMessage);
+    LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
+    void OnCommand(WPARAM wParam, LPARAM lParam);
+    void BlinkTrayEvent();
     void SetWindowRegion(HWND window);
 
+    CSession* m_session = nullptr;
+    bool m_active = false;
     WORD m_dockEdge = 0;
+    // Tray blinking for a pending contact-list event.
+    bool m_blinkPhase = false;
+    bool m_trayRestored = false;
+    char m_eventText[300] = {};
     RECT m_lastRect = {};
     bool m_hasRect = false;
 };

@@ -56,10 +56,13 @@ void NP_Send(USER_INFO_STRUCT, WORD kind, LONG account, HWND) { Log("NP_Send" + 
 
 void PR_StartSpy(HWND, int game) { Log("PR_StartSpy" + Args({Num(game)})); }
 
-BOOL SO_Signup(HWND, USER_INFO_STRUCT*, UINT_PTR socket)
+BOOL SO_Signup(HWND, USER_INFO_STRUCT* user, UINT_PTR socket)
 {
     Log("SO_Signup" + Args({Num(socket)}));
-    return Script().signupResult;
+    if (!Script().signupResult) return FALSE;
+    user->accountNumber = Script().signupAccount;
+    lstrcpynA(user->password, Script().signupPassword.c_str(), sizeof user->password);
+    return TRUE;
 }
 BOOL SO_Find(HWND, UINT_PTR socket) { Log("SO_Find" + Args({Num(socket)})); return FALSE; }
 void SO_Message(PACKET_DATA packet, UINT_PTR socket) { Log("SO_Message" + Args({Num(packet.type), Num(socket)})); }

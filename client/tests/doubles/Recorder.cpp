@@ -9,6 +9,7 @@ Recorder& Recorder::Get()
 void Recorder::Reset()
 {
     m_calls.clear();
+    m_sent.clear();
     m_script = LibraryScript();
 }
 

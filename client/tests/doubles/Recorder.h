@@ -17,10 +17,19 @@ struct LibraryScript {
     BOOL rclickResult = FALSE;
     BOOL nextEventResult = FALSE;
     int editAwayResult = 10;
-    // signon
+    // signon: what a finished sign-up hands back
     BOOL signupResult = FALSE;
+    LONG signupAccount = 0;
+    std::string signupPassword;
     // winkit
     int loopResult = 0;
+};
+
+// One packet handed to SK_WPacket.
+struct SentPacket {
+    UINT_PTR socket;
+    WORD type;
+    std::string payload;
 };
 
 class Recorder {
@@ -33,9 +42,12 @@ public:
     // How many logged calls start with "NAME(".
     int Count(const std::string& name) const;
     LibraryScript& Script() { return m_script; }
+    void Sent(const SentPacket& packet) { m_sent.push_back(packet); }
+    const std::vector<SentPacket>& SentPackets() const { return m_sent; }
 
 private:
     std::vector<std::string> m_calls;
+    std::vector<SentPacket> m_sent;
     LibraryScript m_script;
 };
 

@@ -1,0 +1,42 @@
+#include "bar/TrayIcon.h"
+
+#include <shellapi.h>
+#include <stdarg.h>
+#include <stdio.h>
+
+#include "app/Globals.h"
+#include "artres/artres.h"
+
+CTrayIcon::CTrayIcon(WORD id, const char* iconName, const char* tooltip) : m_id(id)
+{
+    Notify(g_hMainWnd, NIM_ADD, m_id, nullptr, nullptr);
+    SetIcon(iconName, "%s", tooltip);
+}
+
+CTrayIcon::~CTrayIcon() { Notify(g_hMainWnd, NIM_DELETE, m_id, nullptr, nullptr); }
+
+void CTrayIcon::SetIcon(const char* iconName, const char* format, ...)
+{
+    char text[500];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    Notify(g_hMainWnd, NIM_MODIFY, m_id, AR_Image(iconName, 1, 16, 16, 0), text);
+}
+
+BOOL CTrayIcon::Notify(HWND window, DWORD action, WORD id, HICON icon, const char* text)
+{
+    NOTIFYICONDATAA data = {};
+    // The first layout of the record: every shell understands it.
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window;
+    data.uID = id;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kCallbackMessage;
+    data.hIcon = icon;
+    if (text) lstrcpynA(data.szTip, text, 64);
+    const BOOL done = Shell_NotifyIconA(action, &data);
+    if (icon) DestroyIcon(icon);
+    return done;
+}

@@ -1,0 +1,31 @@
+// The client's icon in the shell's notification area: its image and tooltip follow the
+// user's status; its mouse messages reach the bar as WM_USER+1.
+#ifndef KVX_TRAY_ICON_H
+#define KVX_TRAY_ICON_H
+
+#include <windows.h>
+
+#include "app/Reporter.h"
+
+class CTrayIcon {
+public:
+    // Adds the icon for the bar window, then shows `iconName` with `tooltip`.
+    CTrayIcon(WORD id, const char* iconName, const char* tooltip);
+    CTrayIcon(const CTrayIcon&) = delete;
+    CTrayIcon& operator=(const CTrayIcon&) = delete;
+    virtual ~CTrayIcon(); // removes the icon
+
+    // The artres icon `iconName` with the printf-formatted tooltip (at most 63 characters show).
+    void SetIcon(const char* iconName, const char* format, ...) KVX_PRINTF(3, 4);
+
+    // One shell call with a fresh record; a given icon is destroyed afterwards (the shell
+    // keeps its own copy).
+    static BOOL Notify(HWND window, DWORD action, WORD id, HICON icon, const char* text);
+
+    static const UINT kCallbackMessage = WM_USER + 1;
+
+private:
+    WORD m_id;
+};
+
+#endif

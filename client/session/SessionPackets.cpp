@@ -1,0 +1,161 @@
+// CSession: connect outcomes, socket events, the receive loop and the packet dispatcher.
+#include "session/Session.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <shellapi.h>
+#include <winsock2.h>
+
+#include "app/Globals.h"
+#include "app/Product.h"
+#include "app/Reporter.h"
+#include "artres/artres.h"
+#include "menus/CommandIds.h"
+#include "roster/roster.h"
+#include "session/Status.h"
+#include "signon/signon.h"
+#include "sockio/sockio.h"
+#include "winkit/winkit.h"
+#include "wire/Frame.h"
+#include "wire/Packets.h"
+
+namespace {
+
+const char kLoginErrorText[] =
+    "Your login information could not be verified on the server.\n"
+    "Your account may have been deleted due to inactivity or you may have specified an "
+    "incorrect password.\n\nWould you like to create a new account or try a different KVX# "
+    "and password?";
+
+const char kOutdatedFormat[] =
+    "You need a new version of '%s'. We are continually improving and adding to this "
+    "product.\n\nWould you like to have it automatically updated at this time?\n\nThe latest "
+    "version is also always available at (%s).";
+
+const DWORD kPacketPauseMs = 1;
+
+struct ConnectFailure {
+    WPARAM code;
+    bool silentWhileArmed;
+    const char* text;
+};
+
+const ConnectFailure kConnectFailures[] = {
+    {CONNECT_FAILED, true, "Could not connect to KVX Server. Try again later."},
+    {CONNECT_DNS_FAILED, true, "Could not resolve DNS."},
+    {CONNECT_SOCKET_FAILED, false, "Could not create a new socket."},
+    {CONNECT_ASYNC_FAILED, false, "Could not start asynchronous socket."},
+};
+
+} // namespace
+
+void CSession::OnConnectResult(WPARAM code, LPARAM value)
+{
+    if (code < 1000) {
+        if (m_retryArmed) SetRetry(true);
+        SetStatus(STATUS_OFFLINE);
+    }
+    if (code == CONNECT_DONE) {
+        KillTimer(g_hMainWnd, kRetryTimer);
+        m_socket->Attach(static_cast<UINT_PTR>(value));
+        const uint32_t build = BUILD_NUMBER;
+        m_socket->Send(PKT_VERSION, &build, sizeof build);
+        return;
+    }
+    for (const ConnectFailure& failure : kConnectFailures) {
+        if (failure.code != code) continue;
+        if (!(failure.silentWhileArmed && m_retryArmed))
+            CReporter::SocketErrorCode(static_cast<int>(value), "%s", failure.text);
+        return;
+    }
+}
+
+void CSession::OnSocketEvent(WORD error, LPARAM event, WPARAM)
+{
+    const WORD what = LOWORD(event);
+    if (error != 0 || what == FD_CLOSE) {
+        SetStatus(STATUS_OFFLINE);
+        SetRetry(true);
+        return;
+    }
+    if (what == FD_READ) ReceivePackets();
+}
+
+void CSession::ReceivePackets()
+{
+    PACKET_DATA packet;
+    while (m_socket->Receive(&packet)) {
+        if (!DispatchPacket(packet)) return;
+        Sleep(kPacketPauseMs);
+    }
+}
+
+bool CSession::DispatchPacket(PACKET_DATA packet)
+{
+    const WORD type = packet.type;
+    // The whole sign-on range belongs to the sign-up and search wizards.
+    if (type >= PKT_SIGNON_FIRST && type <= PKT_SIGNON_LAST) {
+        SO_Message(packet, m_socket->Handle());
+        return true;
+    }
+    switch (type) {
+    case PKT_LOGIN_FAILED: OnLoginFailed(); break;
+    case PKT_LOGIN_OK: OnLoginOk(); break;
+    case PKT_IP_INFO: RL_IPInfo(reinterpret_cast<const IP_INFO_STRUCT*>(packet.payload)); break;
+    case PKT_VERSION_OK:
+        if (m_accountNumber >= 1) SendLogin();
+        else RunSignup();
+        break;
+    case PKT_VERSION_OLD: OnOutdatedVersion(); return false;
+    case PKT_SERVER_MESSAGE:
+        // A text that runs to the payload's end is cut there rather than read past it.
+        packet.payload[sizeof packet.payload - 1] = 0;
+        WK_Info("Message from KVX Server", reinterpret_cast<const char*>(packet.payload), AR_Icon("On"));
+        break;
+    case PKT_INFO_RESULT: RL_GotInfoRes(reinterpret_cast<const SEARCH_INFO_STRUCT*>(packet.payload)); break;
+    case PKT_NEW_EVENT: OnNewEvent(packet); break;
+    default: break;
+    }
+    return true;
+}
+
+void CSession::OnLoginFailed()
+{
+    SetStatus(CMD_OFFLINE);
+    if (MessageBoxA(g_hMainWnd, kLoginErrorText, "Login Error", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    // Only the account in memory is forgotten, so the next connection asks for a sign-up
+    // while the stored KVX# stays for another try.
+    m_accountNumber = 0;
+    Connect();
+}
+
+void CSession::OnLoginOk()
+{
+    SK_StartPingServer(g_hMainWnd);
+    SK_StartEventServer(g_hMainWnd);
+    RL_StartPingThread();
+    RL_RefreshIP(m_socket->Handle());
+    SetStatus(STATUS_ONLINE);
+}
+
+void CSession::OnNewEvent(const PACKET_DATA& packet)
+{
+    const uint16_t length = kvxwire::ReadU16(packet.payload + 2);
+    // The event record holds at most kMaxEventData bytes of data; a longer one cannot be
+    // a well-formed event and is dropped whole rather than cut.
+    if (length > kMaxEventData) return;
+    unsigned char record[sizeof(EventHead) + kMaxEventData];
+    memcpy(record, packet.payload, sizeof(EventHead));
+    memcpy(record + sizeof(EventHead), packet.payload + kEventDataOffset, length);
+    RL_NewEvent(record, length + static_cast<int>(sizeof(EventHead)), 0, 0, TRUE);
+}
+
+void CSession::OnOutdatedVersion()
+{
+    SetStatus(CMD_OFFLINE);
+    char text[1024];
+    snprintf(text, sizeof text, kOutdatedFormat, kProductName, kMakerSite);
+    if (MessageBoxA(g_hMainWnd, text, "Out-dated version.", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    ShellExecuteA(nullptr, "open", "KVXPatch.exe", nullptr, nullptr, SW_SHOW);
+    PostQuitMessage(0);
+}

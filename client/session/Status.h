@@ -1,0 +1,32 @@
+// The user's own presence status: the codes, and how each is shown in the notification area.
+#ifndef KVX_STATUS_H
+#define KVX_STATUS_H
+
+#include <windows.h>
+
+// Fixed values: every code from 300 counts as logged in and from 600 as playing a game,
+// and comparisons rely on that order.
+enum StatusCode : WORD {
+    STATUS_OFFLINE = 100,
+    STATUS_CONNECTING = 200,
+    STATUS_ONLINE = 300,
+    STATUS_AWAY = 400,
+    STATUS_NA = 500,
+    STATUS_QUAKE2 = 600,
+    STATUS_QUAKE = 605,
+    STATUS_UNREAL = 610,
+    STATUS_SUBSPACE = 615,
+    STATUS_TANARUS = 620,
+    STATUS_FIRETEAM = 630,
+};
+
+struct StatusLook {
+    WORD code;
+    const char* icon;    // artres icon name
+    const char* tooltip; // printf format, %ld takes the account number
+};
+
+// The look of `code`, or null for a code that is no status.
+const StatusLook* FindStatusLook(WORD code);
+
+#endif
