@@ -19,7 +19,7 @@ constexpr std::uint16_t PKT_SIGNUP_REQUEST = 1200;  // SignupRequestRecord
 // Server to client.
 constexpr std::uint16_t PKT_LOGIN_FAILED = 1015;   // no payload
 constexpr std::uint16_t PKT_LOGIN_OK = 1020;       // no payload
-constexpr std::uint16_t PKT_IP_INFO = 1050;        // contact library's address record
+constexpr std::uint16_t PKT_IP_INFO = 1050;        // IpInfoRecord
 constexpr std::uint16_t PKT_VERSION_OK = 1070;     // no payload
 constexpr std::uint16_t PKT_VERSION_OLD = 1075;    // no payload
 constexpr std::uint16_t PKT_SERVER_MESSAGE = 1080; // NUL-terminated text
@@ -61,6 +61,16 @@ struct SignupOkRecord {
     std::int32_t account;
 };
 static_assert(sizeof(SignupOkRecord) == 4, "SignupOkRecord is 4 bytes");
+
+// Payload of PKT_IP_INFO, the server's answer to PKT_LIBRARY_REQUEST once logged in: the
+// contact library's IP_INFO_STRUCT, telling it the address other users reach this client on.
+struct IpInfoRecord {
+    std::int32_t account;    // the logged-in account
+    std::uint8_t address[4]; // the client's IPv4 address as the server sees it, in network
+                             // order; all zero when the client came over IPv6
+};
+static_assert(sizeof(IpInfoRecord) == 8, "IpInfoRecord is 8 bytes");
+static_assert(offsetof(IpInfoRecord, address) == 4, "address at byte 4");
 
 // Head of a PKT_NEW_EVENT payload: the event data follows at payload byte 20.
 struct EventHead {

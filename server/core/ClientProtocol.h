@@ -1,0 +1,70 @@
+// The server's side of one client's conversation, free of sockets: frames in, frames out.
+//   AwaitVersion --VERSION ok--> AwaitLogin --LOGIN ok--> Online
+// A sign-up leaves the state at AwaitLogin: the client logs in with the new account next.
+// A refused login stays at AwaitLogin so the client can show its error and hang up itself.
+// Keep-alives are welcome in every state. Anything the client should never send this way
+// (a login before the version, a short record, a long run of unknown packets) drops it.
+#ifndef KVX_SERVER_CLIENTPROTOCOL_H
+#define KVX_SERVER_CLIENTPROTOCOL_H
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "AccountService.h"
+#include "Options.h"
+#include "ProtocolPeer.h"
+
+namespace kvxserver {
+
+class ClientProtocol {
+public:
+    enum class State { AwaitVersion, AwaitLogin, Online };
+
+    // More packets than this in a row that mean nothing here, and the client is dropped.
+    static constexpr unsigned kMaxIgnoredInARow = 100;
+
+    // address: the client's IP address as text, the key of its rate limits.
+    // ipv4: that address in network order, or zeros; tag: how log lines name the connection.
+    ClientProtocol(AccountService& accounts, const Options& options, ProtocolPeer& peer,
+                   std::string address, std::array<std::uint8_t, 4> ipv4, std::string tag);
+
+    // Takes one whole frame. Returns false when the client must be dropped; reason says why.
+    // Must not be called while Busy().
+    bool OnFrame(std::uint16_t type, const std::uint8_t* payload, std::size_t length,
+                 std::string& reason);
+
+    // True while a login or sign-up is being checked; its answer goes out first, and the
+    // peer's Resume follows.
+    bool Busy() const { return busy_; }
+
+    State state() const { return state_; }
+
+private:
+    bool OnVersion(const std::uint8_t* payload, std::size_t length, std::string& reason);
+    bool OnLogin(const std::uint8_t* payload, std::size_t length, std::string& reason);
+    bool OnSignup(const std::uint8_t* payload, std::size_t length, std::string& reason);
+    bool Ignore(std::uint16_t type, std::string& reason);
+    void SendText(std::uint16_t type, const std::string& text);
+    void SendIpInfo();
+    void Done();
+
+    AccountService& accounts_;
+    const Options& options_;
+    ProtocolPeer& peer_;
+    std::string address_;
+    std::array<std::uint8_t, 4> ipv4_;
+    std::string tag_;
+    State state_ = State::AwaitVersion;
+    std::int32_t account_ = 0;
+    bool busy_ = false;
+    unsigned ignoredInARow_ = 0;
+    // Answers hold a weak reference: one arriving after the connection is gone does nothing.
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
+};
+
+} // namespace kvxserver
+
+#endif

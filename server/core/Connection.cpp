@@ -1,0 +1,203 @@
+#include "Connection.h"
+
+#include "Log.h"
+#include "wire/Frame.h"
+
+namespace kvxserver {
+
+namespace {
+
+// How long a finished connection waits for the client to hang up after our last frame.
+// Closing with unread input would reset the connection and could destroy that frame.
+constexpr auto kLingerTime = std::chrono::seconds(2);
+
+std::array<std::uint8_t, 4> Ipv4Of(const asio::ip::address& address) {
+    if (address.is_v4()) return address.to_v4().to_bytes();
+    if (address.is_v6() && address.to_v6().is_v4_mapped()) {
+        return asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6()).to_bytes();
+    }
+    return {};
+}
+
+std::string TagOf(std::uint64_t id, const asio::ip::tcp::endpoint& remote) {
+    return "conn " + std::to_string(id) + " " + remote.address().to_string() + ":" +
+           std::to_string(remote.port());
+}
+
+} // namespace
+
+Connection::Connection(asio::ip::tcp::socket socket, const asio::ip::tcp::endpoint& remote,
+                       std::uint64_t id, AccountService& accounts, const Options& options,
+                       ClosedHandler onClosed)
+    : socket_(std::move(socket)),
+      timer_(socket_.get_executor()),
+      options_(options),
+      address_(remote.address().to_string()),
+      tag_(TagOf(id, remote)),
+      onClosed_(std::move(onClosed)),
+      protocol_(accounts, options, *this, address_, Ipv4Of(remote.address()), tag_) {}
+
+void Connection::Start() {
+    LogLine("%s: accepted", tag_.c_str());
+    asio::error_code ignored;
+    socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
+    deadline_ = asio::steady_timer::clock_type::now() +
+                3 * std::chrono::seconds(options_.keepAliveSeconds);
+    ArmTimer();
+    Read();
+}
+
+void Connection::Close(const std::string& reason) {
+    if (closed_) return;
+    closed_ = true;
+    LogLine("%s: closed: %s", tag_.c_str(), reason.c_str());
+    asio::error_code ignored;
+    timer_.cancel();
+    socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+    socket_.close(ignored);
+    outbox_.clear();
+    if (onClosed_) {
+        ClosedHandler handler = std::move(onClosed_);
+        onClosed_ = nullptr;
+        handler(*this);
+    }
+}
+
+void Connection::Read() {
+    if (reading_ || closed_) return;
+    std::uint8_t* space = lingering_ ? discard_.data() : reader_.Space();
+    const std::size_t size = lingering_ ? discard_.size() : reader_.SpaceSize();
+    if (size == 0) return;
+    reading_ = true;
+    socket_.async_read_some(asio::buffer(space, size),
+                            [self = shared_from_this()](const asio::error_code& error,
+                                                        std::size_t n) { self->OnRead(error, n); });
+}
+
+void Connection::OnRead(const asio::error_code& error, std::size_t n) {
+    reading_ = false;
+    if (closed_) return;
+    if (error) {
+        if (lingering_) {
+            Close(finishReason_);
+        } else {
+            Close(error == asio::error::eof ? std::string("client hung up") : error.message());
+        }
+        return;
+    }
+    if (lingering_ || finishing_) {
+        Read();
+        return;
+    }
+    reader_.Commit(n);
+    ProcessInput();
+}
+
+void Connection::ProcessInput() {
+    while (!closed_ && !finishing_ && !protocol_.Busy()) {
+        const kvxwire::FrameView frame = reader_.Peek();
+        if (frame.state == kvxwire::FrameState::NeedMore) break;
+        if (frame.state == kvxwire::FrameState::Broken) {
+            Close("broken frame: type " + std::to_string(frame.type) + ", payload length " +
+                  std::to_string(frame.length));
+            return;
+        }
+        deadline_ = asio::steady_timer::clock_type::now() +
+                    3 * std::chrono::seconds(options_.keepAliveSeconds);
+        std::string reason;
+        const bool keep = protocol_.OnFrame(frame.type, frame.payload, frame.length, reason);
+        reader_.Consume(frame.frameSize);
+        if (!keep) {
+            Close(reason);
+            return;
+        }
+    }
+    if (!finishing_) Read();
+}
+
+void Connection::Send(std::uint16_t type, const void* payload, std::size_t length) {
+    if (closed_ || finishing_) return;
+    std::vector<std::uint8_t> frame(kvxwire::kHeaderSize + length);
+    if (kvxwire::EncodeFrame(type, payload, length, frame.data(), frame.size()) == 0) {
+        LogLine("%s: frame of type %u with %zu bytes cannot be sent", tag_.c_str(), type, length);
+        return;
+    }
+    outboxBytes_ += frame.size();
+    if (outboxBytes_ > kMaxOutbox) {
+        Close("not reading its replies");
+        return;
+    }
+    outbox_.push_back(std::move(frame));
+    Write();
+}
+
+void Connection::Write() {
+    if (writing_ || closed_ || outbox_.empty()) return;
+    writing_ = true;
+    asio::async_write(socket_, asio::buffer(outbox_.front()),
+                      [self = shared_from_this()](const asio::error_code& error, std::size_t) {
+                          self->OnWrite(error);
+                      });
+}
+
+void Connection::OnWrite(const asio::error_code& error) {
+    writing_ = false;
+    if (closed_) return;
+    if (error) {
+        Close("write failed: " + error.message());
+        return;
+    }
+    outboxBytes_ -= outbox_.front().size();
+    outbox_.pop_front();
+    if (!outbox_.empty()) {
+        Write();
+    } else if (finishing_) {
+        Linger();
+    }
+}
+
+void Connection::Finish(const char* reason) {
+    if (closed_ || finishing_) return;
+    finishing_ = true;
+    finishReason_ = reason;
+    if (!writing_ && outbox_.empty()) Linger();
+}
+
+void Connection::Linger() {
+    lingering_ = true;
+    asio::error_code ignored;
+    socket_.shutdown(asio::ip::tcp::socket::shutdown_send, ignored);
+    deadline_ = asio::steady_timer::clock_type::now() + kLingerTime;
+    ArmTimer();
+    Read();
+}
+
+void Connection::Resume() {
+    // Later, not now: Resume arrives from inside the protocol's answer, and going on with
+    // input here could close this connection while that answer is still on the stack.
+    asio::post(socket_.get_executor(), [self = shared_from_this()] {
+        if (!self->closed_) self->ProcessInput();
+    });
+}
+
+void Connection::ArmTimer() {
+    timer_.expires_at(deadline_);
+    timer_.async_wait([self = shared_from_this()](const asio::error_code& error) {
+        self->OnTimer(error);
+    });
+}
+
+void Connection::OnTimer(const asio::error_code& error) {
+    if (closed_ || error == asio::error::operation_aborted) return;
+    if (asio::steady_timer::clock_type::now() < deadline_) {
+        ArmTimer();
+        return;
+    }
+    if (lingering_) {
+        Close(finishReason_);
+    } else {
+        Close("silent for " + std::to_string(3 * options_.keepAliveSeconds) + " s");
+    }
+}
+
+} // namespace kvxserver

@@ -1,0 +1,117 @@
+#include "Options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace kvxserver {
+
+namespace {
+
+struct NumericOption {
+    const char* name;
+    unsigned long min;
+    unsigned long max;
+    void (*set)(Options&, unsigned long);
+};
+
+const NumericOption kNumericOptions[] = {
+    {"--port", 0, 65535,
+     [](Options& o, unsigned long v) { o.port = static_cast<std::uint16_t>(v); }},
+    {"--min-build", 0, 0xffffffffUL,
+     [](Options& o, unsigned long v) { o.minBuild = static_cast<std::uint32_t>(v); }},
+    {"--keepalive-seconds", 1, 86400,
+     [](Options& o, unsigned long v) { o.keepAliveSeconds = static_cast<unsigned>(v); }},
+    {"--max-connections", 1, 1000000,
+     [](Options& o, unsigned long v) { o.maxConnections = static_cast<unsigned>(v); }},
+    {"--max-per-address", 1, 1000000,
+     [](Options& o, unsigned long v) { o.maxPerAddress = static_cast<unsigned>(v); }},
+    {"--login-failures-per-address", 1, 1000000,
+     [](Options& o, unsigned long v) { o.loginFailuresPerAddress = static_cast<unsigned>(v); }},
+    {"--login-failures-per-account", 1, 1000000,
+     [](Options& o, unsigned long v) { o.loginFailuresPerAccount = static_cast<unsigned>(v); }},
+    {"--signups-per-address", 1, 1000000,
+     [](Options& o, unsigned long v) { o.signupsPerAddress = static_cast<unsigned>(v); }},
+    {"--hash-threads", 0, 64,
+     [](Options& o, unsigned long v) { o.hashThreads = static_cast<unsigned>(v); }},
+};
+
+bool ParseNumber(const char* text, unsigned long& out) {
+    if (*text < '0' || *text > '9') return false;
+    char* end = nullptr;
+    errno = 0;
+    unsigned long value = std::strtoul(text, &end, 10);
+    if (errno != 0 || *end != '\0') return false;
+    out = value;
+    return true;
+}
+
+} // namespace
+
+const char* Options::Usage() {
+    return "usage: kvx-server [options]\n"
+           "  --port N                 TCP port (default 2600; 0 picks a free one)\n"
+           "  --bind ADDR              address to listen on (default 0.0.0.0)\n"
+           "  --db PATH                account database (default kvx.db)\n"
+           "  --min-build N            oldest client build accepted (default 146)\n"
+           "  --motd TEXT              message sent to every client after login\n"
+           "  --keepalive-seconds N    keep-alive period; 3 silent periods close (default 60)\n"
+           "  --max-connections N      connections at once (default 1000)\n"
+           "  --max-per-address N      connections at once from one address (default 50)\n"
+           "  --login-failures-per-address N  per 15 minutes (default 20)\n"
+           "  --login-failures-per-account N  per 15 minutes (default 5)\n"
+           "  --signups-per-address N  per hour (default 5)\n"
+           "  --hash-threads N         password hashing threads; 0 = event loop (default 2)\n"
+           "  --fast-hash              cheapest password hashing, for tests only\n";
+}
+
+bool Options::Parse(int argc, const char* const* argv, std::string& error) {
+    error.clear();
+    for (int i = 0; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0) return false;
+        if (std::strcmp(arg, "--fast-hash") == 0) {
+            fastHash = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            error = std::string(arg) + ": unknown option or missing value";
+            return false;
+        }
+        const char* value = argv[++i];
+        if (std::strcmp(arg, "--bind") == 0) {
+            bindAddress = value;
+            continue;
+        }
+        if (std::strcmp(arg, "--db") == 0) {
+            databasePath = value;
+            continue;
+        }
+        if (std::strcmp(arg, "--motd") == 0) {
+            motd = value;
+            continue;
+        }
+        const NumericOption* option = nullptr;
+        for (const NumericOption& candidate : kNumericOptions) {
+            if (std::strcmp(arg, candidate.name) == 0) option = &candidate;
+        }
+        if (option == nullptr) {
+            error = std::string(arg) + ": unknown option";
+            return false;
+        }
+        unsigned long number = 0;
+        if (!ParseNumber(value, number) || number < option->min || number > option->max) {
+            error = std::string(arg) + ": expected a number from " + std::to_string(option->min) +
+                    " to " + std::to_string(option->max) + ", got '" + value + "'";
+            return false;
+        }
+        option->set(*this, number);
+    }
+    if (databasePath.empty()) {
+        error = "--db: the path may not be empty";
+        return false;
+    }
+    return true;
+}
+
+} // namespace kvxserver

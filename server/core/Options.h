@@ -1,0 +1,40 @@
+// The server's settings, as given on the command line.
+#ifndef KVX_SERVER_OPTIONS_H
+#define KVX_SERVER_OPTIONS_H
+
+#include <cstdint>
+#include <string>
+
+#include "wire/Packets.h"
+
+namespace kvxserver {
+
+class Options {
+public:
+    std::uint16_t port = 2600; // 0 picks a free port
+    std::string bindAddress = "0.0.0.0";
+    std::string databasePath = "kvx.db";
+    std::uint32_t minBuild = BUILD_NUMBER;
+    std::string motd;                   // sent after every login when not empty
+    unsigned keepAliveSeconds = 60;     // silence for three periods closes a connection
+    unsigned maxConnections = 1000;
+    unsigned maxPerAddress = 50;
+    unsigned loginFailuresPerAddress = 20; // within kLoginFailureWindowSeconds
+    unsigned loginFailuresPerAccount = 5;  // within kLoginFailureWindowSeconds
+    unsigned signupsPerAddress = 5;        // within kSignupWindowSeconds
+    unsigned hashThreads = 2;              // 0 hashes on the event loop itself
+    bool fastHash = false;                 // cheapest argon2id limits, for tests
+
+    static constexpr unsigned kLoginFailureWindowSeconds = 15 * 60;
+    static constexpr unsigned kSignupWindowSeconds = 60 * 60;
+
+    // Reads the arguments after the program name. On a mistake returns false with a one-line
+    // explanation in error. --help also returns false, with error empty.
+    bool Parse(int argc, const char* const* argv, std::string& error);
+
+    static const char* Usage();
+};
+
+} // namespace kvxserver
+
+#endif

@@ -1,0 +1,48 @@
+// Accepts clients and keeps the registry of open connections, turning away those beyond the
+// total and per-address limits. Runs on the single event loop thread.
+#ifndef KVX_SERVER_SERVER_H
+#define KVX_SERVER_SERVER_H
+
+#include <asio.hpp>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "AccountService.h"
+#include "Connection.h"
+#include "Options.h"
+
+namespace kvxserver {
+
+class Server {
+public:
+    Server(asio::io_context& loop, const Options& options, AccountService& accounts);
+
+    // Binds and starts accepting; false with the reason when the address cannot be had.
+    bool Listen(std::string& error);
+    asio::ip::tcp::endpoint LocalEndpoint() const;
+
+    // Stops accepting and closes every connection. The loop then runs out of work.
+    void Stop();
+
+    std::size_t ConnectionCount() const { return connections_.size(); }
+
+private:
+    void Accept();
+    void OnAccept(const asio::error_code& error, asio::ip::tcp::socket socket);
+    void Forget(Connection& connection);
+
+    const Options& options_;
+    AccountService& accounts_;
+    asio::ip::tcp::acceptor acceptor_;
+    std::unordered_map<Connection*, std::shared_ptr<Connection>> connections_;
+    std::unordered_map<std::string, unsigned> perAddress_;
+    std::uint64_t nextId_ = 1;
+    bool stopped_ = false;
+};
+
+} // namespace kvxserver
+
+#endif

@@ -1,0 +1,71 @@
+// kvx-server: the KVX presence server. Prints "listening on <address>:<port>" once bound,
+// logs to stderr, and exits 0 on SIGTERM or SIGINT after closing every connection.
+#include <asio.hpp>
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include "core/AccountService.h"
+#include "core/AccountStore.h"
+#include "core/HashWorker.h"
+#include "core/Log.h"
+#include "core/Options.h"
+#include "core/PasswordHash.h"
+#include "core/Server.h"
+
+using namespace kvxserver;
+
+int main(int argc, char** argv) {
+    Options options;
+    std::string error;
+    if (!options.Parse(argc - 1, argv + 1, error)) {
+        if (error.empty()) {
+            std::fputs(Options::Usage(), stdout);
+            return 0;
+        }
+        std::fprintf(stderr, "kvx-server: %s\n%s", error.c_str(), Options::Usage());
+        return 2;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+
+    PasswordHash hash(options.fastHash);
+    if (!hash.Ready()) {
+        LogLine("the crypto library could not start");
+        return 1;
+    }
+    AccountStore store;
+    if (!store.Open(options.databasePath, error)) {
+        LogLine("%s", error.c_str());
+        return 1;
+    }
+
+    asio::io_context loop(1);
+    {
+        HashWorker worker(loop, options.hashThreads);
+        AccountService accounts(store, hash, worker, options);
+        Server server(loop, options, accounts);
+        if (!server.Listen(error)) {
+            LogLine("%s", error.c_str());
+            return 1;
+        }
+        const asio::ip::tcp::endpoint bound = server.LocalEndpoint();
+        std::printf("listening on %s:%u\n", bound.address().to_string().c_str(), bound.port());
+        std::fflush(stdout);
+        LogLine("listening on %s:%u, database %s, minimum build %u%s",
+                bound.address().to_string().c_str(), bound.port(), options.databasePath.c_str(),
+                options.minBuild, options.fastHash ? ", fast hashing" : "");
+
+        asio::signal_set signals(loop, SIGINT, SIGTERM);
+        signals.async_wait([&](const asio::error_code& failure, int signal) {
+            if (failure) return;
+            LogLine("signal %d, stopping", signal);
+            server.Stop();
+        });
+
+        loop.run();
+    }
+    store.Close();
+    LogLine("stopped");
+    return 0;
+}

@@ -1,0 +1,49 @@
+// A blocking test client on loopback that speaks KVX frames, with the handshake steps the
+// real client takes as helpers. Every wait has a timeout, so a silent server fails a test
+// instead of hanging it.
+#ifndef KVX_SERVER_TESTS_WIRECLIENT_H
+#define KVX_SERVER_TESTS_WIRECLIENT_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Frame {
+    std::uint16_t type = 0;
+    std::vector<std::uint8_t> payload;
+    std::string Text() const; // the payload up to its NUL
+};
+
+class WireClient {
+public:
+    explicit WireClient(std::uint16_t port);
+    ~WireClient();
+    WireClient(const WireClient&) = delete;
+    WireClient& operator=(const WireClient&) = delete;
+
+    bool Connected() const { return fd_ >= 0; }
+
+    bool Send(std::uint16_t type, const void* payload = nullptr, std::size_t length = 0);
+    bool SendRaw(const void* bytes, std::size_t length);
+
+    // The next frame; type 0 when none came within timeoutMs or the server hung up.
+    Frame Receive(int timeoutMs = 5000);
+    // True when the server closes the connection within timeoutMs; frames meanwhile are
+    // thrown away.
+    bool ClosedWithin(int timeoutMs);
+
+    // VERSION with build, answer type returned.
+    std::uint16_t Version(std::uint32_t build);
+    // SIGNUP_REQUEST; the new account number, or 0 with *error set to the server's text.
+    std::int32_t Signup(const std::string& nickname, const std::string& email,
+                        const std::string& password, std::string* error = nullptr);
+    // LOGIN; the answer type (LOGIN_OK or LOGIN_FAILED).
+    std::uint16_t Login(std::int32_t account, const std::string& password);
+
+private:
+    int fd_ = -1;
+    std::vector<std::uint8_t> buffer_;
+    bool eof_ = false;
+};
+
+#endif
