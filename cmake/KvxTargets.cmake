@@ -35,6 +35,13 @@ function(kvx_test_exe name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main)
   kvx_defaults(${name})
+  if(WIN32)
+    # The in-house DLLs a test links must sit beside it for Windows to find them.
+    add_custom_command(TARGET ${name} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E $<IF:$<BOOL:$<TARGET_RUNTIME_DLLS:${name}>>,copy_if_different,true>
+              $<TARGET_RUNTIME_DLLS:${name}> $<TARGET_FILE_DIR:${name}>
+      COMMAND_EXPAND_LISTS)
+  endif()
   set(props TIMEOUT 120)
   if(ARG_SERIAL)
     list(APPEND props RUN_SERIAL TRUE)

@@ -53,13 +53,23 @@ SOCKIO_API BOOL SK_Parse(char* buffer, int* fill, int newBytes, PACKET_DATA* out
    and stored into *code, so the text and the code shown belong together. */
 SOCKIO_API const char* SK_Error(int* code);
 
-/* The ping listener answers other users' UDP pings, so they can measure their round trip
-   to this computer. Returns 0 when listening, else a Winsock error. */
+/* The ping listener answers other users' UDP pings on SK_PING_PORT, so they can measure their
+   round trip to this computer: a datagram holding one frame of type SK_PEER_PING is sent
+   back as SK_PEER_PONG with the same payload; anything else is ignored. Returns 0 when
+   listening (also when already listening), else a Winsock error. */
+#define SK_PING_PORT 2601
+#define SK_PEER_PING 2000
+#define SK_PEER_PONG 2001
 SOCKIO_API int SK_StartPingServer(HWND bar);
 SOCKIO_API void SK_StopPingServer(void);
 
-/* The event listener takes events sent directly by other users' clients over TCP.
-   Returns 0 when listening, else a Winsock error. */
+/* The event listener takes events sent directly by other users' clients: it accepts TCP
+   connections on SK_EVENT_PORT, reads framed PKT_NEW_EVENT packets, answers each well-formed
+   one with an SK_PEER_EVENT_ACK frame and drops a peer that sends anything else. Handing the
+   events to the contact list comes with the contact-list library. Returns 0 when listening
+   (also when already listening), else a Winsock error. */
+#define SK_EVENT_PORT 2602
+#define SK_PEER_EVENT_ACK 2002
 SOCKIO_API int SK_StartEventServer(HWND bar);
 SOCKIO_API void SK_StopEventServer(void);
 

@@ -1,0 +1,111 @@
+#include "support/ServerProcess.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "support/Wait.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Starts `command` under /bin/sh without waiting; Wine runs the Unix program directly.
+bool Spawn(const std::string& command)
+{
+    std::string escaped;
+    for (char c : command) {
+        if (c == '"' || c == '\\') escaped += '\\';
+        escaped += c;
+    }
+    std::string line = "Z:\\bin\\sh -c \"" + escaped + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    if (info.hThread) CloseHandle(info.hThread);
+    if (info.hProcess) CloseHandle(info.hProcess);
+    return true;
+}
+
+} // namespace
+
+std::string UnixPath(const std::string& windowsPath)
+{
+    typedef char* (CDECL * ToUnix)(LPCWSTR);
+    static const ToUnix toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return std::string();
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+    char* unix = toUnix(wide);
+    if (!unix) return std::string();
+    std::string out = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return out;
+}
+
+bool RunShell(const std::string& command, unsigned timeoutMs)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    static unsigned counter = 0;
+    const std::string marker = std::string(temp) + "kvx-shell-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++counter);
+    DeleteFileA(marker.c_str());
+    if (!Spawn("(" + command + "); touch '" + UnixPath(marker) + "'")) return false;
+    const bool done = WaitFor([&] { return Exists(marker); }, timeoutMs);
+    DeleteFileA(marker.c_str());
+    return done;
+}
+
+ServerProcess::ServerProcess(const std::string& folder, const std::string& address)
+    : m_folder(folder), m_unixFolder(UnixPath(folder)), m_address(address)
+{
+}
+
+ServerProcess::~ServerProcess() { Stop(); }
+
+bool ServerProcess::Start(const std::string& extraArgs)
+{
+    if (!m_pid.empty() || m_unixFolder.empty()) return false;
+    ++m_runs;
+    const std::string out = "server-" + std::to_string(m_runs) + ".out";
+    const std::string pidFile = "server-" + std::to_string(m_runs) + ".pid";
+    const std::string command = "cd '" + m_unixFolder + "' && '" KVX_SERVER_PATH "' --bind " + m_address +
+                                " --port 2600 --db kvx-server.db --fast-hash " + extraArgs + " >" + out +
+                                " 2>>server.log & echo $! >" + pidFile;
+    if (!Spawn(command)) return false;
+    const std::string outPath = m_folder + "\\" + out;
+    const std::string pidPath = m_folder + "\\" + pidFile;
+    const bool listening = WaitFor([&] { return ReadFile(outPath).find("listening on") != std::string::npos; }, 15000);
+    std::string pid = ReadFile(pidPath);
+    while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) pid.pop_back();
+    m_pid = pid;
+    return listening && !m_pid.empty();
+}
+
+bool ServerProcess::Stop() { return Signal("TERM"); }
+
+bool ServerProcess::Kill() { return Signal("KILL"); }
+
+bool ServerProcess::Signal(const char* signal)
+{
+    if (m_pid.empty()) return true;
+    const std::string pid = m_pid;
+    m_pid.clear();
+    return RunShell(std::string("kill -") + signal + " " + pid + "; while kill -0 " + pid +
+                    " 2>/dev/null; do sleep 0.05; done");
+}
+
+std::string ServerProcess::Log() const { return ReadFile(m_folder + "\\server.log"); }

@@ -1,0 +1,43 @@
+// The real KVX server (a Linux program, started through Wine's Unix process support) on a
+// loopback address of the test's choosing, on the client's fixed port. Wine gives no
+// usable handle for a Unix child, so the server's shell wrapper reports its pid in a file
+// and the test ends it by pid.
+#ifndef KVX_TEST_SERVER_PROCESS_H
+#define KVX_TEST_SERVER_PROCESS_H
+
+#include <string>
+
+class ServerProcess {
+public:
+    // `folder` (Windows form) holds the server's database and output.
+    ServerProcess(const std::string& folder, const std::string& address);
+    ~ServerProcess(); // a server still running is stopped
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+
+    // Starts it with `extraArgs` and waits until it listens; false when it did not.
+    bool Start(const std::string& extraArgs = std::string());
+    // SIGTERM (or SIGKILL) and wait until the process is gone.
+    bool Stop();
+    bool Kill();
+    // Everything the server logged on stderr so far.
+    std::string Log() const;
+
+    const std::string& Address() const { return m_address; }
+
+private:
+    bool Signal(const char* signal);
+
+    std::string m_folder;     // Windows form
+    std::string m_unixFolder; // the same folder for the server
+    std::string m_address;
+    std::string m_pid;
+    int m_runs = 0;
+};
+
+// The Unix path of a Windows path, as Wine maps it.
+std::string UnixPath(const std::string& windowsPath);
+// Runs a Unix shell command line and waits for it (through a marker file); false on timeout.
+bool RunShell(const std::string& command, unsigned timeoutMs = 10000);
+
+#endif
