@@ -33,9 +33,6 @@ public:
     bool Open(const std::string& path, std::string& error);
     void Close();
 
-    // The schema version this server writes.
-    static int SchemaVersion();
-
     // Returns the new account's number, or 0 when it could not be stored.
     std::int32_t Create(const std::string& nickname, const std::string& email,
                         const std::string& passwordHash, std::int64_t createdAt);
@@ -44,6 +41,8 @@ public:
     bool Find(std::int32_t number, Account& out);
 
 private:
+    // The schema version this server writes.
+    static int SchemaVersion();
     bool Migrate(std::string& error);
     bool Exec(const char* sql, std::string& error);
 

@@ -21,8 +21,6 @@ namespace kvxserver {
 
 class ClientProtocol {
 public:
-    enum class State { AwaitVersion, AwaitLogin, Online };
-
     // More packets than this in a row that mean nothing here, and the client is dropped.
     static constexpr unsigned kMaxIgnoredInARow = 100;
 
@@ -40,9 +38,9 @@ public:
     // peer's Resume follows.
     bool Busy() const { return busy_; }
 
-    State state() const { return state_; }
-
 private:
+    enum class State { AwaitVersion, AwaitLogin, Online };
+
     bool OnVersion(const std::uint8_t* payload, std::size_t length, std::string& reason);
     bool OnLogin(const std::uint8_t* payload, std::size_t length, std::string& reason);
     bool OnSignup(const std::uint8_t* payload, std::size_t length, std::string& reason);

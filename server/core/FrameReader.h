@@ -24,8 +24,6 @@ public:
     kvxwire::FrameView Peek() const;
     void Consume(std::size_t n);
 
-    std::size_t Held() const { return end_ - begin_; }
-
 private:
     std::array<std::uint8_t, 2 * kvxwire::kMaxFrame> buffer_{};
     std::size_t begin_ = 0;

@@ -6,7 +6,16 @@
 
 namespace kvxserver {
 
+namespace {
+std::FILE* g_stream = stderr;
+}
+
+void SetLogStream(std::FILE* stream) {
+    g_stream = stream;
+}
+
 void LogLine(const char* format, ...) {
+    if (g_stream == nullptr) return;
     char line[1024];
     std::time_t now = std::time(nullptr);
     std::tm utc{};
@@ -18,7 +27,7 @@ void LogLine(const char* format, ...) {
     std::vsnprintf(line + used, sizeof line - used, format, args);
     va_end(args);
     // One write per line keeps lines whole even when several processes share the stream.
-    std::fprintf(stderr, "%s\n", line);
+    std::fprintf(g_stream, "%s\n", line);
 }
 
 } // namespace kvxserver

@@ -7,7 +7,7 @@
 namespace kvxserver {
 
 Server::Server(asio::io_context& loop, const Options& options, AccountService& accounts)
-    : options_(options), accounts_(accounts), acceptor_(loop) {}
+    : options_(options), accounts_(accounts), acceptor_(loop), acceptRetry_(loop) {}
 
 bool Server::Listen(std::string& error) {
     asio::error_code ec;
@@ -45,9 +45,13 @@ void Server::Accept() {
 void Server::OnAccept(const asio::error_code& error, asio::ip::tcp::socket socket) {
     if (stopped_ || error == asio::error::operation_aborted) return;
     if (error) {
-        // Out of descriptors and the like: keep serving the clients already here.
+        // Out of descriptors and the like: keep serving the clients already here, and try
+        // again shortly rather than spin on the same failure.
         LogLine("accept failed: %s", error.message().c_str());
-        Accept();
+        acceptRetry_.expires_after(std::chrono::milliseconds(100));
+        acceptRetry_.async_wait([this](const asio::error_code& cancelled) {
+            if (!cancelled && !stopped_) Accept();
+        });
         return;
     }
     Accept();
@@ -88,6 +92,7 @@ void Server::Stop() {
     stopped_ = true;
     asio::error_code ignored;
     acceptor_.close(ignored);
+    acceptRetry_.cancel();
     std::vector<std::shared_ptr<Connection>> open;
     open.reserve(connections_.size());
     for (auto& entry : connections_) open.push_back(entry.second);

@@ -27,8 +27,6 @@ public:
     // Stops accepting and closes every connection. The loop then runs out of work.
     void Stop();
 
-    std::size_t ConnectionCount() const { return connections_.size(); }
-
 private:
     void Accept();
     void OnAccept(const asio::error_code& error, asio::ip::tcp::socket socket);
@@ -37,6 +35,7 @@ private:
     const Options& options_;
     AccountService& accounts_;
     asio::ip::tcp::acceptor acceptor_;
+    asio::steady_timer acceptRetry_;
     std::unordered_map<Connection*, std::shared_ptr<Connection>> connections_;
     std::unordered_map<std::string, unsigned> perAddress_;
     std::uint64_t nextId_ = 1;

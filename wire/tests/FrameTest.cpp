@@ -99,14 +99,16 @@ TEST(FramePeek, LengthBeyondTheMaximumIsBrokenAsSoonAsTheHeaderIsIn) {
     }
 }
 
-TEST(FrameIntegers, AreLittleEndianAtAnyAlignment) {
-    std::uint8_t bytes[7] = {};
-    WriteU32(bytes + 1, 0x01020304u);
-    WriteU16(bytes + 5, 0xa1b2u);
-    const std::uint8_t expected[7] = {0, 0x04, 0x03, 0x02, 0x01, 0xb2, 0xa1};
-    EXPECT_EQ(std::memcmp(bytes, expected, sizeof bytes), 0);
-    EXPECT_EQ(ReadU32(bytes + 1), 0x01020304u);
-    EXPECT_EQ(ReadU16(bytes + 5), 0xa1b2u);
-    WriteU32(bytes, 0xffffffffu);
-    EXPECT_EQ(ReadU32(bytes), 0xffffffffu);
+TEST(FrameRecords, LoginTravelsAsTheClientLaysItOut) {
+    LoginRecord record{};
+    record.account = 10001;
+    std::memcpy(record.password, "secret", 6);
+    std::uint8_t frame[kHeaderSize + sizeof record];
+    ASSERT_EQ(EncodeFrame(PKT_LOGIN, &record, sizeof record, frame, sizeof frame), sizeof frame);
+    const FrameView view = PeekFrame(frame, sizeof frame);
+    ASSERT_EQ(view.state, FrameState::Complete);
+    EXPECT_EQ(view.length, 16);
+    EXPECT_EQ(ReadU32(view.payload), 10001u);
+    EXPECT_EQ(std::memcmp(view.payload + 4, "secret\0\0\0\0\0\0", 12), 0);
+    EXPECT_EQ(sizeof(SignupRequestRecord) + kHeaderSize, 160u) << "sign-up frame size";
 }
