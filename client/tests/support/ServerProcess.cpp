@@ -82,14 +82,19 @@ bool ServerProcess::Start(const std::string& extraArgs)
     ++m_runs;
     const std::string out = "server-" + std::to_string(m_runs) + ".out";
     const std::string pidFile = "server-" + std::to_string(m_runs) + ".pid";
-    const std::string command = "cd '" + m_unixFolder + "' && '" KVX_SERVER_PATH "' --bind " + m_address +
-                                " --port 2600 --db kvx-server.db --fast-hash " + extraArgs + " >" + out +
-                                " 2>>server.log & echo $! >" + pidFile;
+    // The shell records its own pid, then becomes the server: that pid is the server's.
+    const std::string command = "cd '" + m_unixFolder + "' && echo $$ >" + pidFile + " && exec '" KVX_SERVER_PATH
+                                "' --bind " + m_address + " --port 2600 --db kvx-server.db --fast-hash " + extraArgs +
+                                " >" + out + " 2>>server.log";
     if (!Spawn(command)) return false;
     const std::string outPath = m_folder + "\\" + out;
     const std::string pidPath = m_folder + "\\" + pidFile;
     const bool listening = WaitFor([&] { return ReadFile(outPath).find("listening on") != std::string::npos; }, 15000);
-    std::string pid = ReadFile(pidPath);
+    std::string pid;
+    WaitFor([&] {
+        pid = ReadFile(pidPath);
+        return !pid.empty() && pid.back() == '\n';
+    }, 5000);
     while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) pid.pop_back();
     m_pid = pid;
     return listening && !m_pid.empty();
