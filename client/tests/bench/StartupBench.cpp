@@ -1,0 +1,108 @@
+// Prints how long the real client takes from process start to Online against a local
+// server, beside how long a bare Win32 window process takes to show, under the same Wine.
+//   scripts/bench.sh
+#include <windows.h>
+
+#include <algorithm>
+#include <stdio.h>
+#include <string>
+#include <vector>
+
+#include "support/ClientProcess.h"
+#include "support/ScratchFolder.h"
+#include "support/ServerProcess.h"
+#include "support/WireClient.h"
+
+namespace {
+
+const int kRuns = 5;
+
+double NowMs()
+{
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void Print(const char* what, std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    printf("%-34s median %7.1f ms   min %7.1f ms   max %7.1f ms   (%d runs)\n", what, ms[ms.size() / 2], ms.front(),
+           ms.back(), static_cast<int>(ms.size()));
+}
+
+bool Visible(const char* cls)
+{
+    HWND window = FindWindowA(cls, nullptr);
+    return window && IsWindowVisible(window);
+}
+
+double BareWindowStart(const std::string& exe)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string line = "\"" + exe + "\"";
+    const double start = NowMs();
+    if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return -1;
+    while (!Visible("KVXBareWindow") && NowMs() - start < 20000) Sleep(1);
+    const double took = NowMs() - start;
+    TerminateProcess(info.hProcess, 0);
+    WaitForSingleObject(info.hProcess, 5000);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return took;
+}
+
+double ClientToOnline(const ScratchFolder& folder)
+{
+    ClientProcess client;
+    const double start = NowMs();
+    if (!client.Start(folder.Path())) return -1;
+    HWND bar = nullptr;
+    DWORD_PTR status = 0;
+    while (NowMs() - start < 30000) {
+        if (!bar) bar = client.WaitForBar(0);
+        if (bar && SendMessageTimeoutA(bar, WM_USER + 10, 0, 0, SMTO_ABORTIFHUNG, 1000, &status) && status == 300) break;
+        Sleep(1);
+    }
+    const double took = NowMs() - start;
+    client.Kill();
+    return status == 300 ? took : -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string bare = self;
+    bare = bare.substr(0, bare.find_last_of('\\') + 1) + "bare_window.exe";
+    const int runs = argc > 1 ? atoi(argv[1]) : kRuns;
+
+    std::vector<double> bareTimes;
+    for (int i = 0; i < runs; ++i) bareTimes.push_back(BareWindowStart(bare));
+
+    ScratchFolder folder("startup-bench");
+    ServerProcess server(folder.Path(), "127.0.0.90");
+    if (!server.Start()) {
+        fprintf(stderr, "startup-bench: the server did not start\n%s", server.Log().c_str());
+        return 1;
+    }
+    const long account = SignUpOverWire("127.0.0.90", "bench", "bench@kvx.example", "bench1");
+    folder.Write("KVX.ini", "[Server]\r\n1=127.0.0.90\r\n[User]\r\nID=" + std::to_string(account) + "\r\nPW=bench1\r\n");
+    std::vector<double> onlineTimes;
+    for (int i = 0; i < runs; ++i) {
+        const double took = ClientToOnline(folder);
+        if (took < 0) {
+            fprintf(stderr, "startup-bench: the client did not get Online\n");
+            return 1;
+        }
+        onlineTimes.push_back(took);
+    }
+    Print("bare window process, to shown:", bareTimes);
+    Print("KVX.exe, process start to Online:", onlineTimes);
+    return 0;
+}

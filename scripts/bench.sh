@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks, which print figures: the client's start to Online against
+# a local server beside a bare window process under the same Wine, and the server's own.
+#   scripts/bench.sh [runs]
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+scripts/setup.sh
+scripts/build.sh win64 native
+# shellcheck source=wine-env.sh
+source scripts/wine-env.sh
+kvx_display own
+kvx_wine_prefix
+trap kvx_wine_stop EXIT
+kvx_wine_start
+
+echo "bench: client start (under Wine on $DISPLAY)"
+wine build/win64/client/tests/startup_bench.exe "${1:-5}"
+echo "bench: server"
+build/native/server/bench/kvx-server-bench
