@@ -3,6 +3,7 @@
 // an out-dated build. Each test has a loopback address of its own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "games/GameRecord.h"
@@ -10,6 +11,7 @@
 #include "support/MessageBoxes.h"
 #include "support/ScratchFolder.h"
 #include "support/ServerProcess.h"
+#include "support/TrayTip.h"
 #include "support/Wait.h"
 #include "support/WireClient.h"
 
@@ -79,6 +81,11 @@ TEST_F(PresenceTest, AStoredAccountLogsInAndTheQueriesAnswerAnotherProcess)
     ASSERT_NE(nullptr, bar);
     ASSERT_TRUE(StatusBecomes(bar, 300, 15000)) << server.Log();
     EXPECT_EQ(account, Ask(bar, kQueryAccount));
+    const std::string online = "KVX (Online) [" + std::to_string(account) + "]";
+    EXPECT_TRUE(WaitFor([&] {
+        const auto tips = TrayTips();
+        return std::find(tips.begin(), tips.end(), online) != tips.end();
+    }, 3000)) << "the tray shows " << online;
     EXPECT_NE(0, Ask(bar, kQuerySocket)) << "the socket is handed out once logged in";
     EXPECT_EQ(0, Ask(bar, kQueryGameRecord)) << "no game record on a fresh start";
 

@@ -1,0 +1,12 @@
+// The tooltip of a notification-area icon, read from the shell's tray window in another
+// process (the shell keeps the text; the owner cannot be asked for it).
+#ifndef KVX_TEST_TRAY_TIP_H
+#define KVX_TEST_TRAY_TIP_H
+
+#include <string>
+#include <vector>
+
+// The tips of every icon now in the notification area, in the tray's order.
+std::vector<std::string> TrayTips();
+
+#endif
