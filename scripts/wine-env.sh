@@ -41,7 +41,8 @@ kvx_wine_prefix() {
 }
 
 kvx_wine_start() {
-  wineserver -p
+  # Persistent for the whole run; one may already be running in this prefix.
+  wineserver -p 2>/dev/null || true
   local holder="$KVX_ROOT/build/win64/tools/holder/holder.exe"
   [ -f "$holder" ] && { wine "$holder" 3600000 >/dev/null 2>&1 & }
   return 0

@@ -54,7 +54,7 @@ TEST_F(QuitTest, EscapeAsksAndNoLeavesTheBarRunning)
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(box.window); }, 3000));
     EXPECT_FALSE(WaitFor([&] { return !client.IsRunning(); }, 1000));
     EXPECT_TRUE(IsWindowVisible(bar));
-    EXPECT_FALSE(folder.Exists("KVX.ini")) << "nothing saved yet";
+    EXPECT_EQ("<missing>", IniValue(folder.Read("KVX.ini"), "Window", "x")) << "no placement saved yet";
 }
 
 TEST_F(QuitTest, EscapeYesQuitsWithCodeZeroAndSavesThePlacement)
