@@ -42,8 +42,8 @@ void KeepReachable(int& x, int& y, int width, int height)
 
 void WK_Init(void)
 {
-    // The frame and loop need no preparation; balloon and information window classes are
-    // registered here once those windows exist.
+    // The frame and loop need no preparation; information windows register their class on
+    // first use, and balloons will register theirs here once they exist.
 }
 
 HWND WK_CreateMain(const char* name, WNDPROC proc, int x, int y, int width, int height,

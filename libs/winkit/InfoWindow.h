@@ -1,0 +1,58 @@
+// An information window: a small top-level window of class "KVXInfo" showing a text beside
+// an optional icon, with an OK button. It runs on the caller's message loop (it never blocks)
+// and deletes itself when closed by OK, Enter, Escape or the close box.
+#ifndef KVX_WINKIT_INFOWINDOW_H
+#define KVX_WINKIT_INFOWINDOW_H
+
+#include <windows.h>
+
+class CInfoWindow {
+public:
+    static const char kClassName[];
+
+    // Creates and shows one window; several may be open at once. NULL title or text count
+    // as empty, a NULL icon leaves the icon out. The text is copied; the icon stays the
+    // caller's. Returns the window, or NULL when it could not be made.
+    static HWND Show(const char* title, const char* text, HICON icon);
+
+private:
+    struct Params {
+        const char* text;
+        HICON icon;
+        int cascade; // pixels down and right of the centred place
+    };
+    typedef LRESULT (CInfoWindow::*Handler)(WPARAM, LPARAM);
+    struct Route {
+        UINT message;
+        Handler handler;
+    };
+    static const Route kRoutes[];
+
+    CInfoWindow(HWND window, const Params& params);
+    ~CInfoWindow();
+    CInfoWindow(const CInfoWindow&) = delete;
+    CInfoWindow& operator=(const CInfoWindow&) = delete;
+
+    static bool RegisterOnce(HINSTANCE instance);
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
+
+    LRESULT OnCreate(WPARAM, LPARAM);
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnCommand(WPARAM, LPARAM);
+    LRESULT OnActivate(WPARAM, LPARAM);
+    LRESULT OnCtlColor(WPARAM, LPARAM);
+
+    // Measures the text, places icon, text and button, and sizes the window around them,
+    // never beyond the work area: a text too long for it is widened, then cut.
+    void Layout(int cascade);
+
+    HWND m_window;
+    HWND m_button;
+    HFONT m_font;
+    HICON m_icon;
+    char* m_text;
+    RECT m_textRect;
+};
+
+#endif
