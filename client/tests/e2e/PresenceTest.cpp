@@ -141,6 +141,7 @@ TEST_F(PresenceTest, AWrongPasswordShowsTheLoginErrorAndNoStaysOffline)
     EXPECT_EQ(0u, box.text.find("Your login information could not be verified on the server.")) << box.text;
     EXPECT_EQ((std::vector<int>{IDYES, IDNO}), box.buttons);
     PressButton(box.window, IDNO);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box.window); }, 3000));
     EXPECT_TRUE(StatusBecomes(bar, 100, 3000));
     EXPECT_TRUE(NoMessageBoxFor(1000)) << "no retry without the user's yes";
     EXPECT_EQ(account, Ask(bar, kQueryAccount));
