@@ -2,6 +2,8 @@
 
 #include <ws2tcpip.h>
 
+#include <stdio.h>
+
 #include "sockio.h"
 
 Connector::Connector(HWND window, UINT connectMessage, UINT eventMessage, const char* host, int port)
@@ -26,7 +28,7 @@ DWORD WINAPI Connector::Run(LPVOID self)
     Connector* connector = static_cast<Connector*>(self);
     LPARAM value = 0;
     const WPARAM code = connector->Attempt(&value);
-    connector->Post(code, value);
+    if (connector->Post(code, value) && code == CONNECT_DONE) connector->AnnounceWaiting(static_cast<SOCKET>(value));
     delete connector;
     return 0;
 }
@@ -38,9 +40,11 @@ WPARAM Connector::Attempt(LPARAM* value)
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* found = nullptr;
-    const std::string port = std::to_string(m_port);
-    if (m_host.empty() || getaddrinfo(m_host.c_str(), port.c_str(), &hints, &found) != 0 || !found) {
-        *value = WSAGetLastError() ? WSAGetLastError() : WSAHOST_NOT_FOUND;
+    char port[16];
+    snprintf(port, sizeof port, "%d", m_port);
+    const int resolved = m_host.empty() ? WSAHOST_NOT_FOUND : getaddrinfo(m_host.c_str(), port, &hints, &found);
+    if (resolved != 0 || !found) {
+        *value = resolved ? resolved : WSAHOST_NOT_FOUND;
         return CONNECT_DNS_FAILED;
     }
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -104,9 +108,30 @@ bool Connector::ConnectWithDeadline(SOCKET s, const sockaddr* address, int lengt
     return true;
 }
 
-void Connector::Post(WPARAM code, LPARAM value)
+bool Connector::Post(WPARAM code, LPARAM value)
 {
-    if (PostMessageA(m_window, m_connectMessage, code, value)) return;
+    if (PostMessageA(m_window, m_connectMessage, code, value)) return true;
     // Nobody is left to take the connection.
     if (code == CONNECT_DONE) closesocket(static_cast<SOCKET>(value));
+    return false;
+}
+
+// Winsock may post a read or close event between WSAAsyncSelect and the outcome; the
+// receiver ignores it then, as it does not know the socket yet, and no further read event
+// comes until it reads. Repeating the event after the outcome keeps such bytes from being
+// stranded. A peek never consumes, so it cannot race the receiver into a false close: it
+// finds the end of the stream only once the peer has really closed.
+void Connector::AnnounceWaiting(SOCKET s)
+{
+    char first;
+    const int peeked = recv(s, &first, 1, MSG_PEEK);
+    if (peeked > 0) {
+        PostMessageA(m_window, m_eventMessage, static_cast<WPARAM>(s), WSAMAKESELECTREPLY(FD_READ, 0));
+        return;
+    }
+    const int error = peeked == 0 ? 0 : WSAGetLastError();
+    // Would-block: nothing waiting, or the receiver has read it already. Any error but a
+    // dropped connection means the receiver has closed the socket itself.
+    if (error != 0 && error != WSAECONNRESET && error != WSAECONNABORTED && error != WSAENETRESET) return;
+    PostMessageA(m_window, m_eventMessage, static_cast<WPARAM>(s), WSAMAKESELECTREPLY(FD_CLOSE, error));
 }

@@ -1,5 +1,8 @@
 // One connect attempt on a worker thread: resolve, socket, connect with a deadline,
 // asynchronous notification, then exactly one outcome message to the caller's window.
+// The connect runs before WSAAsyncSelect, on a socket made non-blocking for it: the
+// deadline is the worker's own, and the window never sees the events of a socket that
+// failed to connect. Events that beat the outcome to the window are repeated after it.
 #ifndef KVX_SOCKIO_CONNECTOR_H
 #define KVX_SOCKIO_CONNECTOR_H
 
@@ -11,8 +14,8 @@ class Connector {
 public:
     Connector(HWND window, UINT connectMessage, UINT eventMessage, const char* host, int port);
 
-    // Starts the worker, which owns and deletes the connector. False when no thread could
-    // start; the caller then still gets its one outcome (CONNECT_FAILED).
+    // Starts the worker, which owns and deletes the connector. When no thread can start,
+    // the one outcome (CONNECT_FAILED) is posted at once instead.
     static void Launch(Connector* connector);
 
     static const DWORD kConnectTimeoutMs = 15000;
@@ -22,7 +25,10 @@ private:
     // The outcome code; *value is the socket for CONNECT_DONE, else the Winsock error.
     WPARAM Attempt(LPARAM* value);
     bool ConnectWithDeadline(SOCKET s, const sockaddr* address, int length, int* error);
-    void Post(WPARAM code, LPARAM value);
+    // False when the window is gone; a connected socket is closed then.
+    bool Post(WPARAM code, LPARAM value);
+    // Announces again what reached the socket before the outcome did.
+    void AnnounceWaiting(SOCKET s);
 
     HWND m_window;
     UINT m_connectMessage;

@@ -4,6 +4,16 @@
 
 #include "wire/Packets.h"
 
+int EventServer::Start(HWND bar)
+{
+    m_bar = bar;
+    if (!m_notice) m_notice = RegisterWindowMessageA(SK_PEER_EVENT_MESSAGE);
+    return Listener::Start(SOCK_STREAM, SK_EVENT_PORT);
+}
+
+// Room for every peer now, so the worker never allocates (and never throws).
+void EventServer::Prepare() { m_peers.reserve(kMaxPeers); }
+
 void EventServer::OnReadable(SOCKET s)
 {
     SOCKET peer = accept(s, nullptr, nullptr);
@@ -47,6 +57,7 @@ bool EventServer::Read(Peer& peer)
         const kvxwire::FrameView frame = kvxwire::PeekFrame(peer.buffer, peer.fill);
         if (frame.state == kvxwire::FrameState::NeedMore) return true;
         if (frame.state == kvxwire::FrameState::Broken || !IsEvent(frame)) return false;
+        Notify(frame);
         uint8_t ack[kvxwire::kHeaderSize];
         kvxwire::EncodeFrame(SK_PEER_EVENT_ACK, nullptr, 0, ack, sizeof ack);
         if (send(peer.socket, reinterpret_cast<const char*>(ack), sizeof ack, 0) != sizeof ack) return false;
@@ -60,4 +71,14 @@ bool EventServer::IsEvent(const kvxwire::FrameView& frame)
     if (frame.type != PKT_NEW_EVENT || frame.length < kEventDataOffset) return false;
     const size_t dataLength = kvxwire::ReadU16(frame.payload + 2);
     return dataLength <= kMaxEventData && kEventDataOffset + dataLength <= frame.length;
+}
+
+// A posted notice carries no pointer, so nothing is left to free when the bar is gone.
+void EventServer::Notify(const kvxwire::FrameView& frame) const
+{
+    const HWND bar = m_bar.load();
+    if (!bar || !m_notice) return;
+    const WORD kind = kvxwire::ReadU16(frame.payload);
+    const LONG from = static_cast<LONG>(kvxwire::ReadU32(frame.payload + 4));
+    PostMessageA(bar, m_notice, kind, from);
 }

@@ -1,9 +1,10 @@
 // Takes events that other users' clients send directly: accepts TCP peers, reads framed
-// PKT_NEW_EVENT packets, acknowledges each well-formed one and drops a peer that sends
-// anything else or more than a frame can hold.
+// PKT_NEW_EVENT packets, tells the bar of each well-formed one, acknowledges it, and drops a
+// peer that sends anything else or more than a frame can hold.
 #ifndef KVX_SOCKIO_EVENT_SERVER_H
 #define KVX_SOCKIO_EVENT_SERVER_H
 
+#include <atomic>
 #include <vector>
 
 #include "Listener.h"
@@ -12,7 +13,8 @@
 
 class EventServer : public Listener {
 public:
-    int Start() { return Listener::Start(SOCK_STREAM, SK_EVENT_PORT); }
+    // `bar` receives the notices; a second Start while serving only changes the window.
+    int Start(HWND bar);
 
     static const size_t kMaxPeers = 8;
 
@@ -23,6 +25,7 @@ private:
         size_t fill;
     };
 
+    void Prepare() override;
     void OnReadable(SOCKET s) override;
     void OnTick() override;
     void OnStopped() override;
@@ -30,7 +33,11 @@ private:
     bool Read(Peer& peer);
     static bool IsEvent(const kvxwire::FrameView& frame);
 
-    std::vector<Peer> m_peers;
+    void Notify(const kvxwire::FrameView& frame) const;
+
+    std::atomic<HWND> m_bar{nullptr};
+    UINT m_notice = 0;
+    std::vector<Peer> m_peers; // the worker's alone
 };
 
 #endif

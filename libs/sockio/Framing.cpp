@@ -39,7 +39,12 @@ bool SendAll(SOCKET s, const char* data, int size)
 
 void SK_Connect(HWND window, UINT connectMessage, UINT eventMessage, const char* host, int port)
 {
-    Connector::Launch(new Connector(window, connectMessage, eventMessage, host, port));
+    try {
+        Connector::Launch(new Connector(window, connectMessage, eventMessage, host, port));
+    } catch (...) {
+        // Out of memory before the worker existed: the one outcome still arrives.
+        PostMessageA(window, connectMessage, CONNECT_FAILED, WSAENOBUFS);
+    }
 }
 
 BOOL SK_WPacket(UINT_PTR socket, WORD type, const void* data, int length)
@@ -53,6 +58,7 @@ BOOL SK_WPacket(UINT_PTR socket, WORD type, const void* data, int length)
 
 BOOL SK_Parse(char* buffer, int* fill, int newBytes, PACKET_DATA* out)
 {
+    if (!buffer || !fill || !out) return FALSE;
     if (*fill < 0 || *fill > kBufferSize) {
         *fill = SK_STREAM_BROKEN;
         return FALSE;

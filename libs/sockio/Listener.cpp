@@ -19,7 +19,15 @@ int Listener::Start(int type, int port)
     }
     m_socket = s;
     m_stop = false;
-    m_worker = std::thread(&Listener::Serve, this);
+    try {
+        Prepare();
+        m_worker = std::thread(&Listener::Serve, this);
+    } catch (...) {
+        // No exception may leave the library; a listener that cannot run is not listening.
+        closesocket(s);
+        m_socket = INVALID_SOCKET;
+        return WSAENOBUFS;
+    }
     return 0;
 }
 

@@ -22,6 +22,8 @@ public:
     void Stop();
 
 protected:
+    // Called before the worker starts; may throw (Start then fails).
+    virtual void Prepare() {}
     // Called by the worker when the socket is readable.
     virtual void OnReadable(SOCKET s) = 0;
     // Called by the worker after each wait, readable or not (for per-peer work).

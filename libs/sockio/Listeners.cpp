@@ -11,5 +11,5 @@ EventServer g_events;
 
 int SK_StartPingServer(HWND) { return g_ping.Start(); }
 void SK_StopPingServer(void) { g_ping.Stop(); }
-int SK_StartEventServer(HWND) { return g_events.Start(); }
+int SK_StartEventServer(HWND bar) { return g_events.Start(bar); }
 void SK_StopEventServer(void) { g_events.Stop(); }

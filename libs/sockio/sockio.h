@@ -35,12 +35,17 @@ enum {
 /* Resolves `host` and connects to it on `port` on a worker thread, so the caller never
    blocks. Exactly one `connectMessage` is posted to `window` afterwards with an outcome
    code; after CONNECT_DONE the socket's read and close events arrive as `eventMessage`
-   (wParam the socket, lParam WSAMAKESELECTREPLY(event, error)). */
+   (wParam the socket, lParam WSAMAKESELECTREPLY(event, error)). Bytes or a close that reach
+   the socket before the outcome is posted are announced again after it, so a receiver may
+   ignore events of a socket it does not know yet. A blocked connect gives up after 15 s
+   (CONNECT_FAILED, WSAETIMEDOUT). When `window` is gone by then, the socket is closed. */
 SOCKIO_API void SK_Connect(HWND window, UINT connectMessage, UINT eventMessage, const char* host,
                            int port);
 
-/* Sends one framed packet; `data` may be NULL when `length` is 0. FALSE when the socket is
-   0 or closed, or the payload is too long for a frame; the whole frame or nothing is sent. */
+/* Sends one framed packet; `data` may be NULL when `length` is 0. A full send buffer is
+   waited out for up to 5 s at a time. FALSE, with nothing sent, when the socket is 0 or
+   all-ones or the payload is too long for a frame (over 2044 bytes); FALSE too when the
+   connection fails, after which the stream is of no further use. */
 SOCKIO_API BOOL SK_WPacket(UINT_PTR socket, WORD type, const void* data, int length);
 
 /* Adds `newBytes` just received at buffer + *fill to the fill count. When the 2048-byte
@@ -56,7 +61,9 @@ SOCKIO_API const char* SK_Error(int* code);
 /* The ping listener answers other users' UDP pings on SK_PING_PORT, so they can measure their
    round trip to this computer: a datagram holding one frame of type SK_PEER_PING is sent
    back as SK_PEER_PONG with the same payload; anything else is ignored. Returns 0 when
-   listening (also when already listening), else a Winsock error. */
+   listening (also when already listening), else a Winsock error (WSAEADDRINUSE while
+   another program holds the port). The listeners serve on threads of their own; each Stop
+   ends its thread and closes its sockets before it returns, and is harmless when stopped. */
 #define SK_PING_PORT 2601
 #define SK_PEER_PING 2000
 #define SK_PEER_PONG 2001
@@ -64,12 +71,16 @@ SOCKIO_API int SK_StartPingServer(HWND bar);
 SOCKIO_API void SK_StopPingServer(void);
 
 /* The event listener takes events sent directly by other users' clients: it accepts TCP
-   connections on SK_EVENT_PORT, reads framed PKT_NEW_EVENT packets, answers each well-formed
-   one with an SK_PEER_EVENT_ACK frame and drops a peer that sends anything else. Handing the
-   events to the contact list comes with the contact-list library. Returns 0 when listening
-   (also when already listening), else a Winsock error. */
+   connections on SK_EVENT_PORT and reads framed PKT_NEW_EVENT packets (payload: the 16-byte
+   event head, 4 bytes, then the event data). For each well-formed one it posts the
+   registered window message SK_PEER_EVENT_MESSAGE to the window given to
+   SK_StartEventServer (wParam: the event kind, the head's first 16 bits; lParam: the
+   sender's account, head bytes 4 to 7) and answers the peer with an SK_PEER_EVENT_ACK frame.
+   A peer that sends anything else is dropped. Returns 0 when listening (also when already
+   listening; the window given last gets the notices), else a Winsock error. */
 #define SK_EVENT_PORT 2602
 #define SK_PEER_EVENT_ACK 2002
+#define SK_PEER_EVENT_MESSAGE "KVX.PeerEvent"
 SOCKIO_API int SK_StartEventServer(HWND bar);
 SOCKIO_API void SK_StopEventServer(void);
 
