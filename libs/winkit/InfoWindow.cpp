@@ -7,7 +7,8 @@
 namespace {
 
 const DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-const DWORD kExStyle = WS_EX_DLGMODALFRAME;
+// Topmost: the bar may be always-on-top, and a server message must not open behind it.
+const DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
 // DT_EDITCONTROL: a word too long for a line is broken, not left sticking out.
 const UINT kTextFormat = DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS;
 const int kMaxTextWidth = 400;  // longer lines wrap
@@ -39,6 +40,22 @@ char* CopyText(const char* text)
     char* copy = new (std::nothrow) char[size];
     if (copy) memcpy(copy, text, size);
     return copy;
+}
+
+SIZE IconSize(HICON icon)
+{
+    SIZE size = {0, 0};
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info)) return size;
+    BITMAP bitmap = {};
+    if (GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap)) {
+        size.cx = bitmap.bmWidth;
+        // A monochrome icon's mask holds the AND and XOR halves one above the other.
+        size.cy = info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2;
+    }
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return size;
 }
 
 int CountOpen()
@@ -89,13 +106,15 @@ bool CInfoWindow::RegisterOnce(HINSTANCE instance)
 }
 
 CInfoWindow::CInfoWindow(HWND window, const Params& params)
-    : m_window(window), m_button(nullptr), m_font(CreateMessageFont()), m_icon(params.icon),
+    : m_window(window), m_button(nullptr), m_font(CreateMessageFont()),
+      m_icon(params.icon ? CopyIcon(params.icon) : nullptr), m_iconSize(IconSize(m_icon)),
       m_text(CopyText(params.text)), m_textRect()
 {
 }
 
 CInfoWindow::~CInfoWindow()
 {
+    if (m_icon) DestroyIcon(m_icon);
     if (m_font) DeleteObject(m_font);
     delete[] m_text;
 }
@@ -157,8 +176,7 @@ LRESULT CInfoWindow::OnPaint(WPARAM, LPARAM)
     if (!dc) return 0;
     if (m_icon) {
         const int margin = m_textRect.top;
-        DrawIconEx(dc, margin, margin, m_icon, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0,
-                   nullptr, DI_NORMAL);
+        DrawIconEx(dc, margin, margin, m_icon, m_iconSize.cx, m_iconSize.cy, 0, nullptr, DI_NORMAL);
     }
     HGDIOBJ oldFont = m_font ? SelectObject(dc, m_font) : nullptr;
     SetBkMode(dc, TRANSPARENT);
@@ -201,8 +219,8 @@ void CInfoWindow::Layout(int cascade)
     GetTextMetricsA(dc, &metrics);
     const int line = metrics.tmHeight > 0 ? metrics.tmHeight : 16;
     const int margin = line;
-    const int iconSpace = m_icon ? GetSystemMetrics(SM_CXICON) + margin : 0;
-    const int iconHeight = m_icon ? GetSystemMetrics(SM_CYICON) : 0;
+    const int iconSpace = m_icon ? m_iconSize.cx + margin : 0;
+    const int iconHeight = m_icon ? m_iconSize.cy : 0;
     const int buttonHeight = line + line / 2 + 4;
     const int roomHeight = (work.bottom - work.top) - (chrome.bottom - chrome.top) - 3 * margin - buttonHeight;
     const int roomWidth = (work.right - work.left) - (chrome.right - chrome.left) - 2 * margin - iconSpace;

@@ -11,8 +11,10 @@ public:
     static const char kClassName[];
 
     // Creates and shows one window; several may be open at once. NULL title or text count
-    // as empty, a NULL icon leaves the icon out. The text is copied; the icon stays the
-    // caller's. Returns the window, or NULL when it could not be made.
+    // as empty, a NULL icon leaves the icon out. Text and icon are copied, so the caller
+    // may free its own at once; the icon is drawn at its own size. The window is topmost,
+    // so an always-on-top bar never hides it. Returns the window, or NULL when it could not
+    // be made.
     static HWND Show(const char* title, const char* text, HICON icon);
 
 private:
@@ -50,7 +52,8 @@ private:
     HWND m_window;
     HWND m_button;
     HFONT m_font;
-    HICON m_icon;
+    HICON m_icon; // our copy
+    SIZE m_iconSize;
     char* m_text;
     RECT m_textRect;
 };

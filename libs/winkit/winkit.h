@@ -44,10 +44,12 @@ WINKIT_API void WK_PaintMenuNC(HDC dc);
 /* Balloons come with the hover balloons of the bar; until then no window (NULL). */
 WINKIT_API HWND WK_ShowBalloon(const char* text);
 
-/* Shows a modeless information window (class "KVXInfo", caption `title`) with `icon` (may
-   be NULL; it stays the caller's) at the left, `text` word-wrapped, and an OK button (IDOK).
-   Returns at once; the window runs on the calling thread's message loop and goes away on OK,
-   Enter, Escape or its close box. Several may be open at once, cascaded. */
+/* Shows a modeless information window (class "KVXInfo", caption `title`, owned by no window,
+   topmost so an always-on-top bar cannot hide it) with `icon` (may be NULL; copied, so the
+   caller may free its own; drawn at its own size) at the left, `text` word-wrapped and sized
+   to fit the screen, and an OK button (IDOK). Returns at once; the window runs on the calling
+   thread's message loop and goes away on OK, Enter, Escape or its close box. Several may be
+   open at once, cascaded. */
 WINKIT_API void WK_Info(const char* title, const char* text, HICON icon);
 
 #ifdef __cplusplus

@@ -2,6 +2,8 @@
 // running its own loop, then found, measured and closed the way a user or a test closes them.
 #include <gtest/gtest.h>
 
+#include <limits.h>
+
 #include <string>
 #include <vector>
 
@@ -128,6 +130,93 @@ TEST_F(InfoWindowTest, WindowIsSizedToTheWrappedText)
     EXPECT_LT(ClientSize(longOne).cx, 600) << "wrapped at a readable width";
     EXPECT_GE(ClientSize(wider).cx - ClientSize(longOne).cx, GetSystemMetrics(SM_CXICON)) << "the icon sits beside the text";
     EXPECT_EQ(ClientSize(wider).cy, ClientSize(longOne).cy);
+}
+
+// A 16 x 16 icon of one colour, as the icon library hands them out.
+HICON SolidIcon(COLORREF colour)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 16;
+    info.bmiHeader.biHeight = 16;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP colourBits = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    DWORD* pixel = static_cast<DWORD*>(bits);
+    for (int i = 0; i < 16 * 16; ++i) pixel[i] = 0xFF000000 | (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    HBITMAP mask = CreateBitmap(16, 16, 1, 1, nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, mask);
+    PatBlt(dc, 0, 0, 16, 16, BLACKNESS); // all opaque
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ICONINFO icon = {TRUE, 0, 0, mask, colourBits};
+    HICON made = CreateIconIndirect(&icon);
+    DeleteObject(mask);
+    DeleteObject(colourBits);
+    return made;
+}
+
+// Where `colour` shows in the window's client area.
+RECT FindColour(HWND window, COLORREF colour)
+{
+    RECT found = {INT_MAX, INT_MAX, -1, -1};
+    const SIZE size = ClientSize(window);
+    HDC dc = GetDC(window);
+    for (int y = 0; y < size.cy; ++y)
+        for (int x = 0; x < size.cx; ++x)
+            if (GetPixel(dc, x, y) == colour) {
+                if (x < found.left) found.left = x;
+                if (y < found.top) found.top = y;
+                if (x >= found.right) found.right = x + 1;
+                if (y >= found.bottom) found.bottom = y + 1;
+            }
+    ReleaseDC(window, dc);
+    return found;
+}
+
+TEST_F(InfoWindowTest, TheIconIsDrawnAtItsOwnSizeLeftOfTheTextEvenWhenTheCallerFreesIt)
+{
+    const COLORREF red = RGB(255, 0, 0);
+    HICON icon = SolidIcon(red);
+    ASSERT_TRUE(icon != nullptr);
+    WK_Info("Icon", "Text beside the icon.", icon);
+    DestroyIcon(icon);
+    Pump(50);
+    HWND window = FindWindowA(kClass, "Icon");
+    ASSERT_TRUE(window != nullptr);
+    InvalidateRect(window, nullptr, TRUE); // paint again after the caller's icon is gone
+    UpdateWindow(window);
+    const RECT drawn = FindColour(window, red);
+    EXPECT_EQ(16, drawn.right - drawn.left);
+    EXPECT_EQ(16, drawn.bottom - drawn.top);
+    EXPECT_LT(drawn.right, ClientSize(window).cx / 4) << "at the left";
+    const RECT text = FindColour(window, GetSysColor(COLOR_BTNTEXT));
+    EXPECT_GT(text.left, drawn.right) << "the text starts right of the icon";
+}
+
+// The bar may be always-on-top; a message opened over it must still be seen.
+TEST_F(InfoWindowTest, OpensAboveAnAlwaysOnTopWindow)
+{
+    // Not a static control: those are transparent to hit-testing.
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "KVXTestOnTop";
+    RegisterClassA(&wc);
+    const RECT work = WorkArea();
+    HWND onTop = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, work.left,
+                                 work.top, work.right - work.left, work.bottom - work.top, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(onTop != nullptr);
+    Pump(50);
+    HWND window = Open("Above", "Seen over the bar.");
+    ASSERT_TRUE(window != nullptr);
+    RECT rc;
+    GetWindowRect(window, &rc);
+    const POINT centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    EXPECT_EQ(window, GetAncestor(WindowFromPoint(centre), GA_ROOT));
+    DestroyWindow(onTop);
 }
 
 TEST_F(InfoWindowTest, HugeTextsStayOnTheScreen)
