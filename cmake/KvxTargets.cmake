@@ -27,11 +27,12 @@ macro(kvx_use_gtest)
   include(GoogleTest)
 endmacro()
 
-# kvx_test_exe(<name> SOURCES ... [LIBS ...] [SERIAL]): one GoogleTest program whose tests
-# CTest discovers when they run (under Wine for the Windows builds). SERIAL for tests that
-# need the desktop to themselves (focus, pointer, single-instance mutex).
+# kvx_test_exe(<name> SOURCES ... [LIBS ...] [SERIAL] [LOCK <resource>]): one GoogleTest
+# program whose tests CTest discovers when they run (under Wine for the Windows builds).
+# SERIAL for tests that need the desktop to themselves (focus, pointer, single-instance
+# mutex); LOCK for tests that share something fixed, such as a well-known port.
 function(kvx_test_exe name)
-  cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "LOCK" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main)
   kvx_defaults(${name})
@@ -45,6 +46,9 @@ function(kvx_test_exe name)
   set(props TIMEOUT 120)
   if(ARG_SERIAL)
     list(APPEND props RUN_SERIAL TRUE)
+  endif()
+  if(ARG_LOCK)
+    list(APPEND props RESOURCE_LOCK ${ARG_LOCK})
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        TEST_PREFIX "${name}." PROPERTIES ${props})
