@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/BarQueries.h"
 #include "support/ClientProcess.h"
 #include "support/ScratchFolder.h"
 #include "support/ServerProcess.h"
@@ -64,7 +65,7 @@ double ClientToOnline(const ScratchFolder& folder)
     DWORD_PTR status = 0;
     while (NowMs() - start < 30000) {
         if (!bar) bar = client.WaitForBar(0);
-        if (bar && SendMessageTimeoutA(bar, WM_USER + 10, 0, 0, SMTO_ABORTIFHUNG, 1000, &status) && status == 300) break;
+        if (bar && SendMessageTimeoutA(bar, kQueryStatus, 0, 0, SMTO_ABORTIFHUNG, 1000, &status) && status == 300) break;
         Sleep(1);
     }
     const double took = NowMs() - start;

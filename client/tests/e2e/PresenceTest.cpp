@@ -7,6 +7,7 @@
 #include <string>
 
 #include "games/GameRecord.h"
+#include "support/BarQueries.h"
 #include "support/ClientProcess.h"
 #include "support/MessageBoxes.h"
 #include "support/ScratchFolder.h"
@@ -16,23 +17,6 @@
 #include "support/WireClient.h"
 
 namespace {
-
-const UINT kQueryStatus = WM_USER + 10;
-const UINT kQueryAccount = WM_USER + 11;
-const UINT kQuerySocket = WM_USER + 13;
-const UINT kQueryGameRecord = WM_USER + 19;
-
-LRESULT Ask(HWND bar, UINT message)
-{
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(bar, message, 0, 0, SMTO_ABORTIFHUNG, 3000, &answer)) return -1;
-    return static_cast<LRESULT>(answer);
-}
-
-bool StatusBecomes(HWND bar, LRESULT status, DWORD timeoutMs)
-{
-    return WaitFor([&] { return Ask(bar, kQueryStatus) == status; }, timeoutMs, 100);
-}
 
 class PresenceTest : public ::testing::Test {
 protected:
