@@ -1,11 +1,14 @@
 #include "bar/Bar.h"
 
 #include "app/Globals.h"
+#include "app/Settings.h"
+#include "bar/BarLayout.h"
 #include "bar/TrayIcon.h"
 #include "menus/CommandIds.h"
 #include "notepost/notepost.h"
 #include "roster/roster.h"
 #include "session/Session.h"
+#include "skin/Painter.h"
 #include "winkit/winkit.h"
 
 namespace {
@@ -19,6 +22,7 @@ struct TimerPlan {
 };
 // In this order; the reconnect timer (40) belongs to the session.
 const TimerPlan kTimers[] = {{30, 1}, {10, 250}, {20, 25000}, {50, 60000}, {60, 500}, {70, 5000}};
+
 } // namespace
 
 const CBar::Route CBar::kRoutes[] = {
@@ -44,6 +48,7 @@ const CBar::Route CBar::kRoutes[] = {
     {WM_RBUTTONUP, &CBar::OnMouseMessage},
     {WM_LBUTTONDBLCLK, &CBar::OnLButtonDblClkMessage},
     {WM_QUERYNEWPALETTE, &CBar::OnQueryNewPaletteMessage},
+    {WM_PALETTECHANGED, &CBar::OnPaletteChangedMessage},
     {WM_WINDOWPOSCHANGED, &CBar::OnPositionChanged},
     {kTrayNotify, &CBar::OnTrayNotifyMessage},
     {kShowMessage, &CBar::OnShowMessageMessage},
@@ -58,14 +63,43 @@ const CBar::Route CBar::kRoutes[] = {
     {kSocketEvent, &CBar::OnSocketEventMessage},
 };
 
-CBar::CBar() : m_session(new CSession) {}
+CBar::CBar() : m_painter(new CPainter)
+{
+    ChooseSkin();
+    m_session = new CSession;
+}
 
 CBar::~CBar()
 {
+    g_Settings->WriteString("Window", "SkinM", m_painter->Skin().Name());
     delete m_session;
     m_session = nullptr;
     delete g_TrayIcon;
     g_TrayIcon = nullptr;
+    delete m_painter;
+    m_painter = nullptr;
+}
+
+void CBar::ChooseSkin()
+{
+    char name[CSkin::kNameSize] = "";
+    if (g_Settings->ReadString("Window", "SkinM", name, sizeof name)) {
+        if (m_painter->SetSkin(name)) return;
+        lstrcpyA(name, "LoDef");
+    } else {
+        lstrcpyA(name, "HiDef");
+    }
+    m_painter->SetSkin(name);
+}
+
+RECT CBar::AnchorRect(RECT rect) const
+{
+    RECT client;
+    GetClientRect(g_hMainWnd, &client);
+    const LONG shift = client.bottom - m_painter->Skin().Bottom().Height();
+    rect.top += shift;
+    rect.bottom += shift;
+    return rect;
 }
 
 bool CBar::OnCreate()
@@ -99,34 +133,39 @@ LRESULT CBar::OnSizeMessage(HWND window, WPARAM wParam, LPARAM lParam)
 
 LRESULT CBar::OnActivateMessage(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    // The palette to realize comes with the skins; a true-colour bar has none.
-    if (LOWORD(wParam) != WA_INACTIVE) return 0;
+    if (LOWORD(wParam) != WA_INACTIVE) return m_painter->Realize(window) ? 1 : 0;
     return DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);
 }
 
 LRESULT CBar::OnSetFocusMessage(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    m_active = true;
+    SetActive(true);
     return DefWindowProcA(window, WM_SETFOCUS, wParam, lParam);
 }
 
 LRESULT CBar::OnKillFocusMessage(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    m_active = false;
+    SetActive(false);
     return DefWindowProcA(window, WM_KILLFOCUS, wParam, lParam);
+}
+
+// The texts turn yellow or grey with the focus.
+void CBar::SetActive(bool active)
+{
+    m_active = active;
+    InvalidateRect(g_hMainWnd, &kAccountRect, FALSE);
+    const RECT status = AnchorRect(kStatusRect);
+    InvalidateRect(g_hMainWnd, &status, FALSE);
 }
 
 LRESULT CBar::OnPaintMessage(HWND window, WPARAM, LPARAM)
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    if (dc) {
-        HBRUSH background = CreateSolidBrush(RGB(0, 0, 96));
-        FillRect(dc, &ps.rcPaint, background);
-        DeleteObject(background);
-        EndPaint(window, &ps);
-    }
-    return 0;
+    HDC dc = m_painter->Begin(window, m_active);
+    m_painter->DrawAccountNumber(m_session->AccountNumber(), kAccountRect);
+    m_painter->DrawStatus(m_session->Status(), AnchorRect(kStatusRect));
+    RL_Paint(dc, ContactListRect(window));
+    for (const ButtonIcon& button : kButtonIcons) m_painter->DrawButtonIcon(button.region, button.rect);
+    return m_painter->End();
 }
 
 LRESULT CBar::OnCloseMessage(HWND window, WPARAM wParam, LPARAM lParam)
@@ -149,16 +188,20 @@ LRESULT CBar::OnGetMinMaxInfoMessage(HWND, WPARAM, LPARAM lParam)
     return 0;
 }
 
-LRESULT CBar::OnDrawItemMessage(HWND, WPARAM, LPARAM)
+LRESULT CBar::OnDrawItemMessage(HWND, WPARAM, LPARAM lParam)
 {
-    // Owner-drawn menu items are painted with the skin; nothing else is owner-drawn.
+    const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (item->CtlType == ODT_MENU) m_painter->DrawMenuItem(item);
     return TRUE;
 }
 
 LRESULT CBar::OnMeasureItemMessage(HWND, WPARAM, LPARAM lParam)
 {
     MEASUREITEMSTRUCT* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-    if (item->CtlType == ODT_MENU) item->itemHeight = 20;
+    if (item->CtlType == ODT_MENU) {
+        item->itemWidth = m_painter->MeasureMenuItem(item);
+        item->itemHeight = 20;
+    }
     return TRUE;
 }
 
@@ -204,10 +247,16 @@ LRESULT CBar::OnLButtonDblClkMessage(HWND window, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(window, WM_LBUTTONDBLCLK, wParam, lParam);
 }
 
-LRESULT CBar::OnQueryNewPaletteMessage(HWND, WPARAM, LPARAM)
+LRESULT CBar::OnQueryNewPaletteMessage(HWND window, WPARAM, LPARAM)
 {
-    // No palette of its own until a low-colour skin brings one.
-    return 0;
+    return m_painter->Realize(window) ? 1 : 0;
+}
+
+LRESULT CBar::OnPaletteChangedMessage(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    // Our own realisation announces itself too; answering it would loop.
+    if (reinterpret_cast<HWND>(wParam) != window) m_painter->Realize(window);
+    return DefWindowProcA(window, WM_PALETTECHANGED, wParam, lParam);
 }
 
 LRESULT CBar::OnPositionChanged(HWND window, WPARAM wParam, LPARAM lParam)

@@ -5,15 +5,19 @@
 
 #include <windows.h>
 
+class CPainter;
 class CSession;
 
 class CBar {
 public:
-    // Runs before the window exists: makes the session (which does not connect yet).
+    // Runs before the window exists: makes the painter, chooses the skin ("SkinM", else
+    // "HiDef"; "LoDef" when the stored one no longer loads) and makes the session (which
+    // does not connect yet).
     CBar();
     CBar(const CBar&) = delete;
     CBar& operator=(const CBar&) = delete;
-    // Deletes the session (offline first), then the tray icon.
+    // Saves the skin in use to "SkinM", deletes the session (offline first), the tray
+    // icon and the painter.
     virtual ~CBar();
 
     // Completes the bar once its window exists and is shown: contact list, tray icon,
@@ -22,6 +26,10 @@ public:
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     CSession* Session() const { return m_session; }
+    CPainter* Painter() const { return m_painter; }
+    // A rectangle measured from the top of the skin's bottom piece, in client coordinates.
+    RECT AnchorRect(RECT rect) const;
+    bool IsActive() const { return m_active; }
     WORD DockEdge() const { return m_dockEdge; }
     void SetDockEdge(WORD edge) { m_dockEdge = edge; }
     // The window's screen rectangle as last seen; false before the window had one.
@@ -69,6 +77,7 @@ private:
     LRESULT OnMouseMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnLButtonDblClkMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnQueryNewPaletteMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaletteChangedMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnPositionChanged(HWND window, WPARAM wParam, LPARAM lParam);
 
     // Private messages (BarMessages.cpp).
@@ -85,6 +94,8 @@ private:
     LRESULT OnSocketEventMessage(HWND window, WPARAM wParam, LPARAM lParam);
 
     void OnKeyDown(WPARAM key);
+    void SetActive(bool active);
+    void ChooseSkin();
     void OnTimer(UINT_PTR id);
     void OnTrayNotify(LPARAM mouseMessage);
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
@@ -92,6 +103,7 @@ private:
     void BlinkTrayEvent();
     void SetWindowRegion(HWND window);
 
+    CPainter* m_painter = nullptr;
     CSession* m_session = nullptr;
     bool m_active = false;
     WORD m_dockEdge = 0;

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "app/Globals.h"
+#include "bar/BarLayout.h"
 #include "bar/TrayIcon.h"
 #include "roster/roster.h"
 #include "session/Session.h"
@@ -33,9 +34,8 @@ LRESULT CBar::OnShowMessageMessage(HWND window, WPARAM wParam, LPARAM lParam)
 
 LRESULT CBar::OnStatusChangedMessage(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    // The status area's place depends on the skin's bottom piece; until skins paint it
-    // the whole bar is repainted.
-    InvalidateRect(window, nullptr, FALSE);
+    const RECT status = AnchorRect(kStatusRect);
+    InvalidateRect(window, &status, FALSE);
     return DefWindowProcA(window, kStatusChanged, wParam, lParam);
 }
 

@@ -45,7 +45,39 @@ void RL_NewEvent(const void*, int length, int reserved, DWORD address, BOOL from
     Log("RL_NewEvent" + Args({Num(length), Num(reserved), Num(address), Num(fromServer)}));
 }
 
-HICON AR_Icon(const char* name) { Log("AR_Icon" + Args({Text(name)})); return nullptr; }
+// Owned here like the library's own icons: made once, valid for the whole test run.
+HICON DoubleIcon()
+{
+    static HICON icon = [] {
+        BITMAPV5HEADER header = {};
+        header.bV5Size = sizeof header;
+        header.bV5Width = 16;
+        header.bV5Height = 16;
+        header.bV5Planes = 1;
+        header.bV5BitCount = 32;
+        header.bV5Compression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP colour = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
+        DWORD* pixels = static_cast<DWORD*>(bits);
+        for (int i = 0; i < 16 * 16; ++i)
+            pixels[i] = 0xFF000000u | (GetRValue(kDoubleIconColour) << 16) | (GetGValue(kDoubleIconColour) << 8) |
+                        GetBValue(kDoubleIconColour);
+        static const BYTE opaque[16 * 2] = {}; // an all-clear AND mask: every pixel drawn
+        HBITMAP mask = CreateBitmap(16, 16, 1, 1, opaque);
+        ICONINFO info = {TRUE, 0, 0, mask, colour};
+        HICON made = CreateIconIndirect(&info);
+        DeleteObject(mask);
+        DeleteObject(colour);
+        return made;
+    }();
+    return icon;
+}
+
+HICON AR_Icon(const char* name)
+{
+    Log("AR_Icon" + Args({Text(name)}));
+    return name ? DoubleIcon() : nullptr;
+}
 HICON AR_Image(const char* name, int type, int width, int height, UINT flags)
 {
     Log("AR_Image" + Args({Text(name), Num(type), Num(width), Num(height), Num(flags)}));

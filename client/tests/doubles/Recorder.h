@@ -51,6 +51,9 @@ private:
     LibraryScript m_script;
 };
 
+// AR_Icon's double hands out one solid 16 x 16 icon of this colour for every name.
+const COLORREF kDoubleIconColour = RGB(255, 0, 255);
+
 std::string Args(std::initializer_list<std::string> parts);
 std::string Num(long long value);
 std::string Text(const char* text);

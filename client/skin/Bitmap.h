@@ -1,0 +1,41 @@
+// One bitmap loaded from a file as a DIB section and copied 1:1 into a device context: the
+// skin pieces and the ad pictures. Failures go to the debugger output only.
+#ifndef KVX_BITMAP_H
+#define KVX_BITMAP_H
+
+#include <windows.h>
+
+class CBitmap {
+public:
+    CBitmap() = default;
+    CBitmap(const CBitmap&) = delete;
+    CBitmap& operator=(const CBitmap&) = delete;
+    virtual ~CBitmap();
+
+    // Loads `name`, with ".bmp" appended when addExtension is set. On failure the bitmap is
+    // empty and the size stays as it was.
+    bool Load(const char* name, bool addExtension);
+    // Copies the bitmap to (x, y) at its own size; a failing step is traced and the copy
+    // skipped. Always true.
+    bool Paint(HDC target, int x, int y) const;
+
+    HBITMAP Handle() const { return m_handle; }
+    const char* FileName() const { return m_fileName; }
+    // 1 until a load succeeds, so a tile height can always divide.
+    LONG Height() const { return m_height; }
+    LONG Width() const { return m_width; }
+
+    // Larger sides are refused before loading: no bar or ad is that big, and a damaged
+    // header must not cost a huge allocation.
+    static const LONG kSideLimit = 4096;
+
+private:
+    void Release();
+
+    HBITMAP m_handle = nullptr;
+    char m_fileName[MAX_PATH] = {};
+    LONG m_height = 1;
+    LONG m_width = 1;
+};
+
+#endif
