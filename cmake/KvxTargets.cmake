@@ -27,12 +27,13 @@ macro(kvx_use_gtest)
   include(GoogleTest)
 endmacro()
 
-# kvx_test_exe(<name> SOURCES ... [LIBS ...] [SERIAL] [LOCK <resource>]): one GoogleTest
+# kvx_test_exe(<name> SOURCES ... [LIBS ...] [SERIAL] [LOCK <resource>] [LABEL <label>]): one GoogleTest
 # program whose tests CTest discovers when they run (under Wine for the Windows builds).
 # SERIAL for tests that need the desktop to themselves (focus, pointer, single-instance
-# mutex); LOCK for tests that share something fixed, such as a well-known port.
+# mutex); LOCK for tests that share something fixed, such as a well-known port; LABEL for
+# tests that the suite runs again in another setting (such as another display).
 function(kvx_test_exe name)
-  cmake_parse_arguments(ARG "SERIAL" "LOCK" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "LOCK;LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main)
   kvx_defaults(${name})
@@ -49,6 +50,9 @@ function(kvx_test_exe name)
   endif()
   if(ARG_LOCK)
     list(APPEND props RESOURCE_LOCK ${ARG_LOCK})
+  endif()
+  if(ARG_LABEL)
+    list(APPEND props LABELS ${ARG_LABEL})
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        TEST_PREFIX "${name}." PROPERTIES ${props})

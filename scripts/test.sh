@@ -20,6 +20,14 @@ kvx_wine_start
 status=0
 echo "test: win64 (under Wine on $DISPLAY)"
 ctest --test-dir build/win64 --output-on-failure -j2 || status=1
+# Wine reads the colour depth when its server starts: each display needs a new server.
+for depth in 8 16; do
+  kvx_wine_stop
+  kvx_display own "$depth"
+  kvx_wine_start
+  echo "test: win64 display-depth tests again at $depth bits per pixel (on $DISPLAY)"
+  ctest --test-dir build/win64 --output-on-failure -L display-depth || status=1
+done
 echo "test: native"
 ctest --test-dir build/native --output-on-failure -j2 || status=1
 exit $status

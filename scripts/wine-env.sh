@@ -1,6 +1,8 @@
 # Sourced by the run and test scripts: an X display, the project's Wine prefix and a
 # persistent wineserver.
-#   kvx_display [own]   use $DISPLAY, or start an Xvfb when there is none (always with "own")
+#   kvx_display [own] [depth]
+#                       use $DISPLAY, or start an Xvfb when there is none (always with
+#                       "own"), of 24 bits per pixel unless another depth is given
 #   kvx_wine_prefix     create the prefix once, with Managed=N (no 2 s hide penalty, real focus)
 #   kvx_wine_start      persistent wineserver, plus a holder process keeping the desktop up
 #   kvx_wine_stop       end the wineserver and the Xvfb started here
@@ -13,10 +15,10 @@ KVX_XVFB_PID=""
 
 kvx_display() {
   if [ "${1:-}" != own ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
-  local n
+  local depth="${2:-24}" n
   for n in $(seq 71 99); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "1024x768x$depth" -nolisten tcp >/dev/null 2>&1 &
     KVX_XVFB_PID=$!
     export DISPLAY=":$n"
     local i
