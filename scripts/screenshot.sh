@@ -1,37 +1,94 @@
 #!/usr/bin/env bash
-# Makes docs/bar.png: the client's bar as it looks under Wine on a virtual display.
-#   scripts/screenshot.sh [output.png]
+# Makes the README's pictures of the bar under Wine on a virtual display, each from a fresh
+# copy of the runnable folder: docs/bar-offline.png (no server), bar-connecting.png (a server
+# that never answers), bar-online.png (a real local server), bar-inactive.png (another window
+# has the focus), bar-lodef.png (the low-colour skin) and bar-tall.png (a 600-pixel bar).
+#   scripts/screenshot.sh [output folder]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-out="${1:-docs/bar.png}"
+out="$(realpath -m "${1:-docs}")"
 
-scripts/build.sh win64
+scripts/build.sh win64 native
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh
 kvx_display own
 kvx_wine_prefix
-trap kvx_wine_stop EXIT
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  kvx_wine_stop
+  rm -rf "$work"
+}
+trap cleanup EXIT
 kvx_wine_start
+mkdir -p "$out"
 
-shot="$(mktemp -d)"
-cp -r build/win64/dist/. "$shot/"
-(cd "$shot" && exec wine KVX.exe) &
-client=$!
-for _ in $(seq 1 100); do
-  # Wine maps helper windows too; the bar is the visible one that is 199 pixels wide.
-  id=""
-  for w in $(xdotool search --onlyvisible --classname kvx.exe 2>/dev/null || true); do
-    xdotool getwindowgeometry --shell "$w" | grep -qx 'WIDTH=199' && { id=$w; break; }
-  done
-  [ -n "$id" ] && break
+# Addresses of their own, so nothing else on port 2600 is in the way.
+online=127.0.0.51
+silent=127.0.0.52
+build/native/server/kvx-server --bind "$online" --port 2600 --db "$work/kvx-server.db" --fast-hash \
+  2>"$work/kvx-server.log" &
+pids+=($!)
+python3 -c '
+import socket, sys, time
+s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind((sys.argv[1], 2600)); s.listen(4)
+held = []
+while True:
+    held.append(s.accept()[0])  # accepted, never answered: the client stays Connecting
+' "$silent" &
+pids+=($!)
+account=""
+for _ in $(seq 1 50); do
+  account="$(scripts/signup.py "$online" shot1 2>/dev/null)" && break
   sleep 0.1
 done
-[ -n "$id" ] || { echo "screenshot: the bar did not appear" >&2; exit 1; }
-sleep 1
-mkdir -p "$(dirname "$out")"
-import -window root -crop "$(xdotool getwindowgeometry --shell "$id" | awk -F= '
-  /^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{printf "%dx%d+%d+%d", w+40, h+40, x-20, y-20}')" "$out"
-kill "$client" 2>/dev/null || true
-rm -rf "$shot"
-echo "screenshot: $out"
+[ -n "$account" ] || { echo "screenshot: no account from the local server" >&2; exit 1; }
+
+bar_window() {
+  # Wine maps helper windows too; the bar is the visible one that is 199 pixels wide.
+  local w
+  for w in $(xdotool search --onlyvisible --classname kvx.exe 2>/dev/null || true); do
+    xdotool getwindowgeometry --shell "$w" | grep -qx 'WIDTH=199' && { echo "$w"; return 0; }
+  done
+  return 1
+}
+
+# shoot NAME INI-TEXT [inactive]: starts the client with that KVX.ini, waits for it to
+# settle and saves the bar with a 20-pixel margin of desktop around it.
+shoot() {
+  local name="$1" ini="$2" mode="${3:-}" dir="$work/$1" id="" client other=""
+  mkdir -p "$dir"
+  cp -r build/win64/dist/. "$dir/"
+  printf '%b' "$ini" >"$dir/KVX.ini"
+  (cd "$dir" && exec wine KVX.exe) &
+  client=$!
+  for _ in $(seq 1 100); do
+    id="$(bar_window)" && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || { echo "screenshot: the bar did not appear for $name" >&2; exit 1; }
+  if [ "$mode" = inactive ]; then
+    (cd "$dir" && exec wine notepad) &
+    other=$!
+  fi
+  sleep 3
+  import -window root -crop "$(xdotool getwindowgeometry --shell "$id" | awk -F= '
+    /^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2}
+    END{printf "%dx%d+%d+%d", w+40, h+40, x-20, y-20}')" +repage "$out/bar-$name.png"
+  [ -n "$other" ] && kill "$other" 2>/dev/null
+  kill "$client" 2>/dev/null || true
+  wait "$client" 2>/dev/null || true
+  echo "screenshot: $out/bar-$name.png"
+}
+
+place='[Window]\r\nx=40\r\ny=40\r\n'
+user="[User]\r\nID=$account\r\nPW=shot1\r\n"
+shoot offline "$place[Server]\r\n1=127.0.0.53\r\n[User]\r\nID=10000\r\nPW=none\r\n"
+shoot connecting "$place[Server]\r\n1=$silent\r\n$user"
+shoot online "$place[Server]\r\n1=$online\r\n$user"
+shoot inactive "$place[Server]\r\n1=$online\r\n$user" inactive
+shoot lodef "${place}SkinM=LoDef\r\n[Server]\r\n1=$online\r\n$user"
+shoot tall "${place}h=600\r\n[Server]\r\n1=$online\r\n$user"

@@ -71,7 +71,9 @@ CBar::CBar() : m_painter(new CPainter)
 
 CBar::~CBar()
 {
-    g_Settings->WriteString("Window", "SkinM", m_painter->Skin().Name());
+    // A bar that never loaded a skin keeps the stored choice: an empty value would also
+    // give an error box at every later start.
+    if (m_painter->Skin().Name()[0]) g_Settings->WriteString("Window", "SkinM", m_painter->Skin().Name());
     delete m_session;
     m_session = nullptr;
     delete g_TrayIcon;

@@ -1,6 +1,8 @@
-/* artres: the named 16 x 16 icons of the bar, the menus and the notification area.
-   The icon art comes with the skinned painting of the bar; until then no name is known
-   and both functions give NULL, which draws nothing. */
+/* artres: the named 16 x 16 icons of the bar, the menus and the notification area:
+   "Off", "On", "Away", "NA", "Na", "Quake2", "Quake", "Unreal", "Subspace", "Tanarus",
+   "Fireteam", "Launch", "System", "Prefs", "Check", "Msg", "Del", "Add", "Chat", "Spy",
+   "Search", "email", "file", "Log" and "Blank" (fully transparent). Names are
+   case-sensitive; any other name gives NULL, which draws nothing. */
 #ifndef KVX_ARTRES_H
 #define KVX_ARTRES_H
 

@@ -36,6 +36,10 @@ ClientProcess::~ClientProcess()
 
 bool ClientProcess::Start(const std::string& folder)
 {
+    // A restart reuses the object: the handles of the process before go first.
+    if (m_info.hThread) CloseHandle(m_info.hThread);
+    if (m_info.hProcess) CloseHandle(m_info.hProcess);
+    m_info = {};
     std::string exe = DistFolder() + "\\KVX.exe";
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup = {};

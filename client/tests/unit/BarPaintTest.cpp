@@ -112,6 +112,14 @@ TEST_F(BarPaintTest, TheStoredSkinIsUsedAndTheOneInUseIsStoredAtExit)
     EXPECT_EQ("HiDef", std::string(g_bar->Painter()->Skin().Name()));
 }
 
+TEST_F(BarPaintTest, WithNoSkinAtAllTheStoredChoiceIsKept)
+{
+    MakeBar("[Window]\r\nSkinM=Night-Blue\r\n");
+    EXPECT_STREQ("", g_bar->Painter()->Skin().Name());
+    DeleteBar();
+    EXPECT_EQ("Night-Blue", StoredSkin()) << "nothing loaded, nothing to store";
+}
+
 TEST_F(BarPaintTest, TextsIconsAndTheContactListArePaintedOverTheSkinAtTheirPlaces)
 {
     Skin("HiDef");

@@ -33,7 +33,8 @@ TEST_F(FileTest, ReadsAFileInOnePassFromItsStart)
     folder.Write("web.pal", bytes);
     CFile file;
     ASSERT_TRUE(file.Open("web.pal"));
-    std::string got(6000, '\0');
+    // Room for two whole reads: Wine fails a read whose buffer runs into unmapped memory.
+    std::string got(2 * 4096, '\0');
     const DWORD first = file.Read(&got[0], 4096);
     const DWORD second = file.Read(&got[first], 4096);
     EXPECT_EQ(4096u, first);
