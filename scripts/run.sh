@@ -37,7 +37,7 @@ fi
 
 if [ -z "$had_display" ]; then
   echo "run: no \$DISPLAY, the bar is on the virtual display $DISPLAY."
-  echo "run: to see it, take a screenshot:  DISPLAY=$DISPLAY import -window root bar.png"
+  echo "run: to see it, take a screenshot:  DISPLAY=$DISPLAY import -window root shot.png"
   echo "run: or watch it:                   x11vnc -display $DISPLAY  (then any VNC viewer)"
 fi
 echo "run: starting KVX.exe in build/run; press Escape on the bar (or Ctrl+C here) to quit."

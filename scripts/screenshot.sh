@@ -71,6 +71,10 @@ shoot() {
   done
   [ -n "$id" ] || { echo "screenshot: the bar did not appear for $name" >&2; exit 1; }
   if [ "$mode" = inactive ]; then
+    # Any window of its own will do to take the focus; Wine's notepad keeps its place here.
+    for v in iWindowPosX:560 iWindowPosY:60 iWindowPosDX:300 iWindowPosDY:200; do
+      wine reg add 'HKCU\Software\Microsoft\Notepad' /v "${v%%:*}" /t REG_DWORD /d "${v##*:}" /f >/dev/null 2>&1
+    done
     (cd "$dir" && exec wine notepad) &
     other=$!
   fi
@@ -84,7 +88,8 @@ shoot() {
   echo "screenshot: $out/bar-$name.png"
 }
 
-place='[Window]\r\nx=40\r\ny=40\r\n'
+# Clear of the corner where Wine shows its own notification-area window.
+place='[Window]\r\nx=300\r\ny=60\r\n'
 user="[User]\r\nID=$account\r\nPW=shot1\r\n"
 shoot offline "$place[Server]\r\n1=127.0.0.53\r\n[User]\r\nID=10000\r\nPW=none\r\n"
 shoot connecting "$place[Server]\r\n1=$silent\r\n$user"
