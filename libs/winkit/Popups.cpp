@@ -3,7 +3,25 @@
 
 #include "InfoWindow.h"
 
-void WK_PaintMenuNC(HDC) {}
+void WK_PaintMenuNC(HDC dc)
+{
+    // An item's device context belongs to the menu's window; the frame is that window's edge.
+    HWND menu = WindowFromDC(dc);
+    if (!menu) return;
+    HDC frame = GetWindowDC(menu);
+    if (!frame) return;
+    RECT rect;
+    GetWindowRect(menu, &rect);
+    OffsetRect(&rect, -rect.left, -rect.top);
+    const COLORREF edges[] = {WK_MENU_EDGE, WK_MENU_BEVEL};
+    for (COLORREF colour : edges) {
+        HBRUSH brush = CreateSolidBrush(colour);
+        FrameRect(frame, &rect, brush);
+        DeleteObject(brush);
+        InflateRect(&rect, -1, -1);
+    }
+    ReleaseDC(menu, frame);
+}
 
 HWND WK_ShowBalloon(const char*) { return nullptr; }
 

@@ -38,7 +38,11 @@ WINKIT_API void WK_Center(HWND window, BOOL keepOnScreen);
 /* Paints the bar's frame: a dark edge along the window's region. */
 WINKIT_API void WK_PaintNC(HWND window);
 
-/* Owner-drawn menu frames come with the skinned painting of the bar; until then nothing. */
+/* Paints the frame of the menu window that an owner-drawn item's device context belongs to
+   in the bar's style: its outermost pixel WK_MENU_EDGE, the next one in WK_MENU_BEVEL.
+   Nothing for a device context of no window. */
+#define WK_MENU_EDGE RGB(16, 16, 24)
+#define WK_MENU_BEVEL RGB(88, 112, 168)
 WINKIT_API void WK_PaintMenuNC(HDC dc);
 
 /* Balloons come with the hover balloons of the bar; until then no window (NULL). */
