@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "app/Settings.h"
 #include "bar/BarLayout.h"
+#include "bar/HotRegion.h"
 #include "bar/TrayIcon.h"
 #include "menus/CommandIds.h"
 #include "notepost/notepost.h"
@@ -41,11 +42,12 @@ const CBar::Route CBar::kRoutes[] = {
     {WM_KEYDOWN, &CBar::OnKeyDownMessage},
     {WM_COMMAND, &CBar::OnCommandMessage},
     {WM_TIMER, &CBar::OnTimerMessage},
-    {WM_MOUSEMOVE, &CBar::OnMouseMessage},
-    {WM_LBUTTONDOWN, &CBar::OnMouseMessage},
-    {WM_RBUTTONDOWN, &CBar::OnMouseMessage},
-    {WM_LBUTTONUP, &CBar::OnMouseMessage},
-    {WM_RBUTTONUP, &CBar::OnMouseMessage},
+    {WM_MOUSEMOVE, &CBar::OnMouseMoveMessage},
+    {WM_NCMOUSEMOVE, &CBar::OnNcMouseMoveMessage},
+    {WM_LBUTTONDOWN, &CBar::OnButtonDownMessage},
+    {WM_RBUTTONDOWN, &CBar::OnButtonDownMessage},
+    {WM_LBUTTONUP, &CBar::OnLButtonUpMessage},
+    {WM_RBUTTONUP, &CBar::OnRButtonUpMessage},
     {WM_LBUTTONDBLCLK, &CBar::OnLButtonDblClkMessage},
     {WM_QUERYNEWPALETTE, &CBar::OnQueryNewPaletteMessage},
     {WM_PALETTECHANGED, &CBar::OnPaletteChangedMessage},
@@ -80,6 +82,7 @@ CBar::~CBar()
     g_TrayIcon = nullptr;
     delete m_painter;
     m_painter = nullptr;
+    m_regions.clear();
 }
 
 void CBar::ChooseSkin()
@@ -108,6 +111,7 @@ bool CBar::OnCreate()
 {
     RL_Init(g_hMainWnd);
     g_TrayIcon = new CTrayIcon(kTrayIconId, "Off", "KVX");
+    CreateRegions();
     m_session->Start();
     for (const TimerPlan& timer : kTimers) SetTimer(g_hMainWnd, timer.id, timer.periodMs, nullptr);
     return true;
@@ -155,6 +159,7 @@ LRESULT CBar::OnKillFocusMessage(HWND window, WPARAM wParam, LPARAM lParam)
 void CBar::SetActive(bool active)
 {
     m_active = active;
+    UpdateHover(0, 0);
     InvalidateRect(g_hMainWnd, &kAccountRect, FALSE);
     const RECT status = AnchorRect(kStatusRect);
     InvalidateRect(g_hMainWnd, &status, FALSE);
@@ -167,6 +172,7 @@ LRESULT CBar::OnPaintMessage(HWND window, WPARAM, LPARAM)
     m_painter->DrawStatus(m_session->Status(), AnchorRect(kStatusRect));
     RL_Paint(dc, ContactListRect(window));
     for (const ButtonIcon& button : kButtonIcons) m_painter->DrawButtonIcon(button.region, button.rect);
+    if (const CHotRegion* lit = LitRegion()) m_painter->DrawHighlight(dc, lit->CurrentRect(), lit->IsPressed());
     return m_painter->End();
 }
 
@@ -236,9 +242,33 @@ LRESULT CBar::OnTimerMessage(HWND, WPARAM wParam, LPARAM)
     return 0;
 }
 
-LRESULT CBar::OnMouseMessage(HWND, WPARAM, LPARAM)
+LRESULT CBar::OnMouseMoveMessage(HWND, WPARAM, LPARAM lParam)
 {
-    // Hover, clicks and dragging come with the hot regions.
+    OnMouseMove(lParam);
+    return 0;
+}
+
+LRESULT CBar::OnNcMouseMoveMessage(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    UpdateHover(0, 0);
+    return DefWindowProcA(window, WM_NCMOUSEMOVE, wParam, lParam);
+}
+
+LRESULT CBar::OnButtonDownMessage(HWND, WPARAM, LPARAM lParam)
+{
+    DragMove(LOWORD(lParam), HIWORD(lParam));
+    return 0;
+}
+
+LRESULT CBar::OnLButtonUpMessage(HWND, WPARAM, LPARAM lParam)
+{
+    OnLButtonUp(LOWORD(lParam), HIWORD(lParam));
+    return 0;
+}
+
+LRESULT CBar::OnRButtonUpMessage(HWND, WPARAM, LPARAM lParam)
+{
+    OnRButtonUp(LOWORD(lParam), HIWORD(lParam));
     return 0;
 }
 
@@ -278,23 +308,6 @@ void CBar::OnKeyDown(WPARAM key)
     }
 }
 
-void CBar::OnCommand(WPARAM wParam, LPARAM)
-{
-    const WORD id = LOWORD(wParam);
-    switch (id) {
-    case CMD_AVAILABLE:
-    case CMD_OFFLINE:
-    case CMD_AWAY:
-    case CMD_NA: m_session->SetStatus(id); break;
-    case CMD_SCROLL_UP:
-    case CMD_SCROLL_DOWN:
-    case CMD_ABOUT:
-    case CMD_ONTOP:
-    case CMD_FIND_USERS: m_session->OnCommand(id); break;
-    case CMD_EXIT: PostQuitMessage(0); break;
-    default: break;
-    }
-}
 
 // Rounded corners; the frame outside the region is cut away.
 void CBar::SetWindowRegion(HWND window)

@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <vector>
+
+class CHotRegion;
 class CPainter;
 class CSession;
 
@@ -21,7 +25,7 @@ public:
     virtual ~CBar();
 
     // Completes the bar once its window exists and is shown: contact list, tray icon,
-    // session start, timers.
+    // hot regions, session start, timers.
     bool OnCreate();
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -74,7 +78,11 @@ private:
     LRESULT OnKeyDownMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnCommandMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnTimerMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnMouseMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseMoveMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcMouseMoveMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnButtonDownMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnLButtonUpMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnRButtonUpMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnLButtonDblClkMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnQueryNewPaletteMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnPaletteChangedMessage(HWND window, WPARAM wParam, LPARAM lParam);
@@ -99,7 +107,30 @@ private:
     void OnTimer(UINT_PTR id);
     void OnTrayNotify(LPARAM mouseMessage);
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
+    // Commands (BarCommands.cpp): hot regions send theirs with their rectangle, menu items
+    // with lParam 0.
     void OnCommand(WPARAM wParam, LPARAM lParam);
+    void SetContactView(UINT id);
+    void SetDock(WORD edge);
+
+    // The pointer (BarMouse.cpp).
+    void CreateRegions();
+    // The first region in list order that is hovered or pressed, or null.
+    CHotRegion* LitRegion() const;
+    // Every region follows the client point (x, y), or the pointer for (0, 0); a bar
+    // without the focus tracks (0, 0), which no region contains. Removes the balloon.
+    void UpdateHover(LONG x, LONG y);
+    void OnMouseMove(LPARAM position);
+    // A button press: the focus, then the held-button loop when it landed on a region.
+    void DragMove(LONG x, LONG y);
+    // Scrolls the contact list once per pass while the left button stays down on a
+    // scroll region.
+    void RepeatScroll();
+    void OnLButtonUp(LONG x, LONG y);
+    void OnRButtonUp(LONG x, LONG y);
+    // Timer 10: a balloon once the pointer has rested over the focused bar for 500 ms.
+    void UpdateBalloon();
+    void CloseBalloon();
     void BlinkTrayEvent();
     void SetWindowRegion(HWND window);
 
@@ -113,6 +144,13 @@ private:
     char m_eventText[300] = {};
     RECT m_lastRect = {};
     bool m_hasRect = false;
+    // Front first: the reverse of the order of creation.
+    std::vector<std::unique_ptr<CHotRegion>> m_regions;
+    WORD m_lastMoveX = 0;
+    WORD m_lastMoveY = 0;
+    DWORD m_lastActivity = 0;
+    HWND m_balloon = nullptr;
+    bool m_balloonShown = false;
 };
 
 #endif

@@ -12,9 +12,11 @@
 #include "session/Status.h"
 
 namespace {
-// The balloon (10), ad (20) and game-check (70) ticks come with their features.
+// The ad (on 20) and game-check (70) ticks come with their features.
 enum BarTimer : UINT_PTR {
     kApplyDockTimer = 30,
+    kBalloonTimer = 10,
+    kQuietTimer = 20,
     kKeepAliveTimer = 50,
     kBlinkTimer = 60,
 };
@@ -107,6 +109,10 @@ void CBar::OnTimer(UINT_PTR id)
         KillTimer(g_hMainWnd, kApplyDockTimer);
         PostMessageA(g_hMainWnd, WM_SHOWWINDOW, 0, 0);
         PostMessageA(g_hMainWnd, WM_SHOWWINDOW, 1, 0);
+        break;
+    case kBalloonTimer: UpdateBalloon(); break;
+    case kQuietTimer:
+        if (m_balloon) UpdateHover(0, 0);
         break;
     case CSession::kRetryTimer: m_session->Connect(); break;
     case kKeepAliveTimer: m_session->SendKeepAlive(); break;

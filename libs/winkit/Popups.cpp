@@ -1,6 +1,7 @@
 // Balloons and menu frames of the bar, and the C entry of the information windows.
 #include "winkit.h"
 
+#include "Balloon.h"
 #include "InfoWindow.h"
 
 void WK_PaintMenuNC(HDC dc)
@@ -23,6 +24,6 @@ void WK_PaintMenuNC(HDC dc)
     ReleaseDC(menu, frame);
 }
 
-HWND WK_ShowBalloon(const char*) { return nullptr; }
+HWND WK_ShowBalloon(const char* text) { return CBalloon::Show(text); }
 
 void WK_Info(const char* title, const char* text, HICON icon) { CInfoWindow::Show(title, text, icon); }

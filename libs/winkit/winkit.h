@@ -45,7 +45,10 @@ WINKIT_API void WK_PaintNC(HWND window);
 #define WK_MENU_BEVEL RGB(88, 112, 168)
 WINKIT_API void WK_PaintMenuNC(HDC dc);
 
-/* Balloons come with the hover balloons of the bar; until then no window (NULL). */
+/* Shows a hover balloon (class "KVXBalloon", yellow text on black) below and right of the
+   pointer, inside the work area, with up to 511 characters of `text` (the rest is cut),
+   which is also the window's text. It never takes the focus or the mouse. The caller
+   destroys it with DestroyWindow. NULL when it could not be made. */
 WINKIT_API HWND WK_ShowBalloon(const char* text);
 
 /* Shows a modeless information window (class "KVXInfo", caption `title`, owned by no window,

@@ -10,8 +10,6 @@ namespace {
 void Log(const std::string& call) { Recorder::Get().Log(call); }
 LibraryScript& Script() { return Recorder::Get().Script(); }
 std::string Rect(RECT r) { return Num(r.left) + ", " + Num(r.top) + ", " + Num(r.right) + ", " + Num(r.bottom); }
-const char kNoFlags[2] = {0, 0};
-WORD g_entryStatus = 100;
 } // namespace
 
 void RL_Init(HWND) { Log("RL_Init()"); }
@@ -22,7 +20,7 @@ void RL_UserEvent(void) { Log("RL_UserEvent()"); }
 const char* RL_GetVar(int entry, int what)
 {
     Log("RL_GetVar" + Args({Num(entry), Num(what)}));
-    return what == 10 ? reinterpret_cast<const char*>(&g_entryStatus) : kNoFlags;
+    return what == 10 ? reinterpret_cast<const char*>(&Script().entryStatus) : Script().entryFlags;
 }
 void RL_RCommand(WORD command) { Log("RL_RCommand" + Args({Num(command)})); }
 void RL_Up(void) { Log("RL_Up()"); }

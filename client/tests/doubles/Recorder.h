@@ -17,6 +17,8 @@ struct LibraryScript {
     BOOL rclickResult = FALSE;
     BOOL nextEventResult = FALSE;
     int editAwayResult = 10;
+    char entryFlags[2] = {0, 0}; // RL_GetVar(0, 5): the add flag first
+    WORD entryStatus = 100;      // RL_GetVar(0, 10) points at it
     // signon: what a finished sign-up hands back
     BOOL signupResult = FALSE;
     LONG signupAccount = 0;

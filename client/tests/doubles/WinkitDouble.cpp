@@ -40,7 +40,8 @@ void WK_PaintMenuNC(HDC) { Recorder::Get().Log("WK_PaintMenuNC()"); }
 HWND WK_ShowBalloon(const char* text)
 {
     Recorder::Get().Log("WK_ShowBalloon" + Args({Text(text)}));
-    return nullptr;
+    // A real window, so that whoever removes the balloon has something to destroy.
+    return CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", text, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
 }
 void WK_Info(const char* title, const char* text, HICON)
 {

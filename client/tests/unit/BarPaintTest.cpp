@@ -7,87 +7,11 @@
 #include "bar/Bar.h"
 #include "doubles/Recorder.h"
 #include "skin/Painter.h"
-#include "support/InFolder.h"
-#include "support/Pixels.h"
+#include "support/BarFixture.h"
 
 namespace {
 
-const COLORREF kTopColour = RGB(40, 0, 0), kBottomColour = RGB(0, 0, 40), kRed = RGB(255, 0, 0),
-               kGrey = RGB(128, 128, 128);
-
-CBar* g_bar = nullptr;
-
-LRESULT CALLBACK BarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return g_bar ? g_bar->WindowProc(window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
-}
-
-class BarPaintTest : public InScratchFolder {
-protected:
-    BarPaintTest()
-    {
-        g_hInstance = GetModuleHandleA(nullptr);
-        CreateDirectoryA("skins", nullptr);
-        Recorder::Get().Reset();
-    }
-    ~BarPaintTest() override
-    {
-        DeleteBar();
-        if (g_hMainWnd) DestroyWindow(g_hMainWnd);
-        g_hMainWnd = nullptr;
-    }
-    void Skin(const std::string& name, int bottomHeight = 60)
-    {
-        folder.Write("skins\\" + name + "-T.bmp", SolidBmp(199, 150, kTopColour));
-        folder.Write("skins\\" + name + "-M.bmp", SolidBmp(199, 10, kTopColour));
-        folder.Write("skins\\" + name + "-B.bmp", SolidBmp(199, bottomHeight, kBottomColour));
-    }
-    CBar& MakeBar(const std::string& ini)
-    {
-        folder.Write("KVX.ini", "[Server]\r\n1=127.0.0.1\r\n" + ini);
-        g_Settings = new CSettings("KVX");
-        g_bar = new CBar;
-        return *g_bar;
-    }
-    void DeleteBar()
-    {
-        delete g_bar;
-        g_bar = nullptr;
-        delete g_Settings;
-        g_Settings = nullptr;
-    }
-    std::string StoredSkin()
-    {
-        const std::string ini = folder.Read("KVX.ini");
-        const size_t at = ini.find("SkinM=");
-        return at == std::string::npos ? "" : ini.substr(at + 6, ini.find_first_of("\r\n", at) - at - 6);
-    }
-    // The bar's window, 199 x height, painted once.
-    void Show(int height)
-    {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = BarProc;
-        wc.lpszClassName = "KVXBarPaintTest";
-        RegisterClassA(&wc);
-        g_hMainWnd = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 30, 30, 199, height,
-                                     nullptr, nullptr, nullptr, nullptr);
-        RedrawWindow(g_hMainWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    }
-    COLORREF At(int x, int y) const
-    {
-        HDC dc = GetDC(g_hMainWnd);
-        const COLORREF colour = GetPixel(dc, x, y);
-        ReleaseDC(g_hMainWnd, dc);
-        return colour;
-    }
-    bool Shows(const RECT& rect, COLORREF colour) const
-    {
-        for (LONG y = rect.top; y < rect.bottom; ++y)
-            for (LONG x = rect.left; x < rect.right; ++x)
-                if (At(x, y) == colour) return true;
-        return false;
-    }
-};
+using BarPaintTest = BarFixture;
 
 TEST_F(BarPaintTest, TheStoredSkinIsUsedAndTheOneInUseIsStoredAtExit)
 {
@@ -95,27 +19,27 @@ TEST_F(BarPaintTest, TheStoredSkinIsUsedAndTheOneInUseIsStoredAtExit)
     Skin("LoDef");
     Skin("Night-Blue");
     MakeBar("");
-    EXPECT_EQ("HiDef", std::string(g_bar->Painter()->Skin().Name())) << "no choice stored";
+    EXPECT_EQ("HiDef", std::string(bar->Painter()->Skin().Name())) << "no choice stored";
     DeleteBar();
     EXPECT_EQ("HiDef", StoredSkin());
 
     MakeBar("[Window]\r\nSkinM=Night-Blue\r\n");
-    EXPECT_EQ("Night-Blue", std::string(g_bar->Painter()->Skin().Name()));
+    EXPECT_EQ("Night-Blue", std::string(bar->Painter()->Skin().Name()));
     DeleteBar();
 
     MakeBar("[Window]\r\nSkinM=Removed\r\n");
-    EXPECT_EQ("LoDef", std::string(g_bar->Painter()->Skin().Name())) << "a stored skin that is gone falls back";
+    EXPECT_EQ("LoDef", std::string(bar->Painter()->Skin().Name())) << "a stored skin that is gone falls back";
     DeleteBar();
     EXPECT_EQ("LoDef", StoredSkin()) << "what is stored is the skin in use";
 
     MakeBar("[Window]\r\nSkinM=none\r\n");
-    EXPECT_EQ("HiDef", std::string(g_bar->Painter()->Skin().Name()));
+    EXPECT_EQ("HiDef", std::string(bar->Painter()->Skin().Name()));
 }
 
 TEST_F(BarPaintTest, WithNoSkinAtAllTheStoredChoiceIsKept)
 {
     MakeBar("[Window]\r\nSkinM=Night-Blue\r\n");
-    EXPECT_STREQ("", g_bar->Painter()->Skin().Name());
+    EXPECT_STREQ("", bar->Painter()->Skin().Name());
     DeleteBar();
     EXPECT_EQ("Night-Blue", StoredSkin()) << "nothing loaded, nothing to store";
 }
@@ -130,7 +54,7 @@ TEST_F(BarPaintTest, TextsIconsAndTheContactListArePaintedOverTheSkinAtTheirPlac
     EXPECT_TRUE(Shows({100, 269, 187, 289}, kRed)) << "Offline in red, 240 pixels down with the bottom piece";
     EXPECT_EQ(kDoubleIconColour, At(80, 275)) << "its icon at left + 5, top + 2";
     EXPECT_FALSE(Shows({100, 29, 187, 49}, kRed)) << "nothing at the unanchored place";
-    EXPECT_TRUE(Shows({13, 6, 103, 20}, g_bar->IsActive() ? RGB(255, 255, 0) : kGrey)) << "the account number";
+    EXPECT_TRUE(Shows({13, 6, 103, 20}, bar->IsActive() ? RGB(255, 255, 0) : kGrey)) << "the account number";
     for (const POINT& icon : {POINT{15, 92}, POINT{167, 92}, POINT{39, 92}})
         EXPECT_EQ(kDoubleIconColour, At(icon.x, icon.y)) << "button icon at " << icon.x;
     EXPECT_EQ(1, Recorder::Get().Count("RL_Paint")) << "one paint, one contact list";

@@ -1,0 +1,39 @@
+// A real CBar in this process on a real window, with the recording doubles of the
+// in-house libraries, a scratch folder for KVX.ini and skins, and pixel probes.
+#ifndef KVX_TEST_BAR_FIXTURE_H
+#define KVX_TEST_BAR_FIXTURE_H
+
+#include <windows.h>
+
+#include <string>
+
+#include "bar/Bar.h"
+#include "support/InFolder.h"
+
+const COLORREF kTopColour = RGB(40, 0, 0), kBottomColour = RGB(0, 0, 40), kRed = RGB(255, 0, 0),
+               kGrey = RGB(128, 128, 128);
+
+class BarFixture : public InScratchFolder {
+protected:
+    BarFixture();
+    ~BarFixture() override;
+
+    // The three pieces of a skin in two solid colours: top and middle, then bottom.
+    void Skin(const std::string& name, int bottomHeight = 60);
+    // A bar made the way the application makes it, from this KVX.ini (after [Server]).
+    CBar& MakeBar(const std::string& ini);
+    void DeleteBar();
+    std::string StoredSkin();
+    // The bar's window, 199 x height at (x, y), painted once.
+    void Show(int height, int x = 30, int y = 30);
+    // Show, then what the application does once the window exists: regions, timers, session.
+    void Create(int height, int x = 30, int y = 30);
+    COLORREF At(int x, int y) const;
+    bool Shows(const RECT& rect, COLORREF colour) const;
+    // Dispatches this thread's messages for `ms` milliseconds; false when WM_QUIT came.
+    bool Pump(DWORD ms);
+
+    CBar* bar = nullptr;
+};
+
+#endif
