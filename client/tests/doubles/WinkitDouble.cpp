@@ -30,8 +30,15 @@ int WK_MSGLoop(void)
 void WK_Idle(void)
 {
     Recorder::Get().Log("WK_Idle()");
+    // As the real one: a quit message is posted again for the caller's loop to see.
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        DispatchMessageA(&msg);
+    }
 }
 
 void WK_Center(HWND, BOOL keepOnScreen) { Recorder::Get().Log("WK_Center" + Args({Num(keepOnScreen)})); }

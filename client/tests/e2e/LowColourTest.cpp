@@ -29,18 +29,6 @@ class LowColourTest : public ::testing::Test {
 protected:
     LowColourTest() : folder("LowColourTest"), server(folder.Path(), "127.0.0.41") {}
 
-    bool CopyArt()
-    {
-        CreateDirectoryA(folder.File("skins").c_str(), nullptr);
-        bool copied = CopyFileA((DistFolder() + "\\web.pal").c_str(), folder.File("web.pal").c_str(), FALSE) != FALSE;
-        for (const char* skin : {"HiDef", "LoDef"})
-            for (const char* piece : {"T", "M", "B"}) {
-                const std::string name = std::string("skins\\") + skin + "-" + piece + ".bmp";
-                copied &= CopyFileA((DistFolder() + "\\" + name).c_str(), folder.File(name).c_str(), FALSE) != FALSE;
-            }
-        return copied;
-    }
-
     ScratchFolder folder;
     ServerProcess server;
     ClientProcess client;
@@ -49,7 +37,7 @@ protected:
 TEST_F(LowColourTest, TheSkinSuitsTheDisplayAndTheOneInUseIsStored)
 {
     const int depth = DisplayDepth();
-    ASSERT_TRUE(CopyArt());
+    ASSERT_TRUE(CopyArt(folder.Path()));
     ASSERT_TRUE(server.Start()) << server.Log();
     std::string error;
     const long account = SignUpOverWire(server.Address(), "painter", "painter@kvx.example", "pass1", &error);

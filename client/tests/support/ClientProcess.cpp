@@ -27,6 +27,18 @@ BOOL CALLBACK CollectOwned(HWND window, LPARAM param)
 
 std::string DistFolder() { return KVX_DIST_DIR_WINDOWS; }
 
+bool CopyArt(const std::string& folder)
+{
+    CreateDirectoryA((folder + "\\skins").c_str(), nullptr);
+    bool copied = CopyFileA((DistFolder() + "\\web.pal").c_str(), (folder + "\\web.pal").c_str(), FALSE) != FALSE;
+    for (const char* skin : {"HiDef", "LoDef"})
+        for (const char* piece : {"T", "M", "B"}) {
+            const std::string name = std::string("\\skins\\") + skin + "-" + piece + ".bmp";
+            copied &= CopyFileA((DistFolder() + name).c_str(), (folder + name).c_str(), FALSE) != FALSE;
+        }
+    return copied;
+}
+
 ClientProcess::~ClientProcess()
 {
     Kill();

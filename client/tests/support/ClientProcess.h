@@ -8,6 +8,9 @@
 
 // The runnable client folder of this build (KVX.exe with its DLLs), in Windows form.
 std::string DistFolder();
+// Copies the palette and the skins of the runnable folder into `folder`, which a client
+// started there reads them from, as from its install folder.
+bool CopyArt(const std::string& folder);
 
 class ClientProcess {
 public:
