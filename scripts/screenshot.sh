@@ -56,10 +56,20 @@ bar_window() {
   return 1
 }
 
-# shoot NAME INI-TEXT [inactive]: starts the client with that KVX.ini, waits for it to
+# click_region BAR-ID LEFT TOP-FROM-BOTTOM-PIECE: a left click in that bottom-anchored region.
+click_region() {
+  local geometry x y h
+  geometry="$(xdotool getwindowgeometry --shell "$1")"
+  x="$(sed -n 's/^X=//p' <<<"$geometry")"
+  y="$(sed -n 's/^Y=//p' <<<"$geometry")"
+  h="$(sed -n 's/^HEIGHT=//p' <<<"$geometry")"
+  xdotool mousemove $((x + $2 + 8)) $((y + h - 60 + $3 + 8)) click 1
+}
+
+# shoot NAME INI-TEXT [inactive | menu LEFT TOP KEYS...]: starts the client with that KVX.ini, waits for it to
 # settle and saves the bar with a 20-pixel margin of desktop around it.
 shoot() {
-  local name="$1" ini="$2" mode="${3:-}" dir="$work/$1" id="" client other=""
+  local name="$1" ini="$2" mode="${3:-}" dir="$work/$1" id="" client other="" crop
   mkdir -p "$dir"
   cp -r build/win64/dist/. "$dir/"
   printf '%b' "$ini" >"$dir/KVX.ini"
@@ -79,13 +89,27 @@ shoot() {
     other=$!
   fi
   sleep 3
-  import -window root -crop "$(xdotool getwindowgeometry --shell "$id" | awk -F= '
+  # The bar with a margin; a menu shot also takes in the menus to its right.
+  crop="$(xdotool getwindowgeometry --shell "$id" | awk -F= -v extra="$([ "$mode" = menu ] && echo 420 || echo 0)" '
     /^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2}
-    END{printf "%dx%d+%d+%d", w+40, h+40, x-20, y-20}')" +repage "$out/bar-$name.png"
+    END{printf "%dx%d+%d+%d", w+40+extra, h+40, x-20, y-20}')"
+  if [ "$mode" = menu ]; then
+    click_region "$id" "$4" "$5"
+    sleep 1
+    for key in "${@:6}"; do
+      xdotool key "$key"
+      sleep 0.4
+    done
+    sleep 1
+    import -window root -crop "$crop" +repage "$out/$name.png"
+    xdotool key Escape Escape Escape
+  else
+    import -window root -crop "$crop" +repage "$out/bar-$name.png"
+  fi
   [ -n "$other" ] && kill "$other" 2>/dev/null
   kill "$client" 2>/dev/null || true
   wait "$client" 2>/dev/null || true
-  echo "screenshot: $out/bar-$name.png"
+  echo "screenshot: $name"
 }
 
 # Clear of the corner where Wine shows its own notification-area window.
@@ -97,3 +121,6 @@ shoot online "$place[Server]\r\n1=$online\r\n$user"
 shoot inactive "$place[Server]\r\n1=$online\r\n$user" inactive
 shoot lodef "${place}SkinM=LoDef\r\n[Server]\r\n1=$online\r\n$user"
 shoot tall "${place}h=600\r\n[Server]\r\n1=$online\r\n$user"
+shoot menu-dock "$place[Server]\r\n1=$online\r\n$user" menu 12 29 Down Down Right Right
+shoot menu-skins "$place[Server]\r\n1=$online\r\n$user" menu 12 29 Down Down Right Down Right
+shoot menu-status "$place[Server]\r\n1=$online\r\n$user" menu 70 29 Down Down

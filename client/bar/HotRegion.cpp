@@ -5,12 +5,9 @@
 #include "winkit/winkit.h"
 
 CHotRegion::CHotRegion(HWND window, const RECT& rect, UINT id, LONG anchor)
-    : m_window(window), m_rect(rect), m_current(rect), m_anchor(anchor), m_id(id)
-{
-}
+    : m_window(window), m_rect(rect), m_current(rect), m_anchor(anchor), m_id(id) {}
 
-bool CHotRegion::Track(LONG x, LONG y)
-{
+bool CHotRegion::Track(LONG x, LONG y) {
     m_current = m_rect;
     if (m_anchor) {
         RECT client;
@@ -31,7 +28,8 @@ bool CHotRegion::Track(LONG x, LONG y)
     // Unsigned: a point left of or above the client area is outside, never inside.
     const WORD ux = static_cast<WORD>(x);
     const WORD uy = static_cast<WORD>(y);
-    const bool inside = ux >= m_current.left && ux <= m_current.right && uy >= m_current.top && uy <= m_current.bottom;
+    const bool inside = ux >= m_current.left && ux <= m_current.right && uy >= m_current.top &&
+                        uy <= m_current.bottom;
     if (inside != state) {
         Repaint();
         state = inside;
@@ -39,19 +37,24 @@ bool CHotRegion::Track(LONG x, LONG y)
     return state;
 }
 
-void CHotRegion::Activate()
-{
-    if (m_id == CMD_HIDE) ShowWindow(m_window, SW_HIDE);
-    else if (m_id == CMD_EXIT) PostQuitMessage(0);
-    else SendMessageA(m_window, WM_COMMAND, m_id, reinterpret_cast<LPARAM>(&m_current));
+void CHotRegion::Activate() {
+    if (m_id == CMD_HIDE)
+        ShowWindow(m_window, SW_HIDE);
+    else if (m_id == CMD_EXIT)
+        PostQuitMessage(0);
+    else
+        SendMessageA(m_window, WM_COMMAND, m_id, reinterpret_cast<LPARAM>(&m_current));
 }
 
-HWND CHotRegion::ShowBalloon(const char* text) const
-{
+HWND CHotRegion::ShowBalloon(const char* text) const {
     char balloon[kBalloonSize] = "";
-    if (text) lstrcpynA(balloon, text, sizeof balloon);
-    else LoadStringA(g_hInstance, m_id, balloon, sizeof balloon);
+    if (text)
+        lstrcpynA(balloon, text, sizeof balloon);
+    else
+        LoadStringA(g_hInstance, m_id, balloon, sizeof balloon);
     return WK_ShowBalloon(balloon);
 }
 
-void CHotRegion::Repaint() const { InvalidateRect(m_window, &m_current, FALSE); }
+void CHotRegion::Repaint() const {
+    InvalidateRect(m_window, &m_current, FALSE);
+}
