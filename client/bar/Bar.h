@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+struct GAME_RECORD;
 class CHotRegion;
 class CPainter;
 class CSession;
@@ -131,6 +132,14 @@ private:
     // Timer 10: a balloon once the pointer has rested over the focused bar for 500 ms.
     void UpdateBalloon();
     void CloseBalloon();
+
+    // Games (BarGames.cpp).
+    // A launch request: keeps the record and starts the game, Quake II with "+connect".
+    void OnJoinGame(const GAME_RECORD* record, WORD game);
+    // Timer 70: back to Online once a watched game's window has gone, after a grace time.
+    void CheckRunningGame();
+    // Refreshes the record from a running Subspace and tags its title once with "[KVX]".
+    void ReadSubspaceInfo();
     void BlinkTrayEvent();
     void SetWindowRegion(HWND window);
 

@@ -16,7 +16,8 @@ const char kNotYet[] = "Not yet implemented";
 const LONG kLastCommand = 62;
 } // namespace
 
-void CBar::OnCommand(WPARAM wParam, LPARAM lParam) {
+void CBar::OnCommand(WPARAM wParam, LPARAM lParam)
+{
     const WORD id = LOWORD(wParam);
     if (id >= CMD_SKIN_FIRST) {
         m_painter->SelectSkin(id);
@@ -28,41 +29,21 @@ void CBar::OnCommand(WPARAM wParam, LPARAM lParam) {
     const RECT none = {};
     const RECT& at = region ? *region : none;
     switch (id) {
-    case CMD_MAIN_MENU:
-        ShowMainMenu(at.left, at.top);
-        break;
-    case CMD_STATUS_MENU:
-        ShowStatusMenu(at.left, at.top);
-        break;
-    case CMD_GAME_MENU:
-        ShowGameMenu(at.left, at.bottom);
-        break;
-    case CMD_PREFS_MENU:
-        ShowViewMenu(at.left, at.bottom);
-        break;
-    case CMD_EXIT:
-        PostQuitMessage(0);
-        break;
+    case CMD_MAIN_MENU: ShowMainMenu(at.left, at.top); break;
+    case CMD_STATUS_MENU: ShowStatusMenu(at.left, at.top); break;
+    case CMD_GAME_MENU: ShowGameMenu(at.left, at.bottom); break;
+    case CMD_PREFS_MENU: ShowViewMenu(at.left, at.bottom); break;
+    case CMD_EXIT: PostQuitMessage(0); break;
     case CMD_AVAILABLE:
     case CMD_OFFLINE:
     case CMD_AWAY:
-    case CMD_NA:
-        m_session->SetStatus(id);
-        break;
+    case CMD_NA: m_session->SetStatus(id); break;
     case CMD_ABOUT:
     case CMD_ONTOP:
-    case CMD_FIND_USERS:
-        m_session->OnCommand(id);
-        break;
-    case CMD_DOCK_LEFT:
-        SetDock(10);
-        break;
-    case CMD_DOCK_RIGHT:
-        SetDock(20);
-        break;
-    case CMD_DOCK_OFF:
-        SetDock(0);
-        break;
+    case CMD_FIND_USERS: m_session->OnCommand(id); break;
+    case CMD_DOCK_LEFT: SetDock(10); break;
+    case CMD_DOCK_RIGHT: SetDock(20); break;
+    case CMD_DOCK_OFF: SetDock(0); break;
     case CMD_MESSAGE:
     case CMD_DELETE:
     case CMD_PING:
@@ -73,15 +54,24 @@ void CBar::OnCommand(WPARAM wParam, LPARAM lParam) {
     case CMD_EMAIL:
     case CMD_FILE:
     case CMD_INFO:
-    case CMD_COMM_LOG:
-        RL_RCommand(id);
-        break;
+    case CMD_COMM_LOG: RL_RCommand(id); break;
     case CMD_VIEW_ONLINE:
     case CMD_VIEW_OFFLINE:
-    case CMD_VIEW_ALL:
-        SetContactView(id);
-        break;
-    // Launching, locating and scanning arrive with the games; the labels never should.
+    case CMD_VIEW_ALL: SetContactView(id); break;
+    case CMD_LAUNCH_QUAKE:
+    case CMD_LAUNCH_SUBSPACE:
+    case CMD_LAUNCH_UNREAL:
+    case CMD_LAUNCH_TANARUS:
+    case CMD_LAUNCH_QUAKE2:
+    case CMD_LAUNCH_FIRETEAM: m_session->LaunchGame(id, nullptr); break;
+    case CMD_LOCATE_QUAKE:
+    case CMD_LOCATE_SUBSPACE:
+    case CMD_LOCATE_UNREAL:
+    case CMD_LOCATE_TANARUS:
+    case CMD_LOCATE_QUAKE2:
+    case CMD_LOCATE_FIRETEAM: m_session->ChooseGameLocation(id); break;
+    case CMD_QUAKE2_SCAN: m_session->ScanQuake2(); break;
+    // Labels never arrive from a menu; should one come, it gets the notice too.
     case CMD_UNREAL:
     case CMD_QUAKE:
     case CMD_QUAKE2:
@@ -90,28 +80,13 @@ void CBar::OnCommand(WPARAM wParam, LPARAM lParam) {
     case CMD_GAME_PREFS:
     case CMD_GAME_ADD:
     case CMD_QUAKE2_DELETE:
-    case CMD_AUTO_SEARCH:
-    case CMD_QUAKE2_SCAN:
-    case CMD_LAUNCH_QUAKE:
-    case CMD_LOCATE_QUAKE:
-    case CMD_LAUNCH_SUBSPACE:
-    case CMD_LOCATE_SUBSPACE:
-    case CMD_LAUNCH_UNREAL:
-    case CMD_LOCATE_UNREAL:
-    case CMD_LAUNCH_TANARUS:
-    case CMD_LOCATE_TANARUS:
-    case CMD_LAUNCH_QUAKE2:
-    case CMD_LOCATE_QUAKE2:
-    case CMD_LAUNCH_FIRETEAM:
-    case CMD_LOCATE_FIRETEAM:
-        CReporter::Notice(kNotYet);
-        break;
-    default:
-        break; // scrolling, hiding and the ad act from their regions; labels do nothing
+    case CMD_AUTO_SEARCH: CReporter::Notice(kNotYet); break;
+    default: break; // scrolling, hiding and the ad act from their regions; labels do nothing
     }
 }
 
-void CBar::SetContactView(UINT id) {
+void CBar::SetContactView(UINT id)
+{
     if (id == CMD_VIEW_ONLINE)
         g_Settings->WriteInt("KVX", "View", 1);
     else if (id == CMD_VIEW_OFFLINE)
@@ -123,7 +98,8 @@ void CBar::SetContactView(UINT id) {
 
 // The edge is remembered, for the Dock submenu and the next start; the shell's appbar
 // registration and the move to the edge arrive with docking.
-void CBar::SetDock(WORD edge) {
+void CBar::SetDock(WORD edge)
+{
     if (edge == m_dockEdge) return;
     m_dockEdge = edge;
     g_Settings->WriteInt("Window", "Dock", edge);

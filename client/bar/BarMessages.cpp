@@ -12,13 +12,14 @@
 #include "session/Status.h"
 
 namespace {
-// The ad (on 20) and game-check (70) ticks come with their features.
+// The ad's part of timer 20 comes with the sponsor ads.
 enum BarTimer : UINT_PTR {
     kApplyDockTimer = 30,
     kBalloonTimer = 10,
     kQuietTimer = 20,
     kKeepAliveTimer = 50,
     kBlinkTimer = 60,
+    kGameCheckTimer = 70,
 };
 } // namespace
 
@@ -65,14 +66,13 @@ LRESULT CBar::OnLibraryRequestMessage(HWND window, WPARAM wParam, LPARAM lParam)
 LRESULT CBar::OnJoinGameMessage(HWND window, WPARAM wParam, LPARAM lParam)
 {
     // The sender is a library inside this process, and sends (never posts) the record.
-    // Launching the game with the server's address comes with the game table.
-    const void* record = reinterpret_cast<const void*>(wParam);
-    if (record) memcpy(&m_session->GameRecord(), record, sizeof(GAME_RECORD));
+    OnJoinGame(reinterpret_cast<const GAME_RECORD*>(wParam), static_cast<WORD>(lParam));
     return DefWindowProcA(window, kJoinGame, wParam, lParam);
 }
 
 LRESULT CBar::OnQueryGameRecordMessage(HWND, WPARAM, LPARAM)
 {
+    if (m_session->Status() == STATUS_SUBSPACE) ReadSubspaceInfo();
     GAME_RECORD& record = m_session->GameRecord();
     return record.info[0] ? reinterpret_cast<LRESULT>(&record) : 0;
 }
@@ -117,6 +117,7 @@ void CBar::OnTimer(UINT_PTR id)
     case CSession::kRetryTimer: m_session->Connect(); break;
     case kKeepAliveTimer: m_session->SendKeepAlive(); break;
     case kBlinkTimer: BlinkTrayEvent(); break;
+    case kGameCheckTimer: CheckRunningGame(); break;
     default: break;
     }
 }

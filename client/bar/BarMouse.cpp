@@ -30,31 +30,30 @@ const RegionPlan kRegions[] = {
 
 const DWORD kBalloonRestMs = 500;
 
-bool ButtonDown(int key) {
-    return GetAsyncKeyState(key) != 0;
-}
+bool ButtonDown(int key) { return GetAsyncKeyState(key) != 0; }
 
 } // namespace
 
-void CBar::CreateRegions() {
+void CBar::CreateRegions()
+{
     for (const RegionPlan& plan : kRegions) {
         // Coordinates are 16-bit values, as the layout defines them.
         const RECT rect = {static_cast<SHORT>(plan.rect.left), static_cast<SHORT>(plan.rect.top),
-                           static_cast<SHORT>(plan.rect.right),
-                           static_cast<SHORT>(plan.rect.bottom)};
+                           static_cast<SHORT>(plan.rect.right), static_cast<SHORT>(plan.rect.bottom)};
         const LONG anchor = plan.fromBottom ? m_painter->Skin().Bottom().Height() : 0;
-        m_regions.insert(m_regions.begin(),
-                         std::make_unique<CHotRegion>(g_hMainWnd, rect, plan.id, anchor));
+        m_regions.insert(m_regions.begin(), std::make_unique<CHotRegion>(g_hMainWnd, rect, plan.id, anchor));
     }
 }
 
-CHotRegion* CBar::LitRegion() const {
+CHotRegion* CBar::LitRegion() const
+{
     for (const auto& region : m_regions)
         if (region->IsLit()) return region.get();
     return nullptr;
 }
 
-void CBar::UpdateHover(LONG x, LONG y) {
+void CBar::UpdateHover(LONG x, LONG y)
+{
     POINT point = {static_cast<WORD>(x), static_cast<WORD>(y)};
     if (point.x == 0 && point.y == 0) {
         GetCursorPos(&point);
@@ -63,17 +62,18 @@ void CBar::UpdateHover(LONG x, LONG y) {
     if (!m_active) point = {0, 0};
     m_lastActivity = GetTickCount();
     CloseBalloon();
-    for (const auto& region : m_regions)
-        region->Track(point.x, point.y);
+    for (const auto& region : m_regions) region->Track(point.x, point.y);
     RL_Hilight(point.x, point.y, ContactListRect(g_hMainWnd));
 }
 
-void CBar::CloseBalloon() {
+void CBar::CloseBalloon()
+{
     if (m_balloon && IsWindow(m_balloon)) DestroyWindow(m_balloon);
     m_balloon = nullptr;
 }
 
-void CBar::OnMouseMove(LPARAM position) {
+void CBar::OnMouseMove(LPARAM position)
+{
     const WORD x = LOWORD(position);
     const WORD y = HIWORD(position);
     if (x == m_lastMoveX && y == m_lastMoveY) return;
@@ -82,37 +82,41 @@ void CBar::OnMouseMove(LPARAM position) {
     UpdateHover(x, y);
 }
 
-void CBar::DragMove(LONG x, LONG y) {
+void CBar::DragMove(LONG x, LONG y)
+{
     SetFocus(g_hMainWnd);
     UpdateHover(x, y);
     if (LitRegion()) RepeatScroll();
 }
 
-void CBar::RepeatScroll() {
+void CBar::RepeatScroll()
+{
     if (!ButtonDown(VK_LBUTTON)) return;
     do {
         for (const auto& region : m_regions)
-            if (region->IsPressed() &&
-                (region->Id() == CMD_SCROLL_UP || region->Id() == CMD_SCROLL_DOWN))
+            if (region->IsPressed() && (region->Id() == CMD_SCROLL_UP || region->Id() == CMD_SCROLL_DOWN))
                 m_session->OnCommand(static_cast<WORD>(region->Id()));
         WK_Idle();
         Sleep(1);
     } while (ButtonDown(VK_LBUTTON));
 }
 
-void CBar::OnLButtonUp(LONG x, LONG y) {
+void CBar::OnLButtonUp(LONG x, LONG y)
+{
     // The ad's click-through arrives with the sponsor ads; until then its release does nothing.
     CHotRegion* region = LitRegion();
     if (region && region->Id() != CMD_AD) region->Activate();
     UpdateHover(x, y);
 }
 
-void CBar::OnRButtonUp(LONG x, LONG y) {
+void CBar::OnRButtonUp(LONG x, LONG y)
+{
     if (RL_RClick()) ShowContactMenu(x, y);
     UpdateHover(x, y);
 }
 
-void CBar::UpdateBalloon() {
+void CBar::UpdateBalloon()
+{
     POINT pointer;
     GetCursorPos(&pointer);
     RECT window;
@@ -121,10 +125,10 @@ void CBar::UpdateBalloon() {
         SetActive(false);
         return;
     }
-    const bool outside = pointer.x < window.left || pointer.x > window.right ||
-                         pointer.y < window.top || pointer.y > window.bottom;
-    if (ButtonDown(VK_LBUTTON) || ButtonDown(VK_RBUTTON) || outside || !m_active ||
-        !IsWindowVisible(g_hMainWnd) || g_bDragging) {
+    const bool outside =
+        pointer.x < window.left || pointer.x > window.right || pointer.y < window.top || pointer.y > window.bottom;
+    if (ButtonDown(VK_LBUTTON) || ButtonDown(VK_RBUTTON) || outside || !m_active || !IsWindowVisible(g_hMainWnd) ||
+        g_bDragging) {
         m_lastActivity = GetTickCount();
         CloseBalloon();
         return;
@@ -139,8 +143,7 @@ void CBar::UpdateBalloon() {
                 break;
             }
         m_balloon = hovered ? hovered->ShowBalloon(nullptr) : RL_Balloon();
-    } else if (rest <= kBalloonRestMs && m_balloonShown &&
-               GetTickCount() - m_lastActivity < kBalloonRestMs) {
+    } else if (rest <= kBalloonRestMs && m_balloonShown && GetTickCount() - m_lastActivity < kBalloonRestMs) {
         CloseBalloon();
         m_balloonShown = false;
     }

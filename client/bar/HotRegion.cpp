@@ -5,9 +5,12 @@
 #include "winkit/winkit.h"
 
 CHotRegion::CHotRegion(HWND window, const RECT& rect, UINT id, LONG anchor)
-    : m_window(window), m_rect(rect), m_current(rect), m_anchor(anchor), m_id(id) {}
+    : m_window(window), m_rect(rect), m_current(rect), m_anchor(anchor), m_id(id)
+{
+}
 
-bool CHotRegion::Track(LONG x, LONG y) {
+bool CHotRegion::Track(LONG x, LONG y)
+{
     m_current = m_rect;
     if (m_anchor) {
         RECT client;
@@ -28,8 +31,7 @@ bool CHotRegion::Track(LONG x, LONG y) {
     // Unsigned: a point left of or above the client area is outside, never inside.
     const WORD ux = static_cast<WORD>(x);
     const WORD uy = static_cast<WORD>(y);
-    const bool inside = ux >= m_current.left && ux <= m_current.right && uy >= m_current.top &&
-                        uy <= m_current.bottom;
+    const bool inside = ux >= m_current.left && ux <= m_current.right && uy >= m_current.top && uy <= m_current.bottom;
     if (inside != state) {
         Repaint();
         state = inside;
@@ -37,7 +39,8 @@ bool CHotRegion::Track(LONG x, LONG y) {
     return state;
 }
 
-void CHotRegion::Activate() {
+void CHotRegion::Activate()
+{
     if (m_id == CMD_HIDE)
         ShowWindow(m_window, SW_HIDE);
     else if (m_id == CMD_EXIT)
@@ -46,7 +49,8 @@ void CHotRegion::Activate() {
         SendMessageA(m_window, WM_COMMAND, m_id, reinterpret_cast<LPARAM>(&m_current));
 }
 
-HWND CHotRegion::ShowBalloon(const char* text) const {
+HWND CHotRegion::ShowBalloon(const char* text) const
+{
     char balloon[kBalloonSize] = "";
     if (text)
         lstrcpynA(balloon, text, sizeof balloon);
@@ -55,6 +59,4 @@ HWND CHotRegion::ShowBalloon(const char* text) const {
     return WK_ShowBalloon(balloon);
 }
 
-void CHotRegion::Repaint() const {
-    InvalidateRect(m_window, &m_current, FALSE);
-}
+void CHotRegion::Repaint() const { InvalidateRect(m_window, &m_current, FALSE); }

@@ -26,19 +26,19 @@ const GameMenuPlan kGameMenus[] = {
     {CMD_FIRETEAM, {CMD_LOCATE_FIRETEAM, CMD_LAUNCH_FIRETEAM}},
 };
 
-ULONG_PTR CheckedWhen(bool checked) {
-    return checked ? MENU_CHECKED : MENU_PLAIN;
-}
+ULONG_PTR CheckedWhen(bool checked) { return checked ? MENU_CHECKED : MENU_PLAIN; }
 
 // Items are inserted at the top: adding a list backwards shows it forwards.
-void AddAll(CPopupMenu& menu, const UINT* ids, size_t count) {
+void AddAll(CPopupMenu& menu, const UINT* ids, size_t count)
+{
     for (size_t i = count; i-- > 0;)
         if (ids[i]) menu.AddItem(ids[i], MENU_PLAIN);
 }
 
 } // namespace
 
-void ShowMainMenu(LONG x, LONG y) {
+void ShowMainMenu(LONG x, LONG y)
+{
     const LONG onTop = g_Settings->ReadInt("Window", "OnTop");
     const LONG dock = g_Settings->ReadInt("Window", "Dock");
     CSkin skins;
@@ -46,8 +46,7 @@ void ShowMainMenu(LONG x, LONG y) {
 
     CPopupMenu skinMenu;
     for (size_t p = 0; p < skins.NameCount(); ++p)
-        skinMenu.AddItem(CMD_SKIN_FIRST + static_cast<UINT>(p),
-                         reinterpret_cast<ULONG_PTR>(skins.NameAt(p)));
+        skinMenu.AddItem(CMD_SKIN_FIRST + static_cast<UINT>(p), reinterpret_cast<ULONG_PTR>(skins.NameAt(p)));
     CPopupMenu dockMenu;
     dockMenu.AddItem(CMD_DOCK_RIGHT, CheckedWhen(dock == 20));
     dockMenu.AddItem(CMD_DOCK_LEFT, CheckedWhen(dock == 10));
@@ -65,26 +64,28 @@ void ShowMainMenu(LONG x, LONG y) {
     menu.Track(g_hMainWnd, x, y, TPM_BOTTOMALIGN);
 }
 
-void ShowStatusMenu(LONG x, LONG y) {
+void ShowStatusMenu(LONG x, LONG y)
+{
     const UINT items[] = {CMD_AVAILABLE, CMD_AWAY, CMD_NA, CMD_OFFLINE};
     CPopupMenu menu;
     AddAll(menu, items, sizeof items / sizeof items[0]);
     menu.Track(g_hMainWnd, x, y, TPM_BOTTOMALIGN);
 }
 
-void ShowGameMenu(LONG x, LONG y) {
+void ShowGameMenu(LONG x, LONG y)
+{
     const size_t count = sizeof kGameMenus / sizeof kGameMenus[0];
     CPopupMenu games[count];
     CPopupMenu menu;
     for (size_t i = count; i-- > 0;) {
-        AddAll(games[i], kGameMenus[i].items,
-               sizeof kGameMenus[i].items / sizeof kGameMenus[i].items[0]);
+        AddAll(games[i], kGameMenus[i].items, sizeof kGameMenus[i].items / sizeof kGameMenus[i].items[0]);
         menu.AddSubmenu(kGameMenus[i].label, MENU_SUBMENU, games[i]);
     }
     menu.Track(g_hMainWnd, x, y, 0);
 }
 
-void ShowViewMenu(LONG x, LONG y) {
+void ShowViewMenu(LONG x, LONG y)
+{
     LONG view = g_Settings->ReadInt("KVX", "View");
     if (view < 0) view = 0;
     CPopupMenu views;
@@ -96,7 +97,8 @@ void ShowViewMenu(LONG x, LONG y) {
     menu.Track(g_hMainWnd, x, y, 0);
 }
 
-void ShowContactMenu(LONG x, LONG y) {
+void ShowContactMenu(LONG x, LONG y)
+{
     const char* flags = RL_GetVar(0, 5);
     const bool offeredForAdding = flags && flags[0];
     const WORD* status = reinterpret_cast<const WORD*>(RL_GetVar(0, 10));

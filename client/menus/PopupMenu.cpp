@@ -8,18 +8,21 @@ const LONG kMenuWidth = 150; // what the menus are taken to need at the screen's
 
 CPopupMenu::CPopupMenu() : m_menu(CreatePopupMenu()) {}
 
-CPopupMenu::~CPopupMenu() {
+CPopupMenu::~CPopupMenu()
+{
     if (m_menu) DestroyMenu(m_menu);
 }
 
-bool CPopupMenu::Insert(MENUITEMINFOA& item) {
+bool CPopupMenu::Insert(MENUITEMINFOA& item)
+{
     if (!m_menu) return false;
     item.cbSize = sizeof item;
     item.fType = MFT_OWNERDRAW;
     return InsertMenuItemA(m_menu, 0, TRUE, &item) != FALSE;
 }
 
-bool CPopupMenu::AddItem(UINT id, ULONG_PTR data) {
+bool CPopupMenu::AddItem(UINT id, ULONG_PTR data)
+{
     MENUITEMINFOA item = {};
     item.fMask = MIIM_ID | MIIM_TYPE | MIIM_DATA;
     item.wID = id;
@@ -27,7 +30,8 @@ bool CPopupMenu::AddItem(UINT id, ULONG_PTR data) {
     return Insert(item);
 }
 
-bool CPopupMenu::AddSubmenu(UINT id, ULONG_PTR data, const CPopupMenu& submenu) {
+bool CPopupMenu::AddSubmenu(UINT id, ULONG_PTR data, const CPopupMenu& submenu)
+{
     if (!submenu.m_menu) return false;
     MENUITEMINFOA item = {};
     item.fMask = MIIM_ID | MIIM_TYPE | MIIM_DATA | MIIM_SUBMENU;
@@ -37,7 +41,8 @@ bool CPopupMenu::AddSubmenu(UINT id, ULONG_PTR data, const CPopupMenu& submenu) 
     return Insert(item);
 }
 
-bool CPopupMenu::Track(HWND owner, LONG x, LONG y, UINT flags) const {
+bool CPopupMenu::Track(HWND owner, LONG x, LONG y, UINT flags) const
+{
     if (!m_menu) return true;
     const LONG screenWidth = GetSystemMetrics(SM_CXSCREEN);
     POINT point;
@@ -52,8 +57,7 @@ bool CPopupMenu::Track(HWND owner, LONG x, LONG y, UINT flags) const {
     }
     SetForegroundWindow(owner);
     g_bDragging = true;
-    TrackPopupMenu(m_menu, flags | TPM_RIGHTBUTTON | TPM_VERTICAL, point.x, point.y, 0, owner,
-                   nullptr);
+    TrackPopupMenu(m_menu, flags | TPM_RIGHTBUTTON | TPM_VERTICAL, point.x, point.y, 0, owner, nullptr);
     g_bDragging = false;
     SetForegroundWindow(owner);
     return true;

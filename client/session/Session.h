@@ -52,6 +52,16 @@ public:
     // Scroll, About, always-on-top and find users; other ids are ignored.
     void OnCommand(unsigned id);
 
+    // Games (SessionGames.cpp); `id` is a game's launch or location command or its status.
+    // The open-file dialog for the game's executable; true when one was picked and stored.
+    bool ChooseGameLocation(WORD id);
+    // Starts the game from its folder (asking for it first when never chosen) with
+    // `parameters` (may be null); the user then plays it, once logged in.
+    void LaunchGame(WORD id, const char* parameters);
+    // The Quake II server scanner, once Quake II's location is known.
+    void ScanQuake2();
+    DWORD GameLaunchTick() const { return m_gameLaunchTick; }
+
     WORD Status() const { return m_status; }
     LONG AccountNumber() const { return m_accountNumber; }
     bool RetryArmed() const { return m_retryArmed; }
@@ -78,6 +88,7 @@ private:
     bool m_retryArmed = true;
     CServerSocket* m_socket;
     GAME_RECORD m_gameRecord = {};
+    DWORD m_gameLaunchTick = 0;
 };
 
 #endif

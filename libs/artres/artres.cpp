@@ -4,27 +4,27 @@
 
 namespace {
 
-HMODULE ThisModule() {
+HMODULE ThisModule()
+{
     HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCSTR>(&ThisModule), &module);
     return module;
 }
 
 // The DLL's one piece of state: its icons outlive every call and go when the DLL is unloaded.
-CIconLibrary& Icons() {
+CIconLibrary& Icons()
+{
     static CIconLibrary icons(ThisModule());
     return icons;
 }
 
 } // namespace
 
-HICON AR_Icon(const char* name) {
-    return Icons().Shared(name);
-}
+HICON AR_Icon(const char* name) { return Icons().Shared(name); }
 
-HICON AR_Image(const char* name, int type, int width, int height, UINT flags) {
+HICON AR_Image(const char* name, int type, int width, int height, UINT flags)
+{
     if (type != IMAGE_ICON) return nullptr;
     return Icons().Fresh(name, width, height, flags);
 }

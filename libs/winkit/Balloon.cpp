@@ -10,10 +10,10 @@ const COLORREF kText = RGB(255, 255, 0);
 const COLORREF kEdge = RGB(88, 112, 168);
 const UINT kTextFormat = DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS;
 
-HINSTANCE ThisModule() {
+HINSTANCE ThisModule()
+{
     HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCSTR>(&ThisModule), &module);
     return module;
 }
@@ -22,17 +22,16 @@ HINSTANCE ThisModule() {
 
 const char CBalloon::kClassName[] = "KVXBalloon";
 
-HFONT CBalloon::Font() {
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
+HFONT CBalloon::Font() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
-HWND CBalloon::Show(const char* text) {
+HWND CBalloon::Show(const char* text)
+{
     HINSTANCE instance = ThisModule();
     if (!RegisterOnce(instance)) return nullptr;
     char copy[kMaxText + 1] = "";
     if (text) lstrcpynA(copy, text, sizeof copy);
-    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName,
-                                  copy, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, copy, WS_POPUP, 0, 0,
+                                  0, 0, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
     const SIZE size = Measure(window, copy);
     POINT pointer = {};
@@ -52,7 +51,8 @@ HWND CBalloon::Show(const char* text) {
     return window;
 }
 
-bool CBalloon::RegisterOnce(HINSTANCE instance) {
+bool CBalloon::RegisterOnce(HINSTANCE instance)
+{
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     if (GetClassInfoExA(instance, kClassName, &wc)) return true;
@@ -63,7 +63,8 @@ bool CBalloon::RegisterOnce(HINSTANCE instance) {
     return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-SIZE CBalloon::Measure(HWND window, const char* text) {
+SIZE CBalloon::Measure(HWND window, const char* text)
+{
     HDC dc = GetDC(window);
     HGDIOBJ old = SelectObject(dc, Font());
     RECT box = {0, 0, kMaxWidth, 0};
@@ -73,7 +74,8 @@ SIZE CBalloon::Measure(HWND window, const char* text) {
     return {box.right + 2 * kMargin, box.bottom + 2 * kMargin};
 }
 
-void CBalloon::Paint(HWND window) {
+void CBalloon::Paint(HWND window)
+{
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     RECT client;
@@ -98,18 +100,13 @@ void CBalloon::Paint(HWND window) {
     EndPaint(window, &paint);
 }
 
-LRESULT CALLBACK CBalloon::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK CBalloon::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
-    case WM_PAINT:
-        Paint(window);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1; // the paint covers it all
-    case WM_NCHITTEST:
-        return HTTRANSPARENT; // the pointer belongs to what is below
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-    default:
-        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_PAINT: Paint(window); return 0;
+    case WM_ERASEBKGND: return 1;            // the paint covers it all
+    case WM_NCHITTEST: return HTTRANSPARENT; // the pointer belongs to what is below
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -20,23 +20,23 @@ const LONG kSkinBottomHeight = 60; // the bottom piece of the shipped skins
 class MouseTest : public ::testing::Test {
 protected:
     MouseTest()
-        : folder(::testing::UnitTest::GetInstance()->current_test_info()->name()),
-          server(folder.Path(), "127.0.0.42") {
+        : folder(::testing::UnitTest::GetInstance()->current_test_info()->name()), server(folder.Path(), "127.0.0.42")
+    {
         LeftUp();
     }
-    HWND StartOnline() {
+    HWND StartOnline()
+    {
         if (!server.Start() || !CopyArt(folder.Path())) return nullptr;
         std::string error;
-        const long account =
-            SignUpOverWire(server.Address(), "mouse", "mouse@kvx.example", "pass1", &error);
-        folder.Write("KVX.ini", "[Server]\r\n1=" + server.Address() +
-                                    "\r\n[User]\r\nID=" + std::to_string(account) +
+        const long account = SignUpOverWire(server.Address(), "mouse", "mouse@kvx.example", "pass1", &error);
+        folder.Write("KVX.ini", "[Server]\r\n1=" + server.Address() + "\r\n[User]\r\nID=" + std::to_string(account) +
                                     "\r\nPW=pass1\r\n[Window]\r\nx=200\r\ny=100\r\nh=400\r\n");
         if (!client.Start(folder.Path())) return nullptr;
         HWND bar = client.WaitForBar();
         return bar && StatusBecomes(bar, 300, 15000) ? bar : nullptr;
     }
-    void Click(HWND bar, LONG x, LONG y) {
+    void Click(HWND bar, LONG x, LONG y)
+    {
         MoveTo(bar, x, y);
         Sleep(200);
         LeftDown();
@@ -49,7 +49,8 @@ protected:
     ClientProcess client;
 };
 
-TEST_F(MouseTest, TheStatusMenuOpensUpwardsFromItsRegionAndOfflineSendsTheClientOffline) {
+TEST_F(MouseTest, TheStatusMenuOpensUpwardsFromItsRegionAndOfflineSendsTheClientOffline)
+{
     HWND bar = StartOnline();
     ASSERT_NE(nullptr, bar) << server.Log();
     RECT area;
@@ -68,7 +69,8 @@ TEST_F(MouseTest, TheStatusMenuOpensUpwardsFromItsRegionAndOfflineSendsTheClient
     EXPECT_TRUE(StatusBecomes(bar, 100, 5000)) << "Offline/Disconnect, the fourth item";
 }
 
-TEST_F(MouseTest, ExitQuitsAtTheReleaseNotAtThePress) {
+TEST_F(MouseTest, ExitQuitsAtTheReleaseNotAtThePress)
+{
     HWND bar = StartOnline();
     ASSERT_NE(nullptr, bar) << server.Log();
     MoveTo(bar, 181, 13);

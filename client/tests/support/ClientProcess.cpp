@@ -27,6 +27,29 @@ BOOL CALLBACK CollectOwned(HWND window, LPARAM param)
 
 std::string DistFolder() { return KVX_DIST_DIR_WINDOWS; }
 
+std::string StandInFolder() { return KVX_STANDINS_DIR_WINDOWS; }
+
+std::string StandInText(const char* windowClass, DWORD timeoutMs)
+{
+    // The game's window comes a moment before the text inside it.
+    char shown[1024] = "";
+    WaitFor([&] {
+        HWND game = FindWindowA(windowClass, nullptr);
+        HWND text = game ? FindWindowExA(game, nullptr, "STATIC", nullptr) : nullptr;
+        return text && GetWindowTextA(text, shown, sizeof shown) > 0;
+    }, timeoutMs);
+    return shown;
+}
+
+void CloseStandIns(const char* windowClass)
+{
+    WaitFor([&] {
+        HWND game = FindWindowA(windowClass, nullptr);
+        if (game) PostMessageA(game, WM_CLOSE, 0, 0);
+        return game == nullptr;
+    }, 5000, 50);
+}
+
 bool CopyArt(const std::string& folder)
 {
     CreateDirectoryA((folder + "\\skins").c_str(), nullptr);

@@ -11,6 +11,13 @@ std::string DistFolder();
 // Copies the palette and the skins of the runnable folder into `folder`, which a client
 // started there reads them from, as from its install folder.
 bool CopyArt(const std::string& folder);
+// Where the game stand-ins (tools/standins) are, with no trailing backslash.
+std::string StandInFolder();
+// The text a running stand-in shows ("Arguments: ...\r\nFolder: ..."), waiting up to
+// `timeoutMs` for a window of `windowClass`; empty when none came.
+std::string StandInText(const char* windowClass, DWORD timeoutMs = 10000);
+// Closes every window of `windowClass` and waits until they are gone.
+void CloseStandIns(const char* windowClass);
 
 class ClientProcess {
 public:

@@ -9,20 +9,21 @@ struct Search {
     std::vector<HWND> found;
 };
 
-BOOL CALLBACK CollectMenus(HWND window, LPARAM param) {
+BOOL CALLBACK CollectMenus(HWND window, LPARAM param)
+{
     Search* search = reinterpret_cast<Search*>(param);
     char cls[16] = "";
     GetClassNameA(window, cls, sizeof cls);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid && lstrcmpA(cls, "#32768") == 0 && IsWindowVisible(window))
-        search->found.push_back(window);
+    if (pid == search->pid && lstrcmpA(cls, "#32768") == 0 && IsWindowVisible(window)) search->found.push_back(window);
     return TRUE;
 }
 
 } // namespace
 
-std::vector<HWND> WaitForMenus(DWORD pid, size_t count, DWORD timeoutMs) {
+std::vector<HWND> WaitForMenus(DWORD pid, size_t count, DWORD timeoutMs)
+{
     Search search = {pid, {}};
     WaitFor(
         [&] {
@@ -36,7 +37,8 @@ std::vector<HWND> WaitForMenus(DWORD pid, size_t count, DWORD timeoutMs) {
     return search.found;
 }
 
-std::vector<MenuItemSeen> MenuItems(HWND menuWindow) {
+std::vector<MenuItemSeen> MenuItems(HWND menuWindow)
+{
     std::vector<MenuItemSeen> items;
     HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
     const int count = menu ? GetMenuItemCount(menu) : 0;
@@ -50,14 +52,15 @@ std::vector<MenuItemSeen> MenuItems(HWND menuWindow) {
     return items;
 }
 
-std::vector<UINT> MenuIds(HWND menuWindow) {
+std::vector<UINT> MenuIds(HWND menuWindow)
+{
     std::vector<UINT> ids;
-    for (const MenuItemSeen& item : MenuItems(menuWindow))
-        ids.push_back(item.id);
+    for (const MenuItemSeen& item : MenuItems(menuWindow)) ids.push_back(item.id);
     return ids;
 }
 
-void PressKeys(HWND menuWindow, std::initializer_list<WORD> keys) {
+void PressKeys(HWND menuWindow, std::initializer_list<WORD> keys)
+{
     for (WORD key : keys) {
         PostMessageA(menuWindow, WM_KEYDOWN, key, 0);
         Sleep(60);

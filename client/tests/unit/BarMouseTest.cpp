@@ -18,14 +18,16 @@ namespace {
 const POINT kExit = {181, 13}, kHide = {159, 13}, kScrollDown = {176, 247};
 const RECT kExitTopEdge = {177, 6, 186, 7}, kHideTopEdge = {155, 6, 164, 7};
 
-std::string LastCall(const std::string& name) {
+std::string LastCall(const std::string& name)
+{
     const auto& calls = Recorder::Get().Calls();
     for (auto call = calls.rbegin(); call != calls.rend(); ++call)
         if (call->rfind(name + "(", 0) == 0) return *call;
     return "";
 }
 
-std::string FirstCall(const std::string& name) {
+std::string FirstCall(const std::string& name)
+{
     for (const std::string& call : Recorder::Get().Calls())
         if (call.rfind(name + "(", 0) == 0) return call;
     return "";
@@ -33,7 +35,8 @@ std::string FirstCall(const std::string& name) {
 
 class BarMouseTest : public BarFixture {
 protected:
-    BarMouseTest() {
+    BarMouseTest()
+    {
         LeftUp();
         RightUp();
         Skin("HiDef");
@@ -43,14 +46,16 @@ protected:
         SetFocus(g_hMainWnd);
         Pump(100);
     }
-    void Point(POINT at, DWORD settleMs = 150) {
+    void Point(POINT at, DWORD settleMs = 150)
+    {
         MoveTo(g_hMainWnd, at.x, at.y);
         Pump(settleMs);
     }
     // Presses the left button here, releases it from another thread after `holdMs`, and
     // pumps until the release has been handled. True when WM_QUIT came. (That a press alone
     // does not quit is seen from outside, on the real client, by the end-to-end tests.)
-    bool QuitsOnRelease(DWORD holdMs) {
+    bool QuitsOnRelease(DWORD holdMs)
+    {
         std::thread releaser([&] {
             Sleep(holdMs);
             LeftUp();
@@ -65,7 +70,8 @@ protected:
     }
 };
 
-TEST_F(BarMouseTest, TheRegionUnderThePointerIsOutlinedAndOnlyIt) {
+TEST_F(BarMouseTest, TheRegionUnderThePointerIsOutlinedAndOnlyIt)
+{
     ASSERT_TRUE(bar->IsActive());
     Point(kExit);
     EXPECT_TRUE(Shows(kExitTopEdge, kGrey)) << "dotted grey over Exit";
@@ -77,17 +83,16 @@ TEST_F(BarMouseTest, TheRegionUnderThePointerIsOutlinedAndOnlyIt) {
     SendMessageA(g_hMainWnd, WM_KILLFOCUS, 0, 0);
     Pump(100);
     EXPECT_FALSE(Shows(kHideTopEdge, kGrey)) << "a bar without the focus outlines nothing";
-    EXPECT_EQ("RL_Hilight(0, 0, 12, 124, 167, 257)", LastCall("RL_Hilight"))
-        << "nor highlights a contact";
+    EXPECT_EQ("RL_Hilight(0, 0, 12, 124, 167, 257)", LastCall("RL_Hilight")) << "nor highlights a contact";
 
     const int tracked = Recorder::Get().Count("RL_Hilight");
     SendMessageA(g_hMainWnd, WM_MOUSEMOVE, 0, MAKELPARAM(50, 60));
     SendMessageA(g_hMainWnd, WM_MOUSEMOVE, 0, MAKELPARAM(50, 60));
-    EXPECT_EQ(tracked + 1, Recorder::Get().Count("RL_Hilight"))
-        << "a move to the same place changes nothing";
+    EXPECT_EQ(tracked + 1, Recorder::Get().Count("RL_Hilight")) << "a move to the same place changes nothing";
 }
 
-TEST_F(BarMouseTest, ExitIsRedWhileHeldAndQuitsOnceReleased) {
+TEST_F(BarMouseTest, ExitIsRedWhileHeldAndQuitsOnceReleased)
+{
     Point(kExit);
     std::atomic<bool> red{false};
     std::thread look([&] {
@@ -99,14 +104,14 @@ TEST_F(BarMouseTest, ExitIsRedWhileHeldAndQuitsOnceReleased) {
     EXPECT_TRUE(red) << "solid red while pressed";
 }
 
-TEST_F(BarMouseTest, HoldingScrollDownScrollsUntilTheReleaseAndTheRightButtonNever) {
+TEST_F(BarMouseTest, HoldingScrollDownScrollsUntilTheReleaseAndTheRightButtonNever)
+{
     Point(kScrollDown);
     EXPECT_FALSE(QuitsOnRelease(400));
     const int scrolled = Recorder::Get().Count("RL_Down");
     EXPECT_GT(scrolled, 10) << "once per pass while held";
     Pump(200);
-    EXPECT_EQ(scrolled, Recorder::Get().Count("RL_Down"))
-        << "the release's own command scrolls no more";
+    EXPECT_EQ(scrolled, Recorder::Get().Count("RL_Down")) << "the release's own command scrolls no more";
     EXPECT_EQ(0, Recorder::Get().Count("RL_Up"));
 
     RightDown();
@@ -121,11 +126,11 @@ TEST_F(BarMouseTest, HoldingScrollDownScrollsUntilTheReleaseAndTheRightButtonNev
     EXPECT_TRUE(Pump(200)) << "nor acts";
 }
 
-TEST_F(BarMouseTest, ABalloonComesUpAfterARestAndAnyMoveRemovesIt) {
+TEST_F(BarMouseTest, ABalloonComesUpAfterARestAndAnyMoveRemovesIt)
+{
     Point(kExit, 900);
     ASSERT_EQ(1, Recorder::Get().Count("WK_ShowBalloon")) << "more than 500 ms of rest";
-    EXPECT_EQ("WK_ShowBalloon(\"Exit\")", FirstCall("WK_ShowBalloon"))
-        << "the region's text from the string table";
+    EXPECT_EQ("WK_ShowBalloon(\"Exit\")", FirstCall("WK_ShowBalloon")) << "the region's text from the string table";
     HWND balloon = FindWindowA("STATIC", "Exit");
     ASSERT_NE(nullptr, balloon);
     MoveTo(g_hMainWnd, kExit.x + 1, kExit.y);

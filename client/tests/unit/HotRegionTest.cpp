@@ -11,7 +11,8 @@ namespace {
 RECT g_commandRect = {};
 UINT g_command = 0;
 
-LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (message == WM_COMMAND) {
         g_command = LOWORD(wParam);
         g_commandRect = *reinterpret_cast<const RECT*>(lParam);
@@ -22,19 +23,21 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 class HotRegionTest : public ::testing::Test {
 protected:
-    HotRegionTest() {
+    HotRegionTest()
+    {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = OwnerProc;
         wc.lpszClassName = "KVXHotRegionTest";
         RegisterClassA(&wc);
-        window = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 40,
-                                 40, 199, 300, nullptr, nullptr, nullptr, nullptr);
+        window = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 40, 40, 199, 300,
+                                 nullptr, nullptr, nullptr, nullptr);
         LeftUp();
         GetAsyncKeyState(VK_LBUTTON); // forget any press since the last query
     }
     ~HotRegionTest() override { DestroyWindow(window); }
     // Whether the region would repaint: its tracking invalidated something.
-    bool Invalidated() {
+    bool Invalidated()
+    {
         RECT update;
         const bool any = GetUpdateRect(window, &update, FALSE) != FALSE;
         ValidateRect(window, nullptr);
@@ -44,7 +47,8 @@ protected:
     HWND window = nullptr;
 };
 
-TEST_F(HotRegionTest, EdgesAreInsideAndPointsLeftOrAboveAreNot) {
+TEST_F(HotRegionTest, EdgesAreInsideAndPointsLeftOrAboveAreNot)
+{
     CHotRegion exit(window, {173, 6, 189, 21}, CMD_EXIT, 0);
     ValidateRect(window, nullptr);
     EXPECT_TRUE(exit.Track(189, 21)) << "right and bottom edges are inside";
@@ -61,7 +65,8 @@ TEST_F(HotRegionTest, EdgesAreInsideAndPointsLeftOrAboveAreNot) {
     EXPECT_FALSE(ad.Track(5, -1));
 }
 
-TEST_F(HotRegionTest, BottomAnchoredRegionsMoveWithTheClientHeight) {
+TEST_F(HotRegionTest, BottomAnchoredRegionsMoveWithTheClientHeight)
+{
     // 300 high, bottom piece 60: the piece's top is at 240.
     CHotRegion menu(window, {12, 29, 63, 48}, CMD_MAIN_MENU, 60);
     EXPECT_FALSE(menu.Track(20, 40));
@@ -75,7 +80,8 @@ TEST_F(HotRegionTest, BottomAnchoredRegionsMoveWithTheClientHeight) {
     EXPECT_EQ(388, menu.CurrentRect().bottom);
 }
 
-TEST_F(HotRegionTest, TheLeftButtonTurnsHoverIntoPressedAndTheReleaseBack) {
+TEST_F(HotRegionTest, TheLeftButtonTurnsHoverIntoPressedAndTheReleaseBack)
+{
     CHotRegion region(window, {36, 89, 58, 111}, CMD_PREFS_MENU, 0);
     ASSERT_TRUE(region.Track(40, 100));
     LeftDown();
@@ -89,7 +95,8 @@ TEST_F(HotRegionTest, TheLeftButtonTurnsHoverIntoPressedAndTheReleaseBack) {
     EXPECT_FALSE(region.IsPressed());
 }
 
-TEST_F(HotRegionTest, ActivatingSendsTheCommandWithTheCurrentRectangleOrHidesOrQuits) {
+TEST_F(HotRegionTest, ActivatingSendsTheCommandWithTheCurrentRectangleOrHidesOrQuits)
+{
     CHotRegion status(window, {70, 29, 187, 48}, CMD_STATUS_MENU, 60);
     status.Track(0, 0);
     status.Activate();

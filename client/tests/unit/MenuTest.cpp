@@ -29,7 +29,8 @@ class MenuTest : public BarFixture {
 protected:
     // Sends a region's command with its rectangle, or a right release, and reads the menu
     // that opens before closing it.
-    Opened Open(UINT message, WPARAM wParam, LPARAM lParam) {
+    Opened Open(UINT message, WPARAM wParam, LPARAM lParam)
+    {
         Opened seen;
         MenuProbe probe([&] {
             const std::vector<HWND> menus = WaitForMenus(GetCurrentProcessId(), 1);
@@ -42,10 +43,9 @@ protected:
         SendMessageA(g_hMainWnd, message, wParam, lParam);
         return seen;
     }
-    Opened OpenRegion(UINT id, RECT region) {
-        return Open(WM_COMMAND, id, reinterpret_cast<LPARAM>(&region));
-    }
-    RECT OnScreen(RECT rect) const {
+    Opened OpenRegion(UINT id, RECT region) { return Open(WM_COMMAND, id, reinterpret_cast<LPARAM>(&region)); }
+    RECT OnScreen(RECT rect) const
+    {
         MapWindowPoints(g_hMainWnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
         return rect;
     }
@@ -53,7 +53,8 @@ protected:
 };
 
 // The items of submenu `index` of a menu handle, top to bottom.
-std::vector<MenuItemSeen> Submenu(HMENU menu, int index) {
+std::vector<MenuItemSeen> Submenu(HMENU menu, int index)
+{
     std::vector<MenuItemSeen> items;
     HMENU sub = GetSubMenu(menu, index);
     for (int i = 0; sub && i < GetMenuItemCount(sub); ++i) {
@@ -66,37 +67,34 @@ std::vector<MenuItemSeen> Submenu(HMENU menu, int index) {
     return items;
 }
 
-Ids IdsOf(const std::vector<MenuItemSeen>& items) {
+Ids IdsOf(const std::vector<MenuItemSeen>& items)
+{
     Ids ids;
-    for (const MenuItemSeen& item : items)
-        ids.push_back(item.id);
+    for (const MenuItemSeen& item : items) ids.push_back(item.id);
     return ids;
 }
 
-TEST_F(MenuTest, StatusAndMainMenusOpenUpwardsFromTheRegionAndGameMenusDownwards) {
+TEST_F(MenuTest, StatusAndMainMenusOpenUpwardsFromTheRegionAndGameMenusDownwards)
+{
     MakeBar("");
     Create(300);
     const RECT status = {70, 269, 187, 288};
     Opened menu = OpenRegion(CMD_STATUS_MENU, status);
     EXPECT_EQ((Ids{CMD_AVAILABLE, CMD_AWAY, CMD_NA, CMD_OFFLINE}), menu.ids);
     EXPECT_EQ(OnScreen(status).left, menu.rect.left);
-    EXPECT_EQ(OnScreen(status).top, menu.rect.bottom)
-        << "upwards from the region's top-left corner";
+    EXPECT_EQ(OnScreen(status).top, menu.rect.bottom) << "upwards from the region's top-left corner";
 
     const RECT games = {12, 89, 34, 111};
     menu = OpenRegion(CMD_GAME_MENU, games);
-    EXPECT_EQ((Ids{CMD_GAME_PREFS, CMD_UNREAL, CMD_QUAKE, CMD_QUAKE2, CMD_SUBSPACE, CMD_TANARUS,
-                   CMD_FIRETEAM}),
+    EXPECT_EQ((Ids{CMD_GAME_PREFS, CMD_UNREAL, CMD_QUAKE, CMD_QUAKE2, CMD_SUBSPACE, CMD_TANARUS, CMD_FIRETEAM}),
               menu.ids);
-    for (const MenuItemSeen& label : menu.items)
-        EXPECT_TRUE(label.submenu && label.data == 10u) << label.id;
-    EXPECT_EQ(OnScreen(games).bottom, menu.rect.top)
-        << "downwards from the region's bottom-left corner";
+    for (const MenuItemSeen& label : menu.items) EXPECT_TRUE(label.submenu && label.data == 10u) << label.id;
+    EXPECT_EQ(OnScreen(games).bottom, menu.rect.top) << "downwards from the region's bottom-left corner";
 }
 
-TEST_F(MenuTest, TheMainMenuShowsTheSettingsAndTheSkinsByEnumeration) {
-    for (const char* name : {"Alpha", "Beta", "Gamma"})
-        Skin(name);
+TEST_F(MenuTest, TheMainMenuShowsTheSettingsAndTheSkinsByEnumeration)
+{
+    for (const char* name : {"Alpha", "Beta", "Gamma"}) Skin(name);
     MakeBar("[Window]\r\nOnTop=1\r\nDock=20\r\n");
     Create(300);
     Opened menu;
@@ -112,8 +110,7 @@ TEST_F(MenuTest, TheMainMenuShowsTheSettingsAndTheSkinsByEnumeration) {
             const std::vector<MenuItemSeen> skins = Submenu(GetSubMenu(top, 1), 1);
             menu.items.insert(menu.items.end(), dock.begin(), dock.end());
             menu.items.insert(menu.items.end(), skins.begin(), skins.end());
-            for (const MenuItemSeen& skin : skins)
-                skinNames.push_back(reinterpret_cast<const char*>(skin.data));
+            for (const MenuItemSeen& skin : skins) skinNames.push_back(reinterpret_cast<const char*>(skin.data));
             PressKeys(menus[0], {VK_ESCAPE});
         });
         RECT region = {12, 269, 63, 288};
@@ -123,8 +120,7 @@ TEST_F(MenuTest, TheMainMenuShowsTheSettingsAndTheSkinsByEnumeration) {
     EXPECT_EQ((Ids{CMD_FIND_USERS, CMD_WINDOW, CMD_ABOUT, CMD_EXIT}), menu.ids);
     ASSERT_EQ(9u, menu.items.size());
     ASSERT_EQ(3u, skinNames.size());
-    EXPECT_EQ((Ids{CMD_DOCK, CMD_SKINS, CMD_ONTOP}),
-              IdsOf({menu.items.begin(), menu.items.begin() + 3}));
+    EXPECT_EQ((Ids{CMD_DOCK, CMD_SKINS, CMD_ONTOP}), IdsOf({menu.items.begin(), menu.items.begin() + 3}));
     EXPECT_EQ(1u, menu.items[2].data) << "Always On Top carries the OnTop value";
     EXPECT_EQ((Ids{CMD_DOCK_OFF, CMD_DOCK_LEFT, CMD_DOCK_RIGHT}),
               IdsOf({menu.items.begin() + 3, menu.items.begin() + 6}));
@@ -141,13 +137,13 @@ TEST_F(MenuTest, TheMainMenuShowsTheSettingsAndTheSkinsByEnumeration) {
     }
 
     SendMessageA(g_hMainWnd, WM_COMMAND, CMD_SKIN_FIRST + 1, 0);
-    EXPECT_STREQ(listed.NameAt(1), bar->Painter()->Skin().Name())
-        << "the skin at the command's position";
+    EXPECT_STREQ(listed.NameAt(1), bar->Painter()->Skin().Name()) << "the skin at the command's position";
     RECT update;
     EXPECT_TRUE(GetUpdateRect(g_hMainWnd, &update, FALSE)) << "and the bar repaints";
 }
 
-TEST_F(MenuTest, AMenuNearTheRightEdgeEndsAtTheScreensEdge) {
+TEST_F(MenuTest, AMenuNearTheRightEdgeEndsAtTheScreensEdge)
+{
     MakeBar("");
     const int screen = GetSystemMetrics(SM_CXSCREEN);
     Create(300, screen - 199);
@@ -155,13 +151,14 @@ TEST_F(MenuTest, AMenuNearTheRightEdgeEndsAtTheScreensEdge) {
     EXPECT_EQ(screen, menu.rect.right);
 }
 
-TEST_F(MenuTest, TheContactMenuFollowsTheEntry) {
+TEST_F(MenuTest, TheContactMenuFollowsTheEntry)
+{
     MakeBar("");
     Create(300);
     Recorder::Get().Script().rclickResult = TRUE;
     Recorder::Get().Script().entryStatus = 615;
-    EXPECT_EQ((Ids{CMD_MESSAGE, CMD_FILE, CMD_CHAT, CMD_INFO, CMD_EMAIL, CMD_COMM_LOG, CMD_PING,
-                   CMD_DELETE, CMD_SUBSPACE_INFO}),
+    EXPECT_EQ((Ids{CMD_MESSAGE, CMD_FILE, CMD_CHAT, CMD_INFO, CMD_EMAIL, CMD_COMM_LOG, CMD_PING, CMD_DELETE,
+                   CMD_SUBSPACE_INFO}),
               Open(WM_RBUTTONUP, 0, MAKELPARAM(60, 150)).ids);
     Recorder::Get().Script().entryStatus = 100;
     EXPECT_EQ((Ids{CMD_MESSAGE, CMD_INFO, CMD_EMAIL, CMD_COMM_LOG, CMD_PING, CMD_DELETE}),
@@ -172,7 +169,8 @@ TEST_F(MenuTest, TheContactMenuFollowsTheEntry) {
     EXPECT_TRUE(Open(WM_RBUTTONUP, 0, MAKELPARAM(60, 150)).ids.empty()) << "no entry, no menu";
 }
 
-TEST_F(MenuTest, CommandsChangeTheSettingsTheyOwn) {
+TEST_F(MenuTest, CommandsChangeTheSettingsTheyOwn)
+{
     MakeBar("");
     Create(300);
     SendMessageA(g_hMainWnd, WM_COMMAND, CMD_ONTOP, 0);

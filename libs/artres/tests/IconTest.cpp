@@ -13,14 +13,15 @@
 
 namespace {
 
-const char* const kNames[] = {
-    "Off",     "On",       "Away",   "NA",     "Na",    "Quake2", "Quake", "Unreal", "Subspace",
-    "Tanarus", "Fireteam", "Launch", "System", "Prefs", "Check",  "Msg",   "Del",    "Add",
-    "Chat",    "Spy",      "Search", "email",  "file",  "Log",    "Blank"};
+const char* const kNames[] = {"Off",    "On",       "Away",    "NA",       "Na",     "Quake2", "Quake",
+                              "Unreal", "Subspace", "Tanarus", "Fireteam", "Launch", "System", "Prefs",
+                              "Check",  "Msg",      "Del",     "Add",      "Chat",   "Spy",    "Search",
+                              "email",  "file",     "Log",     "Blank"};
 constexpr uint32_t kBackground = 0x00FF00FF;
 
 // The icon drawn at 16 x 16 over a magenta 32-bit surface, pixel by pixel.
-std::vector<uint32_t> Drawn(HICON icon) {
+std::vector<uint32_t> Drawn(HICON icon)
+{
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = 16;
@@ -36,22 +37,22 @@ std::vector<uint32_t> Drawn(HICON icon) {
     EXPECT_TRUE(DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL));
     GdiFlush();
     const uint32_t* drawn = static_cast<uint32_t*>(bits);
-    for (auto& p : pixels)
-        p = *drawn++ & 0x00FFFFFF;
+    for (auto& p : pixels) p = *drawn++ & 0x00FFFFFF;
     SelectObject(dc, old);
     DeleteObject(surface);
     DeleteDC(dc);
     return pixels;
 }
 
-size_t Painted(const std::vector<uint32_t>& pixels) {
+size_t Painted(const std::vector<uint32_t>& pixels)
+{
     size_t n = 0;
-    for (uint32_t p : pixels)
-        n += p != kBackground;
+    for (uint32_t p : pixels) n += p != kBackground;
     return n;
 }
 
-SIZE IconSize(HICON icon) {
+SIZE IconSize(HICON icon)
+{
     ICONINFO info = {};
     if (!GetIconInfo(icon, &info)) return {0, 0};
     BITMAP bitmap = {};
@@ -61,7 +62,8 @@ SIZE IconSize(HICON icon) {
     return {bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
 }
 
-TEST(IconTest, EveryNameHasItsOwnSixteenPixelIconKeptByTheLibrary) {
+TEST(IconTest, EveryNameHasItsOwnSixteenPixelIconKeptByTheLibrary)
+{
     std::set<std::vector<uint32_t>> looks;
     for (const char* name : kNames) {
         SCOPED_TRACE(name);
@@ -76,18 +78,16 @@ TEST(IconTest, EveryNameHasItsOwnSixteenPixelIconKeptByTheLibrary) {
             EXPECT_EQ(0u, Painted(pixels)) << "the blinking's empty phase shows nothing";
         } else {
             EXPECT_GT(Painted(pixels), 40u) << "art, not an empty square";
-            EXPECT_LT(Painted(pixels), 256u)
-                << "a shape with a transparent surround, not a filled tile";
+            EXPECT_LT(Painted(pixels), 256u) << "a shape with a transparent surround, not a filled tile";
         }
         looks.insert(pixels);
     }
-    EXPECT_EQ(Drawn(AR_Icon("NA")), Drawn(AR_Icon("Na")))
-        << "the status and the menu's N/A look alike";
-    EXPECT_EQ(sizeof kNames / sizeof kNames[0] - 1, looks.size())
-        << "every other name has art of its own";
+    EXPECT_EQ(Drawn(AR_Icon("NA")), Drawn(AR_Icon("Na"))) << "the status and the menu's N/A look alike";
+    EXPECT_EQ(sizeof kNames / sizeof kNames[0] - 1, looks.size()) << "every other name has art of its own";
 }
 
-TEST(IconTest, ImagesAreNewIconsTheCallerDestroysWithoutHarmingTheShared) {
+TEST(IconTest, ImagesAreNewIconsTheCallerDestroysWithoutHarmingTheShared)
+{
     HICON shared = AR_Icon("On");
     HICON first = AR_Image("On", 1, 16, 16, 0);
     HICON second = AR_Image("On", 1, 16, 16, LR_SHARED);
@@ -97,8 +97,7 @@ TEST(IconTest, ImagesAreNewIconsTheCallerDestroysWithoutHarmingTheShared) {
     EXPECT_NE(shared, first);
     EXPECT_EQ(Drawn(shared), Drawn(first));
     EXPECT_TRUE(DestroyIcon(first));
-    EXPECT_TRUE(DestroyIcon(second))
-        << "a caller's icon is its own even when it asked for a shared one";
+    EXPECT_TRUE(DestroyIcon(second)) << "a caller's icon is its own even when it asked for a shared one";
     EXPECT_EQ(Drawn(AR_Image("Off", 1, 16, 16, 0)), Drawn(AR_Icon("Off")));
     EXPECT_GT(Painted(Drawn(shared)), 40u) << "the library's icon survives the caller's destroying";
 
@@ -108,7 +107,8 @@ TEST(IconTest, ImagesAreNewIconsTheCallerDestroysWithoutHarmingTheShared) {
     DestroyIcon(large);
 }
 
-TEST(IconTest, UnknownNamesAndOtherImageTypesGiveNull) {
+TEST(IconTest, UnknownNamesAndOtherImageTypesGiveNull)
+{
     for (const char* name : {"", "off", "ON", "na", "Blank ", "Quake3", "Email"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(nullptr, AR_Icon(name));

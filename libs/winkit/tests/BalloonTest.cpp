@@ -8,7 +8,8 @@
 
 namespace {
 
-std::string TextOf(HWND window) {
+std::string TextOf(HWND window)
+{
     char text[1024] = "";
     GetWindowTextA(window, text, sizeof text);
     return text;
@@ -17,18 +18,19 @@ std::string TextOf(HWND window) {
 class BalloonTest : public ::testing::Test {
 protected:
     BalloonTest() { SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0); }
-    void Pump() {
+    void Pump()
+    {
         MSG msg;
         for (int i = 0; i < 10; ++i, Sleep(10))
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageA(&msg);
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
     RECT work = {};
 };
 
-TEST_F(BalloonTest, ComesUpBelowThePointerWithoutTakingTheFocusOrTheMouse) {
-    HWND focus = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 300, 300, 50, 50, nullptr,
-                                 nullptr, nullptr, nullptr);
+TEST_F(BalloonTest, ComesUpBelowThePointerWithoutTakingTheFocusOrTheMouse)
+{
+    HWND focus =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 300, 300, 50, 50, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(focus);
     SetCursorPos(200, 200);
     HWND balloon = WK_ShowBalloon("Current Status");
@@ -51,17 +53,16 @@ TEST_F(BalloonTest, ComesUpBelowThePointerWithoutTakingTheFocusOrTheMouse) {
     HDC dc = GetDC(balloon);
     bool yellow = false;
     for (int x = 0; x < rect.right - rect.left && !yellow; ++x)
-        for (int y = 0; y < rect.bottom - rect.top && !yellow; ++y)
-            yellow = GetPixel(dc, x, y) == RGB(255, 255, 0);
-    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 3, (rect.bottom - rect.top) / 2))
-        << "black inside its margin";
+        for (int y = 0; y < rect.bottom - rect.top && !yellow; ++y) yellow = GetPixel(dc, x, y) == RGB(255, 255, 0);
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 3, (rect.bottom - rect.top) / 2)) << "black inside its margin";
     ReleaseDC(balloon, dc);
     EXPECT_TRUE(yellow) << "yellow text";
     EXPECT_TRUE(DestroyWindow(balloon));
     DestroyWindow(focus);
 }
 
-TEST_F(BalloonTest, StaysInsideTheWorkAreaAndCutsLongTexts) {
+TEST_F(BalloonTest, StaysInsideTheWorkAreaAndCutsLongTexts)
+{
     SetCursorPos(work.right - 5, work.bottom - 5);
     HWND balloon = WK_ShowBalloon(std::string(2000, 'w').c_str());
     ASSERT_NE(nullptr, balloon);

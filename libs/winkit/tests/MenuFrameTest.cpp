@@ -13,7 +13,8 @@ struct Seen {
 };
 Seen g_seen;
 
-LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
     case WM_MEASUREITEM: {
         auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
@@ -44,13 +45,14 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-TEST(MenuFrameTest, AnOwnerDrawnItemPaintsItsMenusFrameInTheBarsColours) {
+TEST(MenuFrameTest, AnOwnerDrawnItemPaintsItsMenusFrameInTheBarsColours)
+{
     WNDCLASSA wc = {};
     wc.lpfnWndProc = OwnerProc;
     wc.lpszClassName = "KVXMenuFrameTest";
     RegisterClassA(&wc);
-    HWND owner = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 50,
-                                 50, 40, 40, nullptr, nullptr, nullptr, nullptr);
+    HWND owner = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 50, 50, 40, 40, nullptr,
+                                 nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, owner);
     SetForegroundWindow(owner);
     HMENU menu = CreatePopupMenu();
