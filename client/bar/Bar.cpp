@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "app/Settings.h"
+#include "bar/AppBar.h"
 #include "bar/BarLayout.h"
 #include "bar/HotRegion.h"
 #include "bar/TrayIcon.h"
@@ -13,7 +14,6 @@
 #include "winkit/winkit.h"
 
 namespace {
-const int kBarWidth = 199;
 const WORD kTrayIconId = 10;
 const WORD kNoteKindF5 = 100;
 
@@ -35,6 +35,7 @@ const CBar::Route CBar::kRoutes[] = {
     {WM_CLOSE, &CBar::OnCloseMessage},
     {WM_ERASEBKGND, &CBar::OnEraseBackground},
     {WM_GETMINMAXINFO, &CBar::OnGetMinMaxInfoMessage},
+    {WM_SHOWWINDOW, &CBar::OnShowWindowMessage},
     {WM_DRAWITEM, &CBar::OnDrawItemMessage},
     {WM_MEASUREITEM, &CBar::OnMeasureItemMessage},
     {WM_COPYDATA, &CBar::OnCopyDataMessage},
@@ -76,6 +77,9 @@ CBar::~CBar()
     // A bar that never loaded a skin keeps the stored choice: an empty value would also
     // give an error box at every later start.
     if (m_painter->Skin().Name()[0]) g_Settings->WriteString("Window", "SkinM", m_painter->Skin().Name());
+    // Docked at shutdown: the strip goes back to the shell and "Dock" keeps the edge.
+    delete m_appBar;
+    m_appBar = nullptr;
     delete m_session;
     m_session = nullptr;
     delete g_TrayIcon;
@@ -190,10 +194,14 @@ LRESULT CBar::OnEraseBackground(HWND, WPARAM, LPARAM)
 
 LRESULT CBar::OnGetMinMaxInfoMessage(HWND, WPARAM, LPARAM lParam)
 {
-    MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
-    info->ptMinTrackSize.x = kBarWidth;
-    info->ptMaxTrackSize.x = kBarWidth;
+    OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
     return 0;
+}
+
+LRESULT CBar::OnShowWindowMessage(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    OnShowWindow(wParam != 0);
+    return DefWindowProcA(window, WM_SHOWWINDOW, wParam, lParam);
 }
 
 LRESULT CBar::OnDrawItemMessage(HWND, WPARAM, LPARAM lParam)
@@ -256,7 +264,7 @@ LRESULT CBar::OnNcMouseMoveMessage(HWND window, WPARAM wParam, LPARAM lParam)
 
 LRESULT CBar::OnButtonDownMessage(HWND, WPARAM, LPARAM lParam)
 {
-    DragMove(LOWORD(lParam), HIWORD(lParam));
+    DragMove(LOWORD(lParam), HIWORD(lParam), false);
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 struct GAME_RECORD;
+class CAppBar;
 class CHotRegion;
 class CPainter;
 class CSession;
@@ -36,9 +37,13 @@ public:
     RECT AnchorRect(RECT rect) const;
     bool IsActive() const { return m_active; }
     WORD DockEdge() const { return m_dockEdge; }
-    void SetDockEdge(WORD edge) { m_dockEdge = edge; }
+    // The saved edge, taken at start-up before the bar docks there (only 10 or 20 count;
+    // anything else means floating).
+    void SetDockEdge(WORD edge);
     // The window's screen rectangle as last seen; false before the window had one.
     bool LastWindowRect(RECT* rect) const;
+
+    static const int kBarWidth = 199;
 
     // Private messages the in-house libraries and the session send to the bar.
     static const UINT kTrayNotify = WM_USER + 1;
@@ -72,6 +77,7 @@ private:
     LRESULT OnCloseMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnGetMinMaxInfoMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnShowWindowMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnDrawItemMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnMeasureItemMessage(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT OnCopyDataMessage(HWND window, WPARAM wParam, LPARAM lParam);
@@ -112,7 +118,19 @@ private:
     // with lParam 0.
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void SetContactView(UINT id);
+
+    // Docking (BarDocking.cpp).
+    // Docks at edge 10 (left) or 20 (right) over the work area's full height, or undocks
+    // with 0, leaving the window where it is.
     void SetDock(WORD edge);
+    // A press: the focus and the hover first; on a hot region the held-button loop, else
+    // the drag that follows the pointer and docks by where it is released. `centre` only
+    // gives a floating bar its floating height back and centres it.
+    void DragMove(LONG x, LONG y, bool centre);
+    // Hiding frees the strip; showing docks at the edge the bar had when hidden.
+    void OnShowWindow(bool shown);
+    // A fixed width, a minimum height, and a docked bar's height held while not dragged.
+    void OnGetMinMaxInfo(MINMAXINFO* info) const;
 
     // The pointer (BarMouse.cpp).
     void CreateRegions();
@@ -122,8 +140,6 @@ private:
     // without the focus tracks (0, 0), which no region contains. Removes the balloon.
     void UpdateHover(LONG x, LONG y);
     void OnMouseMove(LPARAM position);
-    // A button press: the focus, then the held-button loop when it landed on a region.
-    void DragMove(LONG x, LONG y);
     // Scrolls the contact list once per pass while the left button stays down on a
     // scroll region.
     void RepeatScroll();
@@ -147,6 +163,9 @@ private:
     CSession* m_session = nullptr;
     bool m_active = false;
     WORD m_dockEdge = 0;
+    CAppBar* m_appBar = nullptr;
+    WORD m_rememberedEdge = 0;     // the edge when the bar was hidden
+    LONG m_lastFloatingHeight = 400; // until a press finds the bar floating
     // Tray blinking for a pending contact-list event.
     bool m_blinkPhase = false;
     bool m_trayRestored = false;

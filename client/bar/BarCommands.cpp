@@ -43,7 +43,10 @@ void CBar::OnCommand(WPARAM wParam, LPARAM lParam)
     case CMD_FIND_USERS: m_session->OnCommand(id); break;
     case CMD_DOCK_LEFT: SetDock(10); break;
     case CMD_DOCK_RIGHT: SetDock(20); break;
-    case CMD_DOCK_OFF: SetDock(0); break;
+    case CMD_DOCK_OFF:
+        SetDock(0);
+        DragMove(0, 0, true);
+        break;
     case CMD_MESSAGE:
     case CMD_DELETE:
     case CMD_PING:
@@ -96,11 +99,3 @@ void CBar::SetContactView(UINT id)
     RL_View(g_Settings->ReadInt("KVX", "View"));
 }
 
-// The edge is remembered, for the Dock submenu and the next start; the shell's appbar
-// registration and the move to the edge arrive with docking.
-void CBar::SetDock(WORD edge)
-{
-    if (edge == m_dockEdge) return;
-    m_dockEdge = edge;
-    g_Settings->WriteInt("Window", "Dock", edge);
-}

@@ -7,6 +7,7 @@
 #include "app/Globals.h"
 #include "bar/BarLayout.h"
 #include "bar/TrayIcon.h"
+#include "menus/Menus.h"
 #include "roster/roster.h"
 #include "session/Session.h"
 #include "session/Status.h"
@@ -88,6 +89,8 @@ void CBar::OnTrayNotify(LPARAM mouseMessage)
     if (mouseMessage == WM_LBUTTONDBLCLK && !RL_DoNextEvent()) {
         ShowWindow(g_hMainWnd, SW_SHOW);
         SetForegroundWindow(g_hMainWnd);
+    } else if (mouseMessage == WM_RBUTTONDOWN) {
+        ShowMainMenu(0, 0);
     }
 }
 

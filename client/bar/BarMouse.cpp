@@ -82,13 +82,6 @@ void CBar::OnMouseMove(LPARAM position)
     UpdateHover(x, y);
 }
 
-void CBar::DragMove(LONG x, LONG y)
-{
-    SetFocus(g_hMainWnd);
-    UpdateHover(x, y);
-    if (LitRegion()) RepeatScroll();
-}
-
 void CBar::RepeatScroll()
 {
     if (!ButtonDown(VK_LBUTTON)) return;
