@@ -28,7 +28,14 @@ void RL_Down(void) { Log("RL_Down()"); }
 void RL_View(int view) { Log("RL_View" + Args({Num(view)})); }
 void RL_ShowNews(void) { Log("RL_ShowNews()"); }
 HWND RL_Balloon(void) { Log("RL_Balloon()"); return nullptr; }
-BOOL RL_EventIcon(int phase, char*, char*) { Log("RL_EventIcon" + Args({Num(phase)})); return FALSE; }
+BOOL RL_EventIcon(int phase, char* icon, char* text)
+{
+    Log("RL_EventIcon" + Args({Num(phase)}));
+    if (!Script().eventPending) return FALSE;
+    lstrcpyA(icon, Script().eventIcon.c_str());
+    lstrcpyA(text, Script().eventText.c_str());
+    return TRUE;
+}
 BOOL RL_DoNextEvent(void) { Log("RL_DoNextEvent()"); return Script().nextEventResult; }
 void RL_StatusChange(LONG account, BOOL loggedIn) { Log("RL_StatusChange" + Args({Num(account), Num(loggedIn)})); }
 int RL_EditAway(int status) { Log("RL_EditAway" + Args({Num(status)})); return Script().editAwayResult; }
@@ -85,6 +92,7 @@ HICON AR_Image(const char* name, int type, int width, int height, UINT flags)
 void NP_Send(USER_INFO_STRUCT, WORD kind, LONG account, HWND) { Log("NP_Send" + Args({Num(kind), Num(account)})); }
 
 void PR_StartSpy(HWND, int game) { Log("PR_StartSpy" + Args({Num(game)})); }
+void PR_ServerList(const void*, int length) { Log("PR_ServerList" + Args({Num(length)})); }
 
 BOOL SO_Signup(HWND, USER_INFO_STRUCT* user, UINT_PTR socket)
 {

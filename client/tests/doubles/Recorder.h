@@ -19,6 +19,9 @@ struct LibraryScript {
     int editAwayResult = 10;
     char entryFlags[2] = {0, 0}; // RL_GetVar(0, 5): the add flag first
     WORD entryStatus = 100;      // RL_GetVar(0, 10) points at it
+    BOOL eventPending = FALSE;   // RL_EventIcon: an event waits, with this icon and text
+    std::string eventIcon = "Msg";
+    std::string eventText = "Message from 10001";
     // signon: what a finished sign-up hands back
     BOOL signupResult = FALSE;
     LONG signupAccount = 0;

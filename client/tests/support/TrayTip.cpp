@@ -65,3 +65,9 @@ std::vector<std::string> TrayTips()
     CloseHandle(process);
     return tips;
 }
+
+HWND FirstTrayIcon()
+{
+    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+    return tray ? FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr) : nullptr;
+}

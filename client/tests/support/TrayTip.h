@@ -3,10 +3,15 @@
 #ifndef KVX_TEST_TRAY_TIP_H
 #define KVX_TEST_TRAY_TIP_H
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
 // The tips of every icon now in the notification area, in the tray's order.
 std::vector<std::string> TrayTips();
+// The window of the first icon in the notification area (mouse messages posted to it reach
+// the icon's owner as a user's clicks would), or null.
+HWND FirstTrayIcon();
 
 #endif
