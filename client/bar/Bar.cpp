@@ -1,5 +1,6 @@
 #include "bar/Bar.h"
 
+#include "ads/AdRotator.h"
 #include "app/Globals.h"
 #include "app/Settings.h"
 #include "bar/AppBar.h"
@@ -82,6 +83,8 @@ CBar::~CBar()
     m_appBar = nullptr;
     delete m_session;
     m_session = nullptr;
+    delete m_ads;
+    m_ads = nullptr;
     delete g_TrayIcon;
     g_TrayIcon = nullptr;
     delete m_painter;
@@ -116,6 +119,8 @@ bool CBar::OnCreate()
     RL_Init(g_hMainWnd);
     g_TrayIcon = new CTrayIcon(kTrayIconId, "Off", "KVX");
     CreateRegions();
+    m_ads = new CAdRotator(g_hMainWnd, kAdRect.left, kAdRect.top, kAdRect.right, kAdRect.bottom);
+    m_ads->Next();
     m_session->Start();
     for (const TimerPlan& timer : kTimers) SetTimer(g_hMainWnd, timer.id, timer.periodMs, nullptr);
     return true;
@@ -174,6 +179,7 @@ LRESULT CBar::OnPaintMessage(HWND window, WPARAM, LPARAM)
     HDC dc = m_painter->Begin(window, m_active);
     m_painter->DrawAccountNumber(m_session->AccountNumber(), kAccountRect);
     m_painter->DrawStatus(m_session->Status(), AnchorRect(kStatusRect));
+    if (m_ads) m_ads->Paint(dc);
     RL_Paint(dc, ContactListRect(window));
     for (const ButtonIcon& button : kButtonIcons) m_painter->DrawButtonIcon(button.region, button.rect);
     if (const CHotRegion* lit = LitRegion()) m_painter->DrawHighlight(dc, lit->CurrentRect(), lit->IsPressed());

@@ -9,6 +9,7 @@
 #include <vector>
 
 struct GAME_RECORD;
+class CAdRotator;
 class CAppBar;
 class CHotRegion;
 class CPainter;
@@ -161,6 +162,7 @@ private:
 
     CPainter* m_painter = nullptr;
     CSession* m_session = nullptr;
+    CAdRotator* m_ads = nullptr;
     bool m_active = false;
     WORD m_dockEdge = 0;
     CAppBar* m_appBar = nullptr;

@@ -9,6 +9,7 @@
 
 const RECT kAccountRect = {13, 6, 103, 20};
 const RECT kStatusRect = {70, 29, 187, 48}; // from the bottom piece
+const RECT kAdRect = {11, 29, 188, 78};     // the ad hotspot; the banner sits one pixel inside
 
 struct ButtonIcon {
     UINT region;

@@ -4,6 +4,7 @@
 
 #include <string.h>
 
+#include "ads/AdRotator.h"
 #include "app/Globals.h"
 #include "bar/BarLayout.h"
 #include "bar/TrayIcon.h"
@@ -13,7 +14,6 @@
 #include "session/Status.h"
 
 namespace {
-// The ad's part of timer 20 comes with the sponsor ads.
 enum BarTimer : UINT_PTR {
     kApplyDockTimer = 30,
     kBalloonTimer = 10,
@@ -116,6 +116,7 @@ void CBar::OnTimer(UINT_PTR id)
     case kBalloonTimer: UpdateBalloon(); break;
     case kQuietTimer:
         if (m_balloon) UpdateHover(0, 0);
+        if (m_session->Status() < STATUS_QUAKE2) m_ads->Next(); // the banner stands still in a game
         break;
     case CSession::kRetryTimer: m_session->Connect(); break;
     case kKeepAliveTimer: m_session->SendKeepAlive(); break;

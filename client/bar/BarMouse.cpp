@@ -2,6 +2,7 @@
 // held-button scroll loop and the hover balloons.
 #include "bar/Bar.h"
 
+#include "ads/AdRotator.h"
 #include "app/Globals.h"
 #include "bar/BarLayout.h"
 #include "bar/HotRegion.h"
@@ -96,9 +97,9 @@ void CBar::RepeatScroll()
 
 void CBar::OnLButtonUp(LONG x, LONG y)
 {
-    // The ad's click-through arrives with the sponsor ads; until then its release does nothing.
     CHotRegion* region = LitRegion();
-    if (region && region->Id() != CMD_AD) region->Activate();
+    if (region && region->Id() == CMD_AD) m_ads->Open();
+    else if (region) region->Activate();
     UpdateHover(x, y);
 }
 
@@ -135,7 +136,8 @@ void CBar::UpdateBalloon()
                 hovered = region.get();
                 break;
             }
-        m_balloon = hovered ? hovered->ShowBalloon(nullptr) : RL_Balloon();
+        if (!hovered) m_balloon = RL_Balloon();
+        else m_balloon = hovered->ShowBalloon(hovered->Id() == CMD_AD ? m_ads->TipText() : nullptr);
     } else if (rest <= kBalloonRestMs && m_balloonShown && GetTickCount() - m_lastActivity < kBalloonRestMs) {
         CloseBalloon();
         m_balloonShown = false;
