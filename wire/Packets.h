@@ -27,6 +27,7 @@ constexpr std::uint16_t PKT_INFO_RESULT = 1100;    // contact library's search r
 constexpr std::uint16_t PKT_SIGNUP_OK = 1210;      // SignupOkRecord
 constexpr std::uint16_t PKT_SIGNUP_ERROR = 1220;   // NUL-terminated reason text
 constexpr std::uint16_t PKT_NEW_EVENT = 1330;      // EventHead, 4 bytes, data
+constexpr std::uint16_t PKT_GAME_SERVERS = 1340;   // GameServersHead, GameServerRecord x count
 
 // Every server packet in this range belongs to the sign-up library.
 constexpr std::uint16_t PKT_SIGNON_FIRST = 1200;
@@ -83,5 +84,28 @@ static_assert(sizeof(EventHead) == 16, "EventHead is 16 bytes");
 static_assert(offsetof(EventHead, length) == 2, "event length at byte 2");
 constexpr std::size_t kEventDataOffset = 20;
 constexpr std::size_t kMaxEventData = 1008; // what the client's 1024-byte event record holds
+
+// Payload of PKT_GAME_SERVERS, sent after PKT_IP_INFO when the server knows game servers of
+// its own: the head, then `count` records. The client hands it to the scanner library.
+struct GameServersHead {
+    std::uint16_t game;  // the game's status code, kGameQuake2
+    std::uint16_t count; // records that follow, at most kMaxGameServers
+};
+static_assert(sizeof(GameServersHead) == 4, "GameServersHead is 4 bytes");
+static_assert(offsetof(GameServersHead, count) == 2, "record count at byte 2");
+
+struct GameServerRecord {
+    std::uint8_t address[4]; // IPv4, network order
+    std::uint16_t port;      // little-endian like every other integer
+    std::uint16_t reserved;  // zero
+};
+static_assert(sizeof(GameServerRecord) == 8, "GameServerRecord is 8 bytes");
+static_assert(offsetof(GameServerRecord, port) == 4, "port at byte 4");
+
+constexpr std::uint16_t kGameQuake2 = 600;
+// As many records as fill the longest payload, 2044 bytes.
+constexpr std::size_t kMaxGameServers = 255;
+static_assert(sizeof(GameServersHead) + kMaxGameServers * sizeof(GameServerRecord) == 2044,
+              "the longest list fills the longest payload");
 
 #endif

@@ -11,6 +11,7 @@
 #include "app/Reporter.h"
 #include "artres/artres.h"
 #include "menus/CommandIds.h"
+#include "probe/probe.h"
 #include "roster/roster.h"
 #include "session/Status.h"
 #include "signon/signon.h"
@@ -114,6 +115,7 @@ bool CSession::DispatchPacket(PACKET_DATA packet)
         break;
     case PKT_INFO_RESULT: RL_GotInfoRes(reinterpret_cast<const SEARCH_INFO_STRUCT*>(packet.payload)); break;
     case PKT_NEW_EVENT: OnNewEvent(packet); break;
+    case PKT_GAME_SERVERS: PR_ServerList(packet.payload, packet.length); break;
     default: break;
     }
     return true;

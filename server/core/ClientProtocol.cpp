@@ -45,6 +45,7 @@ bool ClientProtocol::OnFrame(std::uint16_t type, const std::uint8_t* payload, st
         if (state_ != State::Online) return Ignore(type, reason);
         ignoredInARow_ = 0;
         SendIpInfo();
+        if (!options_.gameServers.empty()) SendGameServers();
         return true;
     default:
         return Ignore(type, reason);
@@ -161,6 +162,21 @@ void ClientProtocol::SendIpInfo() {
     info.account = account_;
     std::memcpy(info.address, ipv4_.data(), sizeof info.address);
     peer_.Send(PKT_IP_INFO, &info, sizeof info);
+}
+
+void ClientProtocol::SendGameServers() {
+    std::uint8_t payload[sizeof(GameServersHead) + kMaxGameServers * sizeof(GameServerRecord)];
+    GameServersHead head{};
+    head.game = kGameQuake2;
+    head.count = static_cast<std::uint16_t>(std::min(options_.gameServers.size(), kMaxGameServers));
+    std::memcpy(payload, &head, sizeof head);
+    for (std::size_t i = 0; i < head.count; ++i) {
+        GameServerRecord record{};
+        std::memcpy(record.address, options_.gameServers[i].address.data(), sizeof record.address);
+        record.port = options_.gameServers[i].port;
+        std::memcpy(payload + sizeof head + i * sizeof record, &record, sizeof record);
+    }
+    peer_.Send(PKT_GAME_SERVERS, payload, sizeof head + head.count * sizeof(GameServerRecord));
 }
 
 void ClientProtocol::Done() {

@@ -47,6 +47,7 @@ private:
     bool Ignore(std::uint16_t type, std::string& reason);
     void SendText(std::uint16_t type, const std::string& text);
     void SendIpInfo();
+    void SendGameServers();
     void Done();
 
     AccountService& accounts_;

@@ -1,5 +1,9 @@
 #include "Options.h"
 
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +50,31 @@ bool ParseNumber(const char* text, unsigned long& out) {
     return true;
 }
 
+// host or host:port, the host a name or a dotted address, resolved once at start-up.
+bool ParseGameServer(const std::string& text, GameServer& out, std::string& error) {
+    const std::size_t colon = text.rfind(':');
+    const std::string host = text.substr(0, colon);
+    unsigned long port = Options::kDefaultGamePort;
+    if (colon != std::string::npos &&
+        (!ParseNumber(text.c_str() + colon + 1, port) || port < 1 || port > 65535)) {
+        error = "--game-server: the port must be 1 to 65535 in '" + text + "'";
+        return false;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (host.empty() || getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) {
+        error = "--game-server: no IPv4 address for '" + host + "'";
+        return false;
+    }
+    const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+    std::memcpy(out.address.data(), &ipv4->sin_addr, out.address.size());
+    freeaddrinfo(found);
+    out.port = static_cast<std::uint16_t>(port);
+    return true;
+}
+
 } // namespace
 
 const char* Options::Usage() {
@@ -62,7 +91,9 @@ const char* Options::Usage() {
            "  --login-failures-per-account N  per 15 minutes (default 5)\n"
            "  --signups-per-address N  per hour (default 5)\n"
            "  --hash-threads N         password hashing threads; 0 = event loop (default 2)\n"
-           "  --fast-hash              cheapest password hashing, for tests only\n";
+           "  --fast-hash              cheapest password hashing, for tests only\n"
+           "  --game-server HOST[:PORT]  a Quake II server to tell clients of (port 27910);\n"
+           "                           repeat for more, up to 255\n";
 }
 
 bool Options::Parse(int argc, const char* const* argv, std::string& error) {
@@ -89,6 +120,16 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
         }
         if (std::strcmp(arg, "--motd") == 0) {
             motd = value;
+            continue;
+        }
+        if (std::strcmp(arg, "--game-server") == 0) {
+            GameServer server{};
+            if (!ParseGameServer(value, server, error)) return false;
+            if (gameServers.size() == kMaxGameServers) {
+                error = "--game-server: at most " + std::to_string(kMaxGameServers) + " servers";
+                return false;
+            }
+            gameServers.push_back(server);
             continue;
         }
         const NumericOption* option = nullptr;

@@ -2,12 +2,20 @@
 #ifndef KVX_SERVER_OPTIONS_H
 #define KVX_SERVER_OPTIONS_H
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "wire/Packets.h"
 
 namespace kvxserver {
+
+// A game server the KVX server tells its clients about.
+struct GameServer {
+    std::array<std::uint8_t, 4> address; // IPv4, network order
+    std::uint16_t port;
+};
 
 class Options {
 public:
@@ -24,9 +32,11 @@ public:
     unsigned signupsPerAddress = 5;        // within kSignupWindowSeconds
     unsigned hashThreads = 2;              // 0 hashes on the event loop itself
     bool fastHash = false;                 // cheapest argon2id limits, for tests
+    std::vector<GameServer> gameServers;   // Quake II servers, sent after the address info
 
     static constexpr unsigned kLoginFailureWindowSeconds = 15 * 60;
     static constexpr unsigned kSignupWindowSeconds = 60 * 60;
+    static constexpr std::uint16_t kDefaultGamePort = 27910;
 
     // Reads the arguments after the program name. On a mistake returns false with a one-line
     // explanation in error. --help also returns false, with error empty.
