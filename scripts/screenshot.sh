@@ -66,8 +66,10 @@ click_region() {
   xdotool mousemove $((x + $2 + 8)) $((y + h - 60 + $3 + 8)) click 1
 }
 
-# shoot NAME INI-TEXT [inactive | menu LEFT TOP KEYS...]: starts the client with that KVX.ini, waits for it to
-# settle and saves the bar with a 20-pixel margin of desktop around it.
+# shoot NAME INI-TEXT [inactive | docked | hover X Y | menu LEFT TOP KEYS...]: starts the
+# client with that KVX.ini, waits for it to settle and saves the bar with a 20-pixel margin
+# of desktop around it (a docked bar with the desktop beside it; a hover or menu shot with
+# room on the right for the balloon or the menus).
 shoot() {
   local name="$1" ini="$2" mode="${3:-}" dir="$work/$1" id="" client other="" crop
   mkdir -p "$dir"
@@ -90,7 +92,9 @@ shoot() {
   fi
   sleep 3
   # The bar with a margin; a menu shot also takes in the menus to its right.
-  crop="$(xdotool getwindowgeometry --shell "$id" | awk -F= -v extra="$([ "$mode" = menu ] && echo 420 || echo 0)" '
+  local extra=0
+  case "$mode" in menu) extra=420 ;; hover) extra=260 ;; esac
+  crop="$(xdotool getwindowgeometry --shell "$id" | awk -F= -v extra="$extra" '
     /^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2}
     END{printf "%dx%d+%d+%d", w+40+extra, h+40, x-20, y-20}')"
   if [ "$mode" = menu ]; then
@@ -103,6 +107,20 @@ shoot() {
     sleep 1
     import -window root -crop "$crop" +repage "$out/$name.png"
     xdotool key Escape Escape Escape
+  elif [ "$mode" = hover ]; then
+    # A press and release on the contact list gives the bar the focus and moves nothing;
+    # then the pointer rests on the point until the balloon comes.
+    local geometry x y
+    geometry="$(xdotool getwindowgeometry --shell "$id")"
+    x="$(sed -n 's/^X=//p' <<<"$geometry")"
+    y="$(sed -n 's/^Y=//p' <<<"$geometry")"
+    xdotool mousemove $((x + 60)) $((y + 200)) click 1
+    sleep 0.5
+    xdotool mousemove $((x + $4)) $((y + $5))
+    sleep 1.5
+    import -window root -crop "$crop" +repage "$out/bar-$name.png"
+  elif [ "$mode" = docked ]; then
+    import -window root -crop 420x768+0+0 +repage "$out/bar-$name.png"
   else
     import -window root -crop "$crop" +repage "$out/bar-$name.png"
   fi
@@ -124,3 +142,6 @@ shoot tall "${place}h=600\r\n[Server]\r\n1=$online\r\n$user"
 shoot menu-dock "$place[Server]\r\n1=$online\r\n$user" menu 12 29 Down Down Right Right
 shoot menu-skins "$place[Server]\r\n1=$online\r\n$user" menu 12 29 Down Down Right Down Right
 shoot menu-status "$place[Server]\r\n1=$online\r\n$user" menu 70 29 Down Down
+shoot docked "[Window]\r\nDock=10\r\n[Server]\r\n1=$online\r\n$user" docked
+shoot balloon "$place[Server]\r\n1=$online\r\n$user" hover 181 13
+shoot adtip "$place[Server]\r\n1=$online\r\n$user" hover 100 50

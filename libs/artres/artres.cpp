@@ -1,16 +1,9 @@
 #include "artres.h"
+#include "records/ThisModule.h"
 
 #include "IconLibrary.h"
 
 namespace {
-
-HMODULE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
 
 // The DLL's one piece of state: its icons outlive every call and go when the DLL is unloaded.
 CIconLibrary& Icons()

@@ -1,4 +1,5 @@
 #include "ScannerWindow.h"
+#include "records/ThisModule.h"
 
 #include <commctrl.h>
 #include <stdio.h>
@@ -20,14 +21,6 @@ const int kStatusHeight = 18;
 const int kEditWidth = 200;
 const int kButtonWidth = 76;
 const COLORREF kProblemColour = RGB(176, 0, 0);
-
-HINSTANCE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
 
 HFONT CreateMessageFont()
 {

@@ -1,4 +1,5 @@
 #include "SignupWizard.h"
+#include "records/ThisModule.h"
 
 #include <string.h>
 
@@ -21,14 +22,6 @@ const char kConnectionLost[] = "The connection to the KVX server was lost. Cance
 const char kNoAnswer[] = "The KVX server did not answer. Please try again, or Cancel and try again later.";
 const char kUnreadable[] = "The KVX server's answer could not be read. Please try again.";
 const char kRefused[] = "The KVX server could not create the account.";
-
-HINSTANCE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
 
 } // namespace
 

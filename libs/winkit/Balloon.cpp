@@ -1,4 +1,5 @@
 #include "Balloon.h"
+#include "records/ThisModule.h"
 
 namespace {
 
@@ -9,14 +10,6 @@ const COLORREF kBack = RGB(0, 0, 0);
 const COLORREF kText = RGB(255, 255, 0);
 const COLORREF kEdge = RGB(88, 112, 168);
 const UINT kTextFormat = DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS;
-
-HINSTANCE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "InfoWindow.h"
+#include "records/ThisModule.h"
 
 #include <string.h>
 
@@ -16,14 +17,6 @@ const int kMinClientWidth = 220; // room for the caption of a short message
 const int kButtonWidth = 80;
 const int kCascade = 24; // each further window starts this far down and right
 const int kCascadeSteps = 8;
-
-HINSTANCE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
 
 HFONT CreateMessageFont()
 {

@@ -39,8 +39,12 @@ std::vector<HWND> WaitForMenus(DWORD pid, size_t count, DWORD timeoutMs)
 
 std::vector<MenuItemSeen> MenuItems(HWND menuWindow)
 {
+    return MenuItems(reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0)));
+}
+
+std::vector<MenuItemSeen> MenuItems(HMENU menu)
+{
     std::vector<MenuItemSeen> items;
-    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
     const int count = menu ? GetMenuItemCount(menu) : 0;
     for (int i = 0; i < count; ++i) {
         MENUITEMINFOA info = {};

@@ -19,7 +19,8 @@ struct MenuItemSeen {
 // The visible popup menu windows of process `pid`, the one opened last first; waits up to
 // `timeoutMs` for at least `count` of them. Empty when they did not come.
 std::vector<HWND> WaitForMenus(DWORD pid, size_t count, DWORD timeoutMs = 3000);
-// The items of a menu window of this process, top to bottom.
+// The items of a menu of this process, top to bottom; of the menu a menu window shows.
+std::vector<MenuItemSeen> MenuItems(HMENU menu);
 std::vector<MenuItemSeen> MenuItems(HWND menuWindow);
 std::vector<UINT> MenuIds(HWND menuWindow);
 // Posts key presses to a menu window, the way its own loop reads the keyboard.

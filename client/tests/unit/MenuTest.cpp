@@ -53,19 +53,7 @@ protected:
 };
 
 // The items of submenu `index` of a menu handle, top to bottom.
-std::vector<MenuItemSeen> Submenu(HMENU menu, int index)
-{
-    std::vector<MenuItemSeen> items;
-    HMENU sub = GetSubMenu(menu, index);
-    for (int i = 0; sub && i < GetMenuItemCount(sub); ++i) {
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_ID | MIIM_DATA | MIIM_SUBMENU;
-        GetMenuItemInfoA(sub, i, TRUE, &info);
-        items.push_back({info.wID, info.dwItemData, info.hSubMenu != nullptr});
-    }
-    return items;
-}
+std::vector<MenuItemSeen> Submenu(HMENU menu, int index) { return MenuItems(GetSubMenu(menu, index)); }
 
 Ids IdsOf(const std::vector<MenuItemSeen>& items)
 {
