@@ -3,11 +3,12 @@
 # copy of the runnable folder: docs/bar-offline.png (no server), bar-connecting.png (a server
 # that never answers), bar-online.png (a real local server), bar-inactive.png (another window
 # has the focus), bar-lodef.png (the low-colour skin) and bar-tall.png (a 600-pixel bar).
-#   scripts/screenshot.sh [output folder]
+#   scripts/screenshot.sh [output folder [shot ...]]   (shots: the names above, all by default)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 out="$(realpath -m "${1:-docs}")"
+only=("${@:2}")
 
 scripts/build.sh win64 native
 # shellcheck source=wine-env.sh
@@ -71,6 +72,7 @@ click_region() {
 # of desktop around it (a docked bar with the desktop beside it; a hover or menu shot with
 # room on the right for the balloon or the menus).
 shoot() {
+  if [ ${#only[@]} -gt 0 ] && [[ " ${only[*]} " != *" $1 "* ]]; then return 0; fi
   local name="$1" ini="$2" mode="${3:-}" dir="$work/$1" id="" client other="" crop
   mkdir -p "$dir"
   cp -r build/win64/dist/. "$dir/"

@@ -143,6 +143,8 @@ bool CBar::LastWindowRect(RECT* rect) const
 LRESULT CBar::OnSizeMessage(HWND window, WPARAM wParam, LPARAM lParam)
 {
     SetWindowRegion(window);
+    // The bottom piece and everything anchored to it move with the height: all of it is new.
+    InvalidateRect(window, nullptr, FALSE);
     return DefWindowProcA(window, WM_SIZE, wParam, lParam);
 }
 

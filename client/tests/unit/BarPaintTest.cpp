@@ -63,6 +63,22 @@ TEST_F(BarPaintTest, TextsIconsAndTheContactListArePaintedOverTheSkinAtTheirPlac
     EXPECT_TRUE(handedOn) << "the list ends 43 pixels above the bottom";
 }
 
+TEST_F(BarPaintTest, ATallerBarIsRepaintedWholeWithItsBottomPieceMovedDown)
+{
+    Skin("HiDef");
+    MakeBar("");
+    Show(300);
+    ASSERT_EQ(kBottomColour, At(5, 250));
+    SetWindowPos(g_hMainWnd, nullptr, 0, 0, 199, 500, SWP_NOMOVE | SWP_NOZORDER);
+    UpdateWindow(g_hMainWnd);
+    EXPECT_EQ(kTopColour, At(5, 250)) << "where the bottom piece was, middle tiles now";
+    EXPECT_EQ(kBottomColour, At(5, 450));
+
+    SendMessageA(g_hMainWnd, WM_COMMAND, 19, 0); // docked at the left: moved and made taller
+    UpdateWindow(g_hMainWnd);
+    EXPECT_EQ(kTopColour, At(5, 450)) << "moved and taller, repainted whole";
+}
+
 TEST_F(BarPaintTest, AStatusChangeRepaintsTheAnchoredStatusAreaOnly)
 {
     Skin("HiDef", 50);
