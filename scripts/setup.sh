@@ -11,6 +11,7 @@ packages=(
   xvfb xdotool x11-apps imagemagick
   clang libclang-rt-14-dev
   libasio-dev libsqlite3-dev libsodium-dev pkg-config
+  qstat
 )
 
 missing=()

@@ -6,7 +6,7 @@ import os
 import socket
 import sys
 
-QUERY = b"\xff\xff\xff\xffstatus\n"
+QUERY = b"\xff\xff\xff\xffstatus"  # what follows the word varies by client
 
 
 def main():
@@ -18,7 +18,7 @@ def main():
     open(os.path.join(folder, "ready"), "w").close()
     while True:
         data, sender = s.recvfrom(2048)
-        if data != QUERY:
+        if not data.startswith(QUERY):
             continue
         with open(os.path.join(folder, "queries"), "a") as log:
             log.write("%s:%d\n" % sender)
