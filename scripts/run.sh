@@ -28,10 +28,25 @@ mkdir -p build/run
 cp -r build/win64/dist/. build/run/
 
 if [ -x build/native/server/kvx-server ]; then
+  # --demo makes (once per database) a demo account with demo contacts that come and go.
+  rm -f build/run/demo-account
   build/native/server/kvx-server --bind 127.0.0.1 --port 2600 --db build/run/kvx-server.db \
-    --motd "Welcome to the local KVX server." 2>build/run/kvx-server.log &
+    --motd "Welcome to the local KVX server." --news "This is a local KVX server with demo contacts." \
+    --demo --demo-file build/run/demo-account 2>build/run/kvx-server.log &
   server_pid=$!
+  for _ in $(seq 50); do [ -s build/run/demo-account ] && break; sleep 0.1; done
   grep -q '^\[Server\]' build/run/KVX.ini 2>/dev/null || printf '[Server]\r\n1=127.0.0.1\r\n' >>build/run/KVX.ini
+  # The demo account, unless the run folder already has an account of its own.
+  if [ -s build/run/demo-account ] && ! grep -q '^ID=[0-9]' build/run/KVX.ini; then
+    demo_id="$(sed -n 's/^ID=//p' build/run/demo-account)"
+    demo_pw="$(sed -n 's/^PW=//p' build/run/demo-account)"
+    if grep -q '^\[User\]' build/run/KVX.ini; then
+      sed -i "/^\[User\]/a ID=${demo_id}\r\nPW=${demo_pw}\r" build/run/KVX.ini
+    else
+      printf '[User]\r\nID=%s\r\nPW=%s\r\n' "$demo_id" "$demo_pw" >>build/run/KVX.ini
+    fi
+    echo "run: logging in as the demo account $demo_id (password $demo_pw)"
+  fi
   echo "run: local server on 127.0.0.1:2600 (log: build/run/kvx-server.log)"
 fi
 

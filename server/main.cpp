@@ -4,17 +4,33 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "core/AccountService.h"
 #include "core/AccountStore.h"
+#include "core/ContactService.h"
+#include "core/ContactStore.h"
+#include "core/DemoBots.h"
 #include "core/HashWorker.h"
 #include "core/Log.h"
 #include "core/Options.h"
 #include "core/PasswordHash.h"
+#include "core/PresenceHub.h"
 #include "core/Server.h"
 
 using namespace kvxserver;
+
+namespace {
+
+bool WriteDemoFile(const std::string& path, std::int32_t account) {
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr) return false;
+    const bool written = std::fprintf(file, "ID=%d\nPW=%s\n", account, DemoBots::kPassword) > 0;
+    return std::fclose(file) == 0 && written;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     Options options;
@@ -44,7 +60,23 @@ int main(int argc, char** argv) {
     {
         HashWorker worker(loop, options.hashThreads);
         AccountService accounts(store, hash, worker, options);
-        Server server(loop, options, accounts);
+        ContactStore contactStore(store.Database());
+        PresenceHub hub;
+        ContactService contacts(store, contactStore, hub, options);
+        std::unique_ptr<DemoBots> demo;
+        if (options.demo) {
+            demo = std::make_unique<DemoBots>(loop, store, contactStore, contacts, hash);
+            if (!demo->Prepare(error)) {
+                LogLine("%s", error.c_str());
+                return 1;
+            }
+            LogLine("demo account %d, password %s", demo->account(), DemoBots::kPassword);
+            if (!options.demoFile.empty() && !WriteDemoFile(options.demoFile, demo->account())) {
+                LogLine("cannot write %s", options.demoFile.c_str());
+                return 1;
+            }
+        }
+        Server server(loop, options, accounts, contacts);
         if (!server.Listen(error)) {
             LogLine("%s", error.c_str());
             return 1;
@@ -60,8 +92,10 @@ int main(int argc, char** argv) {
         signals.async_wait([&](const asio::error_code& failure, int signal) {
             if (failure) return;
             LogLine("signal %d, stopping", signal);
+            if (demo) demo->Stop();
             server.Stop();
         });
+        if (demo) demo->Start();
 
         loop.run();
     }

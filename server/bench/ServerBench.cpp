@@ -19,11 +19,14 @@
 
 #include "core/AccountService.h"
 #include "core/AccountStore.h"
+#include "core/ContactService.h"
+#include "core/ContactStore.h"
 #include "core/FrameReader.h"
 #include "core/HashWorker.h"
 #include "core/Log.h"
 #include "core/Options.h"
 #include "core/PasswordHash.h"
+#include "core/PresenceHub.h"
 #include "core/Server.h"
 #include "support/WireClient.h"
 #include "wire/Frame.h"
@@ -82,6 +85,9 @@ struct LocalServer {
     PasswordHash hash{true};
     std::unique_ptr<HashWorker> worker;
     std::unique_ptr<AccountService> accounts;
+    std::unique_ptr<ContactStore> contactStore;
+    PresenceHub hub;
+    std::unique_ptr<ContactService> contacts;
     std::unique_ptr<Server> server;
     std::thread thread;
     std::uint16_t port = 0;
@@ -95,7 +101,9 @@ struct LocalServer {
         if (!store.Open(":memory:", error)) return false;
         worker = std::make_unique<HashWorker>(loop, options.hashThreads);
         accounts = std::make_unique<AccountService>(store, hash, *worker, options);
-        server = std::make_unique<Server>(loop, options, *accounts);
+        contactStore = std::make_unique<ContactStore>(store.Database());
+        contacts = std::make_unique<ContactService>(store, *contactStore, hub, options);
+        server = std::make_unique<Server>(loop, options, *accounts, *contacts);
         if (!server->Listen(error)) return false;
         port = server->LocalEndpoint().port();
         thread = std::thread([this] { loop.run(); });

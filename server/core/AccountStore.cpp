@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <iterator>
+#include <vector>
 
 #include "Log.h"
 #include "Statement.h"
@@ -23,6 +24,22 @@ const char* const kMigrations[] = {
     "  password_hash TEXT NOT NULL,"
     "  created_at INTEGER NOT NULL);"
     "INSERT INTO sqlite_sequence (name, seq) VALUES ('accounts', 9999);",
+    // 2: contact lists in the order entries were added, and the events kept for their
+    // receivers until acknowledged (messages and "added you" notices share one id counter).
+    "CREATE TABLE contacts ("
+    "  owner INTEGER NOT NULL,"
+    "  contact INTEGER NOT NULL,"
+    "  position INTEGER NOT NULL,"
+    "  PRIMARY KEY (owner, contact)) WITHOUT ROWID;"
+    "CREATE INDEX contacts_in_order ON contacts (owner, position);"
+    "CREATE TABLE events ("
+    "  id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    "  owner INTEGER NOT NULL,"
+    "  kind INTEGER NOT NULL,"
+    "  sender INTEGER NOT NULL,"
+    "  sent_at INTEGER NOT NULL,"
+    "  text TEXT NOT NULL);"
+    "CREATE INDEX events_of_owner ON events (owner, id);",
 };
 
 } // namespace
@@ -44,8 +61,9 @@ bool AccountStore::Open(const std::string& path, std::string& error) {
         return false;
     }
     sqlite3_busy_timeout(db_, 2000);
-    // WAL with normal syncing: a crash may lose the last sign-up, never corrupt the file.
-    if (!Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", error) || !Migrate(error)) {
+    // WAL with every commit synced: a message answered as stored must survive a crash, and
+    // nothing else here is written often enough for the sync to matter.
+    if (!Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", error) || !Migrate(error)) {
         error = path + ": " + error;
         Close();
         return false;
@@ -121,6 +139,55 @@ std::int32_t AccountStore::Create(const std::string& nickname, const std::string
         return 0;
     }
     return static_cast<std::int32_t>(number);
+}
+
+namespace {
+
+void ReadAccount(const Statement& row, AccountStore::Account& out) {
+    out.number = static_cast<std::int32_t>(row.Int(0));
+    out.nickname = row.Text(1);
+    out.email = row.Text(2);
+    out.passwordHash = row.Text(3);
+    out.createdAt = row.Int(4);
+}
+
+std::vector<AccountStore::Account> ReadAccounts(Statement& query) {
+    std::vector<AccountStore::Account> found;
+    while (query.Next() == Statement::Step::Row) {
+        found.emplace_back();
+        ReadAccount(query, found.back());
+    }
+    return found;
+}
+
+// LIKE treats % and _ as wildcards; a nickname may contain them literally.
+std::string LikePrefix(const std::string& prefix) {
+    std::string pattern;
+    for (char c : prefix) {
+        if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+        pattern += c;
+    }
+    return pattern + "%";
+}
+
+} // namespace
+
+std::vector<AccountStore::Account> AccountStore::FindByNicknamePrefix(const std::string& prefix,
+                                                                    std::size_t limit) {
+    if (db_ == nullptr) return {};
+    Statement query(db_, "SELECT number, nickname, email, password_hash, created_at FROM accounts "
+                         "WHERE nickname LIKE ? ESCAPE '\\' ORDER BY number LIMIT ?");
+    if (!query.Bind(1, LikePrefix(prefix)) || !query.Bind(2, static_cast<std::int64_t>(limit))) return {};
+    return ReadAccounts(query);
+}
+
+std::vector<AccountStore::Account> AccountStore::FindByEmail(const std::string& email,
+                                                           std::size_t limit) {
+    if (db_ == nullptr) return {};
+    Statement query(db_, "SELECT number, nickname, email, password_hash, created_at FROM accounts "
+                         "WHERE email = ? COLLATE NOCASE ORDER BY number LIMIT ?");
+    if (!query.Bind(1, email) || !query.Bind(2, static_cast<std::int64_t>(limit))) return {};
+    return ReadAccounts(query);
 }
 
 bool AccountStore::Find(std::int32_t number, Account& out) {

@@ -6,7 +6,9 @@
 #define KVX_SERVER_ACCOUNTSTORE_H
 
 #include <cstdint>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
@@ -39,6 +41,13 @@ public:
 
     // False when there is no such account (or the lookup failed).
     bool Find(std::int32_t number, Account& out);
+    // At most limit accounts, lowest numbers first. Nicknames match by prefix and e-mail
+    // addresses whole, both ignoring ASCII case.
+    std::vector<Account> FindByNicknamePrefix(const std::string& prefix, std::size_t limit);
+    std::vector<Account> FindByEmail(const std::string& email, std::size_t limit);
+
+    // The open database, for the stores that keep their tables beside the accounts.
+    sqlite3* Database() const { return db_; }
 
 private:
     // The schema version this server writes.

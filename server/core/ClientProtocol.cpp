@@ -8,15 +8,30 @@
 
 namespace kvxserver {
 
-ClientProtocol::ClientProtocol(AccountService& accounts, const Options& options,
-                               ProtocolPeer& peer, std::string address,
+ClientProtocol::ClientProtocol(AccountService& accounts, ContactService& contacts,
+                               const Options& options, ProtocolPeer& peer, std::string address,
                                std::array<std::uint8_t, 4> ipv4, std::string tag)
     : accounts_(accounts),
+      contacts_(contacts),
       options_(options),
       peer_(peer),
       address_(std::move(address)),
       ipv4_(ipv4),
       tag_(std::move(tag)) {}
+
+ClientProtocol::~ClientProtocol() {
+    OnClosed();
+}
+
+void ClientProtocol::OnClosed() {
+    if (!joined_) return;
+    joined_ = false;
+    contacts_.Leave(account_, *this);
+}
+
+void ClientProtocol::Deliver(std::uint16_t type, const void* payload, std::size_t length) {
+    peer_.Send(type, payload, length);
+}
 
 bool ClientProtocol::OnFrame(std::uint16_t type, const std::uint8_t* payload, std::size_t length,
                              std::string& reason) {
@@ -48,7 +63,10 @@ bool ClientProtocol::OnFrame(std::uint16_t type, const std::uint8_t* payload, st
         if (!options_.gameServers.empty()) SendGameServers();
         return true;
     default:
-        return Ignore(type, reason);
+        if (state_ != State::Online || !ContactService::Handles(type)) return Ignore(type, reason);
+        if (!contacts_.OnPacket(account_, *this, type, payload, length)) return Ignore(type, reason);
+        ignoredInARow_ = 0;
+        return true;
     }
 }
 
@@ -110,6 +128,8 @@ bool ClientProtocol::OnLogin(const std::uint8_t* payload, std::size_t length,
                         account_ = account;
                         peer_.Send(PKT_LOGIN_OK, nullptr, 0);
                         if (!options_.motd.empty()) SendText(PKT_SERVER_MESSAGE, options_.motd);
+                        joined_ = true;
+                        contacts_.Join(account, *this);
                         Done();
                     });
     return true;

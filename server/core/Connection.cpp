@@ -27,15 +27,15 @@ std::string TagOf(std::uint64_t id, const asio::ip::tcp::endpoint& remote) {
 } // namespace
 
 Connection::Connection(asio::ip::tcp::socket socket, const asio::ip::tcp::endpoint& remote,
-                       std::uint64_t id, AccountService& accounts, const Options& options,
-                       ClosedHandler onClosed)
+                       std::uint64_t id, AccountService& accounts, ContactService& contacts,
+                       const Options& options, ClosedHandler onClosed)
     : socket_(std::move(socket)),
       timer_(socket_.get_executor()),
       options_(options),
       address_(remote.address().to_string()),
       tag_(TagOf(id, remote)),
       onClosed_(std::move(onClosed)),
-      protocol_(accounts, options, *this, address_, Ipv4Of(remote.address()), tag_) {}
+      protocol_(accounts, contacts, options, *this, address_, Ipv4Of(remote.address()), tag_) {}
 
 void Connection::Start() {
     LogLine("%s: accepted", tag_.c_str());
@@ -56,6 +56,7 @@ void Connection::Close(const std::string& reason) {
     socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
     socket_.close(ignored);
     outbox_.clear();
+    protocol_.OnClosed();
     if (onClosed_) {
         ClosedHandler handler = std::move(onClosed_);
         onClosed_ = nullptr;
@@ -116,7 +117,7 @@ void Connection::ProcessInput() {
 }
 
 void Connection::Send(std::uint16_t type, const void* payload, std::size_t length) {
-    if (closed_ || finishing_) return;
+    if (closed_ || finishing_ || closing_) return;
     std::vector<std::uint8_t> frame(kvxwire::kHeaderSize + length);
     if (kvxwire::EncodeFrame(type, payload, length, frame.data(), frame.size()) == 0) {
         LogLine("%s: frame of type %u with %zu bytes cannot be sent", tag_.c_str(), type, length);
@@ -124,7 +125,11 @@ void Connection::Send(std::uint16_t type, const void* payload, std::size_t lengt
     }
     outboxBytes_ += frame.size();
     if (outboxBytes_ > kMaxOutbox) {
-        Close("not reading its replies");
+        // Later, not now: this may be another user's presence being fanned out, and closing
+        // here would change the presence tables while they are being walked.
+        closing_ = true;
+        asio::post(socket_.get_executor(),
+                   [self = shared_from_this()] { self->Close("not reading its replies"); });
         return;
     }
     outbox_.push_back(std::move(frame));

@@ -17,6 +17,7 @@
 
 #include "AccountService.h"
 #include "ClientProtocol.h"
+#include "ContactService.h"
 #include "FrameReader.h"
 #include "Options.h"
 #include "ProtocolPeer.h"
@@ -32,8 +33,8 @@ public:
     static constexpr std::size_t kMaxOutbox = 64 * 1024;
 
     Connection(asio::ip::tcp::socket socket, const asio::ip::tcp::endpoint& remote,
-               std::uint64_t id, AccountService& accounts, const Options& options,
-               ClosedHandler onClosed);
+               std::uint64_t id, AccountService& accounts, ContactService& contacts,
+               const Options& options, ClosedHandler onClosed);
 
     void Start();
     // Closes at once; reason goes to the log. Harmless when already closed.
@@ -73,6 +74,7 @@ private:
     bool finishing_ = false; // no more input; close once the outbox is empty
     bool lingering_ = false; // our side shut down; waiting for the client's end
     bool closed_ = false;
+    bool closing_ = false; // a close is on its way; nothing more is queued
 };
 
 } // namespace kvxserver

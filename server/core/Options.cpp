@@ -93,7 +93,11 @@ const char* Options::Usage() {
            "  --hash-threads N         password hashing threads; 0 = event loop (default 2)\n"
            "  --fast-hash              cheapest password hashing, for tests only\n"
            "  --game-server HOST[:PORT]  a Quake II server to tell clients of (port 27910);\n"
-           "                           repeat for more, up to 255\n";
+           "                           repeat for more, up to 255\n"
+           "  --news TEXT              news sent to every client after its contact list\n"
+           "  --demo                   create a demo account (once) with demo contacts that\n"
+           "                           come and go; prints its number and password on stderr\n"
+           "  --demo-file PATH         with --demo, also write ID= and PW= lines there\n";
 }
 
 bool Options::Parse(int argc, const char* const* argv, std::string& error) {
@@ -103,6 +107,10 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
         if (std::strcmp(arg, "--help") == 0) return false;
         if (std::strcmp(arg, "--fast-hash") == 0) {
             fastHash = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--demo") == 0) {
+            demo = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -120,6 +128,14 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
         }
         if (std::strcmp(arg, "--motd") == 0) {
             motd = value;
+            continue;
+        }
+        if (std::strcmp(arg, "--news") == 0) {
+            news = value;
+            continue;
+        }
+        if (std::strcmp(arg, "--demo-file") == 0) {
+            demoFile = value;
             continue;
         }
         if (std::strcmp(arg, "--game-server") == 0) {
@@ -147,6 +163,10 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
             return false;
         }
         option->set(*this, number);
+    }
+    if (!demoFile.empty() && !demo) {
+        error = "--demo-file: only with --demo";
+        return false;
     }
     if (databasePath.empty()) {
         error = "--db: the path may not be empty";

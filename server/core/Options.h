@@ -33,6 +33,9 @@ public:
     unsigned hashThreads = 2;              // 0 hashes on the event loop itself
     bool fastHash = false;                 // cheapest argon2id limits, for tests
     std::vector<GameServer> gameServers;   // Quake II servers, sent after the address info
+    std::string news;                      // sent after every contact list when not empty
+    bool demo = false;                     // a demo account with server-side demo contacts
+    std::string demoFile;                  // where --demo writes the demo account's ID= and PW=
 
     static constexpr unsigned kLoginFailureWindowSeconds = 15 * 60;
     static constexpr unsigned kSignupWindowSeconds = 60 * 60;

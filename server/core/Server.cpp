@@ -6,8 +6,13 @@
 
 namespace kvxserver {
 
-Server::Server(asio::io_context& loop, const Options& options, AccountService& accounts)
-    : options_(options), accounts_(accounts), acceptor_(loop), acceptRetry_(loop) {}
+Server::Server(asio::io_context& loop, const Options& options, AccountService& accounts,
+               ContactService& contacts)
+    : options_(options),
+      accounts_(accounts),
+      contacts_(contacts),
+      acceptor_(loop),
+      acceptRetry_(loop) {}
 
 bool Server::Listen(std::string& error) {
     asio::error_code ec;
@@ -74,7 +79,7 @@ void Server::OnAccept(const asio::error_code& error, asio::ip::tcp::socket socke
     }
 
     auto connection = std::make_shared<Connection>(
-        std::move(socket), remote, nextId_++, accounts_, options_,
+        std::move(socket), remote, nextId_++, accounts_, contacts_, options_,
         [this](Connection& closed) { Forget(closed); });
     connections_.emplace(connection.get(), connection);
     ++perAddress_[address];

@@ -12,13 +12,15 @@
 
 #include "AccountService.h"
 #include "Connection.h"
+#include "ContactService.h"
 #include "Options.h"
 
 namespace kvxserver {
 
 class Server {
 public:
-    Server(asio::io_context& loop, const Options& options, AccountService& accounts);
+    Server(asio::io_context& loop, const Options& options, AccountService& accounts,
+           ContactService& contacts);
 
     // Binds and starts accepting; false with the reason when the address cannot be had.
     bool Listen(std::string& error);
@@ -34,6 +36,7 @@ private:
 
     const Options& options_;
     AccountService& accounts_;
+    ContactService& contacts_;
     asio::ip::tcp::acceptor acceptor_;
     asio::steady_timer acceptRetry_;
     std::unordered_map<Connection*, std::shared_ptr<Connection>> connections_;

@@ -1,8 +1,11 @@
 // Fuzzes what a connection does with the bytes a client sends: frames cut out by the frame
 // reader, fed to the protocol with the real account service (an in-memory database, the
 // cheapest hashing) answering. The first input byte sets how the rest is cut into reads.
-// Besides the sanitizers' checks, every frame the server sends must fit the wire, a login
-// must never be accepted before the version, and nothing may be sent after hanging up.
+// Another account (10000) is online as a session of its own before the input starts, so
+// the contact packets reach someone: the input's sign-up gets 10001. Besides the sanitizers'
+// checks, every frame the server sends must fit the wire, every event its stated length, a
+// login must never be accepted before the version, nothing may be sent after hanging up,
+// and no contact packet may be answered before a login.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -13,11 +16,15 @@
 #include "core/AccountService.h"
 #include "core/AccountStore.h"
 #include "core/ClientProtocol.h"
+#include "core/ContactService.h"
+#include "core/ContactStore.h"
 #include "core/FrameReader.h"
 #include "core/HashWorker.h"
 #include "core/Options.h"
 #include "core/PasswordHash.h"
+#include "core/PresenceHub.h"
 #include "wire/Frame.h"
+#include "wire/Contacts.h"
 #include "wire/Packets.h"
 
 using namespace kvxserver;
@@ -29,20 +36,49 @@ void Fail(const char* what) {
     std::abort();
 }
 
+void CheckFrame(std::uint16_t type, const void* payload, std::size_t length) {
+    if (length > kvxwire::kMaxPayload) Fail("payload longer than a frame holds");
+    if (length > 0 && payload == nullptr) Fail("payload missing");
+    if (type == PKT_NEW_EVENT) {
+        EventHead head;
+        if (length < kEventDataOffset) Fail("event shorter than its head");
+        std::memcpy(&head, payload, sizeof head);
+        if (head.length > kMaxEventData) Fail("event data longer than the client holds");
+        if (kEventDataOffset + head.length != length) Fail("event length disagrees with the payload");
+    }
+    if ((type == PKT_SEARCH_RESULT || type == PKT_INFO_RESULT) && length != sizeof(ProfileList)) {
+        Fail("profile list of the wrong size");
+    }
+}
+
 class CheckingPeer : public ProtocolPeer {
 public:
     void Send(std::uint16_t type, const void* payload, std::size_t length) override {
         if (finished) Fail("frame sent after Finish");
-        if (length > kvxwire::kMaxPayload) Fail("payload longer than a frame holds");
-        if (length > 0 && payload == nullptr) Fail("payload missing");
+        CheckFrame(type, payload, length);
         if (type == PKT_VERSION_OK) versionAccepted = true;
-        if (type == PKT_LOGIN_OK && !versionAccepted) Fail("login accepted before version");
+        if (type == PKT_LOGIN_OK) {
+            if (!versionAccepted) Fail("login accepted before version");
+            loggedIn = true;
+        }
+        const bool contactAnswer =
+            type == PKT_NEW_EVENT || type == PKT_SEARCH_RESULT || type == PKT_INFO_RESULT;
+        if (contactAnswer && !loggedIn) Fail("contact answer before login");
     }
     void Finish(const char*) override { finished = true; }
     void Resume() override {}
 
     bool finished = false;
     bool versionAccepted = false;
+    bool loggedIn = false;
+};
+
+// The other account's session: checks what reaches it, as a client would read it.
+class OtherSession : public ContactSink {
+public:
+    void Deliver(std::uint16_t type, const void* payload, std::size_t length) override {
+        CheckFrame(type, payload, length);
+    }
 };
 
 } // namespace
@@ -56,6 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     asio::io_context loop;
     Options options;
     options.motd = "fuzz";
+    options.news = "fuzz news";
     options.minBuild = BUILD_NUMBER;
     AccountStore store;
     std::string error;
@@ -63,8 +100,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PasswordHash hash(true);
     HashWorker worker(loop, 0);
     AccountService accounts(store, hash, worker, options);
+    ContactStore contactStore(store.Database());
+    PresenceHub hub;
+    ContactService contacts(store, contactStore, hub, options);
+    if (store.Create("Other", "other@example.com", hash.Hash("pw"), 0) != AccountStore::kFirstAccount) {
+        Fail("the other account was not made");
+    }
+    OtherSession other;
+    contacts.Join(AccountStore::kFirstAccount, other);
     CheckingPeer peer;
-    ClientProtocol protocol(accounts, options, peer, "192.0.2.1", {192, 0, 2, 1}, "fuzz");
+    ClientProtocol protocol(accounts, contacts, options, peer, "192.0.2.1", {192, 0, 2, 1}, "fuzz");
     FrameReader reader;
 
     std::size_t offset = 0;
@@ -102,5 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     loop.restart();
     loop.run();
+    protocol.OnClosed();
+    contacts.Leave(AccountStore::kFirstAccount, other);
     return 0;
 }

@@ -1,0 +1,222 @@
+#include "NoteWindow.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <new>
+
+#include "CommLog.h"
+#include "sockio/sockio.h"
+#include "wire/Contacts.h"
+
+namespace {
+
+const UINT kQuerySocket = WM_USER + 13;
+const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+const int kWidth = 340;
+const int kHeight = 260;
+
+struct Params {
+    HWND bar;
+    const CNoteWindow::Note* note;
+};
+
+const char kNoRecipient[] = "Type the KVX# of the person to write to.";
+const char kNoText[] = "Write something to send.";
+const char kNotConnected[] = "Not sent: you are not connected to the KVX server. Go online and press Send again.";
+
+HINSTANCE ThisModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
+    return module;
+}
+
+HWND Child(HWND parent, const char* cls, DWORD style, int id, int x, int y, int w, int h, const char* text)
+{
+    HWND child =
+        CreateWindowExA(std::strcmp(cls, "EDIT") == 0 ? WS_EX_CLIENTEDGE : 0, cls, text, WS_CHILD | WS_VISIBLE | style,
+                        x, y, w, h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    return child;
+}
+
+// Edit controls show line breaks only as CR LF.
+std::string WithCrLf(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\r') continue;
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+const char CNoteWindow::kClassName[] = "KVXNote";
+
+const CNoteWindow::Route CNoteWindow::kRoutes[] = {
+    {WM_CREATE, &CNoteWindow::OnCreate},
+    {WM_COMMAND, &CNoteWindow::OnCommand},
+    {WM_ACTIVATE, &CNoteWindow::OnActivate},
+};
+
+CNoteWindow::CNoteWindow(HWND window, HWND bar, const Note& note)
+    : m_window(window), m_bar(bar), m_note(note), m_peer(nullptr), m_text(nullptr)
+{
+}
+
+HWND CNoteWindow::Open(HWND bar, const Note& note)
+{
+    HINSTANCE instance = ThisModule();
+    if (!RegisterOnce(instance)) return nullptr;
+    RECT size = {0, 0, kWidth, kHeight};
+    AdjustWindowRect(&size, kStyle, FALSE);
+    std::string title = note.received ? "Message from " : note.peer ? "Message to " : "New Message";
+    if (note.peer) title += note.nickname;
+    const Params params = {bar, &note};
+    HWND window =
+        CreateWindowExA(0, kClassName, title.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.right - size.left,
+                        size.bottom - size.top, nullptr, nullptr, instance, const_cast<Params*>(&params));
+    if (!window) return nullptr;
+    ShowWindow(window, SW_SHOWNORMAL);
+    return window;
+}
+
+bool CNoteWindow::RegisterOnce(HINSTANCE instance)
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(instance, kClassName, &wc)) return true;
+    wc.lpfnWndProc = &WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+LRESULT CALLBACK CNoteWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const Params& params =
+            *static_cast<const Params*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+        CNoteWindow* made = new (std::nothrow) CNoteWindow(window, params.bar, *params.note);
+        if (!made) return FALSE;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
+    }
+    CNoteWindow* self = reinterpret_cast<CNoteWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        delete self;
+        self = nullptr;
+    }
+    if (self)
+        for (const Route& route : kRoutes)
+            if (route.message == message) return (self->*route.handler)(wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CNoteWindow::OnCreate(WPARAM, LPARAM)
+{
+    const bool received = m_note.received;
+    const bool typed = !received && m_note.peer == 0;
+    Child(m_window, "STATIC", SS_NOPREFIX, -1, 8, 12, 40, 16, received ? "From:" : "To:");
+    m_peer = Child(m_window, "EDIT", WS_TABSTOP | ES_AUTOHSCROLL | (typed ? ES_NUMBER : ES_READONLY), kPeerId, 52, 8,
+                   280, 22, PeerText().c_str());
+    m_text =
+        Child(m_window, "EDIT",
+              WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | (received ? ES_READONLY : 0),
+              kTextId, 8, 38, 324, 160, WithCrLf(m_note.text).c_str());
+    Child(m_window, "STATIC", SS_NOPREFIX, kStatusId, 8, 204, 324, 16, "");
+    Child(m_window, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kActionId, 164, 226, 80, 26, received ? "Reply" : "Send");
+    Child(m_window, "BUTTON", WS_TABSTOP, kCloseId, 252, 226, 80, 26, "Close");
+    if (!m_peer || !m_text) return -1;
+    SendMessageA(m_text, EM_LIMITTEXT, kMessageField - 1, 0);
+    return 0;
+}
+
+LRESULT CNoteWindow::OnCommand(WPARAM wParam, LPARAM)
+{
+    const UINT id = LOWORD(wParam);
+    if (id == kActionId && m_note.received)
+        Reply();
+    else if (id == kActionId)
+        Send();
+    else if (id == kCloseId)
+        DestroyWindow(m_window);
+    return 0;
+}
+
+LRESULT CNoteWindow::OnActivate(WPARAM wParam, LPARAM)
+{
+    if (LOWORD(wParam) != WA_INACTIVE) SetFocus(!m_note.received && m_note.peer == 0 ? m_peer : m_text);
+    return 0;
+}
+
+void CNoteWindow::Send()
+{
+    MessageSendRecord record = {};
+    record.to = Recipient();
+    if (record.to <= 0) {
+        ShowStatus(kNoRecipient);
+        SetFocus(m_peer);
+        return;
+    }
+    GetWindowTextA(m_text, record.text, sizeof record.text);
+    if (!record.text[0]) {
+        ShowStatus(kNoText);
+        SetFocus(m_text);
+        return;
+    }
+    record.clientTag = GetTickCount();
+    const UINT_PTR socket = m_bar ? static_cast<UINT_PTR>(SendMessageA(m_bar, kQuerySocket, 0, 0)) : 0;
+    if (!socket || !SK_WPacket(socket, PKT_MESSAGE_SEND, &record, sizeof record)) {
+        ShowStatus(kNotConnected);
+        return;
+    }
+    char fallback[32];
+    std::snprintf(fallback, sizeof fallback, "KVX# %ld", static_cast<long>(record.to));
+    const bool named = m_note.peer == record.to && !m_note.nickname.empty();
+    CCommLog(m_note.account).Append(record.to, named ? m_note.nickname.c_str() : fallback, false, 0, record.text);
+    DestroyWindow(m_window);
+}
+
+void CNoteWindow::Reply()
+{
+    Note reply = m_note;
+    reply.received = false;
+    reply.text.clear();
+    reply.sentAt = 0;
+    if (Open(m_bar, reply)) DestroyWindow(m_window);
+}
+
+std::int32_t CNoteWindow::Recipient() const
+{
+    if (m_note.peer) return m_note.peer;
+    char typed[16] = "";
+    GetWindowTextA(m_peer, typed, sizeof typed);
+    char* end = nullptr;
+    const long account = std::strtol(typed, &end, 10);
+    return end != typed && *end == 0 && account > 0 ? static_cast<std::int32_t>(account) : 0;
+}
+
+std::string CNoteWindow::PeerText() const
+{
+    if (!m_note.peer) return std::string();
+    char text[128];
+    int used =
+        std::snprintf(text, sizeof text, "%s (KVX# %ld)", m_note.nickname.c_str(), static_cast<long>(m_note.peer));
+    if (m_note.received && m_note.sentAt && used > 0) {
+        const std::time_t at = static_cast<std::time_t>(m_note.sentAt);
+        if (const std::tm* local = std::localtime(&at))
+            std::strftime(text + used, sizeof text - used, ", %Y-%m-%d %H:%M", local);
+    }
+    return text;
+}
+
+void CNoteWindow::ShowStatus(const char* text) { SetDlgItemTextA(m_window, kStatusId, text); }

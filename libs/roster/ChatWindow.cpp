@@ -1,0 +1,180 @@
+#include "ChatWindow.h"
+
+#include <cstring>
+#include <new>
+
+#include "sockio/sockio.h"
+#include "wire/Contacts.h"
+
+namespace {
+
+const UINT kQuerySocket = WM_USER + 13;
+const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+struct Params {
+    HWND bar;
+    std::int32_t with;
+    const std::string* name;
+};
+
+HINSTANCE ThisModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
+    return module;
+}
+
+HWND Child(HWND parent, const char* cls, DWORD style, int id, int x, int y, int w, int h, const char* text = "")
+{
+    HWND child =
+        CreateWindowExA(std::strcmp(cls, "EDIT") == 0 ? WS_EX_CLIENTEDGE : 0, cls, text, WS_CHILD | WS_VISIBLE | style,
+                        x, y, w, h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    return child;
+}
+
+} // namespace
+
+const char CChatWindow::kClassName[] = "KVXChat";
+
+const CChatWindow::Route CChatWindow::kRoutes[] = {
+    {WM_CREATE, &CChatWindow::OnCreate},
+    {WM_COMMAND, &CChatWindow::OnCommand},
+    {WM_ACTIVATE, &CChatWindow::OnActivate},
+};
+
+CChatWindow::CChatWindow(HWND window, HWND bar, std::int32_t with, const std::string& name)
+    : m_window(window), m_bar(bar), m_with(with), m_name(name), m_transcript(nullptr), m_line(nullptr)
+{
+}
+
+HWND CChatWindow::Find(std::int32_t with)
+{
+    for (HWND w = FindWindowExA(nullptr, nullptr, kClassName, nullptr); w;
+         w = FindWindowExA(nullptr, w, kClassName, nullptr)) {
+        const CChatWindow* chat = reinterpret_cast<const CChatWindow*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+        if (chat && chat->m_with == with) return w;
+    }
+    return nullptr;
+}
+
+HWND CChatWindow::Open(HWND bar, std::int32_t with, const std::string& name)
+{
+    if (HWND open = Find(with)) {
+        SetForegroundWindow(open);
+        return open;
+    }
+    HINSTANCE instance = ThisModule();
+    if (!RegisterOnce(instance)) return nullptr;
+    RECT size = {0, 0, 320, 240};
+    AdjustWindowRect(&size, kStyle, FALSE);
+    const Params params = {bar, with, &name};
+    HWND window = CreateWindowExA(0, kClassName, ("Chat with " + name).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  size.right - size.left, size.bottom - size.top, nullptr, nullptr, instance,
+                                  const_cast<Params*>(&params));
+    if (!window) return nullptr;
+    ShowWindow(window, SW_SHOWNORMAL);
+    return window;
+}
+
+void CChatWindow::Receive(HWND bar, std::int32_t from, const std::string& name, const std::string& text)
+{
+    HWND window = Find(from);
+    if (!window) window = Open(bar, from, name);
+    CChatWindow* chat = window ? reinterpret_cast<CChatWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA)) : nullptr;
+    if (chat) chat->Append(chat->m_name, text);
+}
+
+bool CChatWindow::RegisterOnce(HINSTANCE instance)
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(instance, kClassName, &wc)) return true;
+    wc.lpfnWndProc = &WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+LRESULT CALLBACK CChatWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const Params& params =
+            *static_cast<const Params*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+        CChatWindow* made = new (std::nothrow) CChatWindow(window, params.bar, params.with, *params.name);
+        if (!made) return FALSE;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
+    }
+    CChatWindow* self = reinterpret_cast<CChatWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        delete self;
+        self = nullptr;
+    }
+    if (self)
+        for (const Route& route : kRoutes)
+            if (route.message == message) return (self->*route.handler)(wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Enter in the line sends it, as a dialog's default button would.
+LRESULT CALLBACK CChatWindow::LineProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(edit, GWLP_USERDATA));
+    if (message == WM_CHAR && wParam == VK_RETURN) {
+        PostMessageA(GetParent(edit), WM_COMMAND, kSendId, 0);
+        return 0;
+    }
+    return CallWindowProcA(original, edit, message, wParam, lParam);
+}
+
+LRESULT CChatWindow::OnCreate(WPARAM, LPARAM)
+{
+    m_transcript = Child(m_window, "EDIT", WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, kTranscriptId, 8,
+                         8, 304, 190);
+    m_line = Child(m_window, "EDIT", WS_TABSTOP | ES_AUTOHSCROLL, kLineId, 8, 206, 232, 24);
+    Child(m_window, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kSendId, 246, 206, 66, 24, "Send");
+    if (!m_transcript || !m_line) return -1;
+    SendMessageA(m_line, EM_LIMITTEXT, kChatField - 1, 0);
+    SetWindowLongPtrA(m_line, GWLP_USERDATA, GetWindowLongPtrA(m_line, GWLP_WNDPROC));
+    SetWindowLongPtrA(m_line, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LineProc));
+    return 0;
+}
+
+LRESULT CChatWindow::OnCommand(WPARAM wParam, LPARAM)
+{
+    if (LOWORD(wParam) == kSendId) SendLine();
+    return 0;
+}
+
+LRESULT CChatWindow::OnActivate(WPARAM wParam, LPARAM)
+{
+    if (LOWORD(wParam) != WA_INACTIVE) SetFocus(m_line);
+    return 0;
+}
+
+void CChatWindow::SendLine()
+{
+    ChatLineRecord line = {};
+    line.to = m_with;
+    GetWindowTextA(m_line, line.text, sizeof line.text);
+    if (!line.text[0]) return;
+    const UINT_PTR socket = static_cast<UINT_PTR>(SendMessageA(m_bar, kQuerySocket, 0, 0));
+    if (!socket || !SK_WPacket(socket, PKT_CHAT_LINE, &line, sizeof line)) {
+        Append("KVX", "Not sent: you are not connected to the KVX server.");
+        return;
+    }
+    Append("Me", line.text);
+    SetWindowTextA(m_line, "");
+}
+
+void CChatWindow::Append(const std::string& who, const std::string& text)
+{
+    const std::string line = (GetWindowTextLengthA(m_transcript) ? "\r\n" : "") + who + ": " + text;
+    const int end = GetWindowTextLengthA(m_transcript);
+    SendMessageA(m_transcript, EM_SETSEL, end, end);
+    SendMessageA(m_transcript, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+}

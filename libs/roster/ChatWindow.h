@@ -1,0 +1,54 @@
+// A two-way chat with one contact: a modeless window of class "KVXChat" with the lines so
+// far, a line to type and Send (or Enter). Lines go out as PKT_CHAT_LINE over the socket the
+// bar names (WM_USER+13) and arrive as EVENT_CHAT; nothing is stored. One window per contact.
+#ifndef KVX_ROSTER_CHATWINDOW_H
+#define KVX_ROSTER_CHATWINDOW_H
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class CChatWindow {
+public:
+    static const char kClassName[];
+    enum ControlId { kTranscriptId = 100, kLineId = 101, kSendId = IDOK };
+
+    // The open window with `with`, brought forward, or a new one.
+    static HWND Open(HWND bar, std::int32_t with, const std::string& name);
+    // A line from `from`: shown in its window, which opens when it is not open.
+    static void Receive(HWND bar, std::int32_t from, const std::string& name, const std::string& text);
+
+private:
+    typedef LRESULT (CChatWindow::*Handler)(WPARAM, LPARAM);
+    struct Route {
+        UINT message;
+        Handler handler;
+    };
+    static const Route kRoutes[];
+
+    CChatWindow(HWND window, HWND bar, std::int32_t with, const std::string& name);
+    CChatWindow(const CChatWindow&) = delete;
+    CChatWindow& operator=(const CChatWindow&) = delete;
+
+    static HWND Find(std::int32_t with);
+    static bool RegisterOnce(HINSTANCE instance);
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK LineProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+
+    LRESULT OnCreate(WPARAM, LPARAM);
+    LRESULT OnCommand(WPARAM, LPARAM);
+    LRESULT OnActivate(WPARAM, LPARAM);
+
+    void SendLine();
+    void Append(const std::string& who, const std::string& text);
+
+    HWND m_window;
+    HWND m_bar;
+    std::int32_t m_with;
+    std::string m_name;
+    HWND m_transcript;
+    HWND m_line;
+};
+
+#endif

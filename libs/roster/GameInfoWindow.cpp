@@ -1,0 +1,136 @@
+#include "GameInfoWindow.h"
+
+#include <cstdio>
+#include <new>
+
+#include "ContactView.h"
+#include "StatusLook.h"
+#include "games/GameRecord.h"
+
+namespace {
+
+const UINT kJoinGame = WM_USER + 17;
+const DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+const DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
+
+struct Params {
+    HWND bar;
+    const ContactRecord* entry;
+    WORD game;
+};
+
+HINSTANCE ThisModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
+    return module;
+}
+
+HWND Child(HWND parent, const char* cls, DWORD style, int id, int x, int y, int w, int h, const char* text)
+{
+    HWND child = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    return child;
+}
+
+} // namespace
+
+const char CGameInfoWindow::kClassName[] = "KVXGameInfo";
+
+const CGameInfoWindow::Route CGameInfoWindow::kRoutes[] = {
+    {WM_CREATE, &CGameInfoWindow::OnCreate},
+    {WM_COMMAND, &CGameInfoWindow::OnCommand},
+};
+
+CGameInfoWindow::CGameInfoWindow(HWND window, HWND bar, const ContactRecord& entry, WORD game)
+    : m_window(window), m_bar(bar), m_entry(entry), m_game(game)
+{
+}
+
+HWND CGameInfoWindow::Show(HWND bar, const ContactRecord& entry, WORD game)
+{
+    HINSTANCE instance = ThisModule();
+    if (!RegisterOnce(instance)) return nullptr;
+    RECT size = {0, 0, 300, 120};
+    AdjustWindowRectEx(&size, kStyle, FALSE, kExStyle);
+    const Params params = {bar, &entry, game};
+    const std::string title = std::string(CStatusLook(game).Text()) + " Game Info";
+    HWND window = CreateWindowExA(kExStyle, kClassName, title.c_str(), kStyle, 200, 200, size.right - size.left,
+                                  size.bottom - size.top, nullptr, nullptr, instance, const_cast<Params*>(&params));
+    if (!window) return nullptr;
+    ShowWindow(window, SW_SHOWNORMAL);
+    return window;
+}
+
+bool CGameInfoWindow::RegisterOnce(HINSTANCE instance)
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(instance, kClassName, &wc)) return true;
+    wc.lpfnWndProc = &WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+LRESULT CALLBACK CGameInfoWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const Params& params =
+            *static_cast<const Params*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+        CGameInfoWindow* made = new (std::nothrow) CGameInfoWindow(window, params.bar, *params.entry, params.game);
+        if (!made) return FALSE;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
+    }
+    CGameInfoWindow* self = reinterpret_cast<CGameInfoWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        delete self;
+        self = nullptr;
+    }
+    if (self)
+        for (const Route& route : kRoutes)
+            if (route.message == message) return (self->*route.handler)(wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CGameInfoWindow::OnCreate(WPARAM, LPARAM)
+{
+    const std::string text = Description();
+    Child(m_window, "STATIC", SS_NOPREFIX, kTextId, 12, 12, 276, 64, text.c_str());
+    Child(m_window, "BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kJoinId, 120, 84, 80, 24, "Join");
+    Child(m_window, "BUTTON", WS_TABSTOP, kCloseId, 208, 84, 80, 24, "Close");
+    return 0;
+}
+
+LRESULT CGameInfoWindow::OnCommand(WPARAM wParam, LPARAM)
+{
+    const UINT id = LOWORD(wParam);
+    if (id == kJoinId) Join();
+    if (id == kJoinId || id == kCloseId) DestroyWindow(m_window);
+    return 0;
+}
+
+void CGameInfoWindow::Join() const
+{
+    GAME_RECORD record = {};
+    record.addr = m_entry.game.addr;
+    record.port = m_entry.game.port;
+    lstrcpynA(record.info, m_entry.game.info[0] ? m_entry.game.info : CStatusLook(m_game).Text(), sizeof record.info);
+    // Sent, not posted: the record lives on this stack.
+    SendMessageA(m_bar, kJoinGame, reinterpret_cast<WPARAM>(&record), m_game);
+}
+
+std::string CGameInfoWindow::Description() const
+{
+    const unsigned char* ip = reinterpret_cast<const unsigned char*>(&m_entry.game.addr);
+    char text[300];
+    std::snprintf(text, sizeof text, "%s is playing %s on %u.%u.%u.%u:%ld\n%s", CContactView::Name(m_entry).c_str(),
+                  CStatusLook(m_game).Text(), ip[0], ip[1], ip[2], ip[3], static_cast<long>(m_entry.game.port),
+                  m_entry.game.info);
+    return text;
+}
