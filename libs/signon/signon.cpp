@@ -1,6 +1,7 @@
 // The C interface of the sign-on library.
 #include "signon.h"
 
+#include "FindWizard.h"
 #include "SignupWizard.h"
 
 BOOL SO_Signup(HWND bar, USER_INFO_STRUCT* user, UINT_PTR socket)
@@ -11,7 +12,11 @@ BOOL SO_Signup(HWND bar, USER_INFO_STRUCT* user, UINT_PTR socket)
 
 void SO_Message(PACKET_DATA packet, UINT_PTR)
 {
-    CSignupWizard::Deliver(packet);
+    if (!CFindWizard::Deliver(packet)) CSignupWizard::Deliver(packet);
 }
 
-BOOL SO_Find(HWND, UINT_PTR) { return FALSE; }
+BOOL SO_Find(HWND bar, UINT_PTR socket)
+{
+    CFindWizard wizard(socket);
+    return wizard.Run(bar);
+}

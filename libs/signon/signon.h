@@ -23,8 +23,9 @@ SIGNON_API BOOL SO_Signup(HWND bar, USER_INFO_STRUCT* user, UINT_PTR socket);
    while a wizard waits for the server's answer. */
 SIGNON_API void SO_Message(PACKET_DATA packet, UINT_PTR socket);
 
-/* Runs the find-and-add-users wizard. The search wizard comes with the contact list;
-   until then it opens nothing and gives FALSE. */
+/* Runs the find-and-add-users dialog (FindIds.h) modally over `bar`: searches over `socket`
+   (0: not connected, which the dialog says), and adds the chosen users to the contact list.
+   TRUE when at least one was added. */
 SIGNON_API BOOL SO_Find(HWND bar, UINT_PTR socket);
 
 #ifdef __cplusplus
