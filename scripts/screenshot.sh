@@ -129,6 +129,11 @@ shoot() {
   [ -n "$other" ] && kill "$other" 2>/dev/null
   kill "$client" 2>/dev/null || true
   wait "$client" 2>/dev/null || true
+  # The next shot needs the desktop to itself: one client at a time, and no old bar left.
+  for _ in $(seq 1 50); do
+    bar_window >/dev/null || break
+    sleep 0.1
+  done
   echo "screenshot: $name"
 }
 

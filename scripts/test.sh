@@ -14,6 +14,7 @@ source scripts/wine-env.sh
 # Tests move the pointer and need the focus: they get a display of their own.
 kvx_display own
 kvx_wine_prefix
+kvx_wine_peer_prefix
 trap kvx_wine_stop EXIT
 kvx_wine_start
 

@@ -5,7 +5,10 @@
 #                       "own"), of 24 bits per pixel unless another depth is given
 #   kvx_wine_prefix     create the prefix once, with Managed=N (no 2 s hide penalty, real focus)
 #   kvx_wine_start      persistent wineserver, plus a holder process keeping the desktop up
-#   kvx_wine_stop       end the wineserver and the Xvfb started here
+#   kvx_wine_peer_prefix
+#                       a second prefix (KVX_PEER_PREFIX) for a second client on the same
+#                       desktop: the single-instance rule holds per wineserver
+#   kvx_wine_stop       end the wineservers and the Xvfb started here
 
 KVX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="$KVX_ROOT/build/wineprefix"
@@ -42,6 +45,18 @@ kvx_wine_prefix() {
   fi
 }
 
+kvx_wine_peer_prefix() {
+  export KVX_PEER_PREFIX="$KVX_ROOT/build/wineprefix-peer"
+  if [ ! -f "$KVX_PEER_PREFIX/.kvx-ready" ]; then
+    echo "wine-env: creating the second client's Wine prefix in $KVX_PEER_PREFIX (once)"
+    mkdir -p "$KVX_PEER_PREFIX"
+    WINEPREFIX="$KVX_PEER_PREFIX" wineboot -i >/dev/null 2>&1 || true
+    WINEPREFIX="$KVX_PEER_PREFIX" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    WINEPREFIX="$KVX_PEER_PREFIX" wineserver -w
+    touch "$KVX_PEER_PREFIX/.kvx-ready"
+  fi
+}
+
 kvx_wine_start() {
   # Persistent for the whole run; one may already be running in this prefix.
   wineserver -p 2>/dev/null || true
@@ -52,6 +67,7 @@ kvx_wine_start() {
 
 kvx_wine_stop() {
   wineserver -k >/dev/null 2>&1 || true
+  [ -n "${KVX_PEER_PREFIX:-}" ] && { WINEPREFIX="$KVX_PEER_PREFIX" wineserver -k >/dev/null 2>&1 || true; }
   if [ -n "$KVX_XVFB_PID" ]; then
     kill "$KVX_XVFB_PID" 2>/dev/null || true
     wait "$KVX_XVFB_PID" 2>/dev/null || true

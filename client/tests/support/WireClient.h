@@ -3,11 +3,34 @@
 #ifndef KVX_TEST_WIRE_CLIENT_H
 #define KVX_TEST_WIRE_CLIENT_H
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 // Signs up over a fresh connection to `address`:2600; the new account number, or 0 (with
 // the server's reason in *error when given) when the server refused or did not answer.
 long SignUpOverWire(const std::string& address, const std::string& nickname, const std::string& email,
                     const std::string& password, std::string* error = nullptr);
+
+// A logged-in connection of its own to the server, for a test that plays another user's
+// part on the wire (what the user does, without that user's window).
+class WireHand {
+public:
+    WireHand(const std::string& address, long account, const std::string& password);
+    ~WireHand();
+    WireHand(const WireHand&) = delete;
+    WireHand& operator=(const WireHand&) = delete;
+
+    bool LoggedIn() const { return m_loggedIn; }
+    bool Send(uint16_t type, const void* payload, size_t length);
+    // The data of the next PKT_NEW_EVENT of `kind`, skipping everything else; false when
+    // none came within ten seconds.
+    bool WaitForEvent(uint16_t kind, std::string* data);
+
+private:
+    uintptr_t m_socket = 0;
+    std::string m_held;
+    bool m_loggedIn = false;
+};
 
 #endif
