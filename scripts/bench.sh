@@ -25,3 +25,5 @@ cp -r build/win64/dist/. "$paint/"
 rm -rf "$paint"
 echo "bench: server"
 build/native/server/bench/kvx-server-bench
+echo "bench: presence fan-out (1,000 and 10,000 clients, 20 watchers each)"
+build/native/server/bench/kvx-presence-bench
