@@ -69,13 +69,13 @@ ClientProcess::~ClientProcess()
     if (m_info.hProcess) CloseHandle(m_info.hProcess);
 }
 
-bool ClientProcess::Start(const std::string& folder)
+bool ClientProcess::Start(const std::string& folder, const std::string& program)
 {
     // A restart reuses the object: the handles of the process before go first.
     if (m_info.hThread) CloseHandle(m_info.hThread);
     if (m_info.hProcess) CloseHandle(m_info.hProcess);
     m_info = {};
-    std::string exe = DistFolder() + "\\KVX.exe";
+    const std::string exe = program.empty() ? DistFolder() + "\\KVX.exe" : program;
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

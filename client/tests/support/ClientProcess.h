@@ -26,8 +26,9 @@ public:
     ClientProcess(const ClientProcess&) = delete;
     ClientProcess& operator=(const ClientProcess&) = delete;
 
-    // Starts KVX.exe from the dist folder with `folder` as its current directory.
-    bool Start(const std::string& folder);
+    // Starts KVX.exe from the dist folder (or the program `exe`) with `folder` as its
+    // current directory.
+    bool Start(const std::string& folder, const std::string& exe = std::string());
     DWORD Pid() const { return m_info.dwProcessId; }
 
     // The bar window (class "KVX1") of this process, waiting up to timeoutMs; null if none.
