@@ -1,4 +1,5 @@
 #include "NoteWindow.h"
+#include "records/WindowClass.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -89,15 +90,7 @@ HWND CNoteWindow::Open(HWND bar, const Note& note)
 
 bool CNoteWindow::RegisterOnce(HINSTANCE instance)
 {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, kClassName, &wc)) return true;
-    wc.lpfnWndProc = &WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterWindowClassOnce(instance, kClassName, &WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != FALSE;
 }
 
 LRESULT CALLBACK CNoteWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

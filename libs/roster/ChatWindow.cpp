@@ -1,4 +1,5 @@
 #include "ChatWindow.h"
+#include "records/WindowClass.h"
 
 #include <cstring>
 #include <new>
@@ -88,15 +89,7 @@ void CChatWindow::Receive(HWND bar, std::int32_t from, const std::string& name, 
 
 bool CChatWindow::RegisterOnce(HINSTANCE instance)
 {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, kClassName, &wc)) return true;
-    wc.lpfnWndProc = &WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterWindowClassOnce(instance, kClassName, &WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != FALSE;
 }
 
 LRESULT CALLBACK CChatWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

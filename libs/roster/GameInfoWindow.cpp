@@ -1,4 +1,5 @@
 #include "GameInfoWindow.h"
+#include "records/WindowClass.h"
 
 #include <cstdio>
 #include <new>
@@ -66,15 +67,7 @@ HWND CGameInfoWindow::Show(HWND bar, const ContactRecord& entry, WORD game)
 
 bool CGameInfoWindow::RegisterOnce(HINSTANCE instance)
 {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, kClassName, &wc)) return true;
-    wc.lpfnWndProc = &WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterWindowClassOnce(instance, kClassName, &WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != FALSE;
 }
 
 LRESULT CALLBACK CGameInfoWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,4 +1,5 @@
 #include "Balloon.h"
+#include "records/WindowClass.h"
 #include "records/ThisModule.h"
 
 namespace {
@@ -46,14 +47,7 @@ HWND CBalloon::Show(const char* text)
 
 bool CBalloon::RegisterOnce(HINSTANCE instance)
 {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, kClassName, &wc)) return true;
-    wc.lpfnWndProc = &WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterWindowClassOnce(instance, kClassName, &WindowProc, nullptr) != FALSE;
 }
 
 SIZE CBalloon::Measure(HWND window, const char* text)

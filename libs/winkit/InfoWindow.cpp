@@ -1,4 +1,5 @@
 #include "InfoWindow.h"
+#include "records/WindowClass.h"
 #include "records/ThisModule.h"
 
 #include <string.h>
@@ -87,15 +88,7 @@ HWND CInfoWindow::Show(const char* title, const char* text, HICON icon)
 
 bool CInfoWindow::RegisterOnce(HINSTANCE instance)
 {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, kClassName, &wc)) return true;
-    wc.lpfnWndProc = &WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterWindowClassOnce(instance, kClassName, &WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != FALSE;
 }
 
 CInfoWindow::CInfoWindow(HWND window, const Params& params)
