@@ -143,9 +143,10 @@ void CSession::OnLoginOk()
 void CSession::OnNewEvent(const PACKET_DATA& packet)
 {
     const uint16_t length = kvxwire::ReadU16(packet.payload + 2);
-    // The event record holds at most kMaxEventData bytes of data; a longer one cannot be
-    // a well-formed event and is dropped whole rather than cut.
-    if (length > kMaxEventData) return;
+    // The event record holds at most kMaxEventData bytes of data; a longer one, or one
+    // claiming more than its packet carries, cannot be a well-formed event and is dropped
+    // whole rather than cut.
+    if (length > kMaxEventData || packet.length < kEventDataOffset || length > packet.length - kEventDataOffset) return;
     unsigned char record[sizeof(EventHead) + kMaxEventData];
     memcpy(record, packet.payload, sizeof(EventHead));
     memcpy(record + sizeof(EventHead), packet.payload + kEventDataOffset, length);

@@ -60,6 +60,14 @@ HWND CChatWindow::Find(std::int32_t with)
     return nullptr;
 }
 
+int CChatWindow::CountOpen()
+{
+    int count = 0;
+    for (HWND w = FindWindowExA(nullptr, nullptr, kClassName, nullptr); w; w = FindWindowExA(nullptr, w, kClassName, nullptr))
+        ++count;
+    return count;
+}
+
 HWND CChatWindow::Open(HWND bar, std::int32_t with, const std::string& name)
 {
     if (HWND open = Find(with)) {
@@ -82,7 +90,7 @@ HWND CChatWindow::Open(HWND bar, std::int32_t with, const std::string& name)
 void CChatWindow::Receive(HWND bar, std::int32_t from, const std::string& name, const std::string& text)
 {
     HWND window = Find(from);
-    if (!window) window = Open(bar, from, name);
+    if (!window && CountOpen() < kMaxOpen) window = Open(bar, from, name);
     CChatWindow* chat = window ? reinterpret_cast<CChatWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA)) : nullptr;
     if (chat) chat->Append(chat->m_name, text);
 }

@@ -16,7 +16,12 @@ public:
 
     // The open window with `with`, brought forward, or a new one.
     static HWND Open(HWND bar, std::int32_t with, const std::string& name);
-    // A line from `from`: shown in its window, which opens when it is not open.
+    // At most this many chat windows open by themselves; past that a flood of lines from
+    // strangers opens nothing.
+    static const int kMaxOpen = 8;
+
+    // A line from `from`: shown in its window, which opens when it is not open and fewer
+    // than kMaxOpen are.
     static void Receive(HWND bar, std::int32_t from, const std::string& name, const std::string& text);
 
 private:
@@ -32,6 +37,7 @@ private:
     CChatWindow& operator=(const CChatWindow&) = delete;
 
     static HWND Find(std::int32_t with);
+    static int CountOpen();
     static bool RegisterOnce(HINSTANCE instance);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK LineProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);

@@ -165,9 +165,11 @@ void CRoster::SetView(int view)
     Redraw();
 }
 
-void CRoster::ShowNews() const
+void CRoster::ShowNews()
 {
-    if (!m_news.empty()) WK_Info("KVX News", m_news.c_str(), AR_Icon("On"));
+    if (m_news.empty()) return;
+    if (IsWindow(m_newsWindow)) DestroyWindow(m_newsWindow);
+    m_newsWindow = WK_Info("KVX News", m_news.c_str(), AR_Icon("On"));
 }
 
 HWND CRoster::Balloon() const

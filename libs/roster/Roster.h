@@ -42,7 +42,8 @@ public:
     void Command(WORD command);
     void Scroll(int step);
     void SetView(int view);
-    void ShowNews() const;
+    // The latest news in its window; a newer one replaces the window rather than adding one.
+    void ShowNews();
     HWND Balloon() const;
 
     bool EventIcon(char* name100, char* text300) const;
@@ -99,6 +100,7 @@ private:
     char m_clickedFlags[2];
     char m_away[kAwayField];
     std::string m_news;
+    HWND m_newsWindow = nullptr;
     std::map<std::int32_t, std::string> m_emails; // from profiles seen
     std::int32_t m_infoFor;                       // the last Info request's account
     std::int32_t m_mailFor;                       // waiting for this profile to write to it

@@ -1,4 +1,5 @@
 #include "InfoWindow.h"
+#include "winkit.h"
 #include "records/WindowClass.h"
 #include "records/ThisModule.h"
 
@@ -76,8 +77,9 @@ const CInfoWindow::Route CInfoWindow::kRoutes[] = {
 HWND CInfoWindow::Show(const char* title, const char* text, HICON icon)
 {
     HINSTANCE instance = ThisModule();
-    if (!RegisterOnce(instance)) return nullptr;
-    const Params params = {text ? text : "", icon, (CountOpen() % kCascadeSteps) * kCascade};
+    const int open = CountOpen();
+    if (open >= WK_MAX_INFO || !RegisterOnce(instance)) return nullptr;
+    const Params params = {text ? text : "", icon, (open % kCascadeSteps) * kCascade};
     HWND window = CreateWindowExA(kExStyle, kClassName, title ? title : "", kStyle, 0, 0, 0, 0,
                                   nullptr, nullptr, instance, const_cast<Params*>(&params));
     if (!window) return nullptr;

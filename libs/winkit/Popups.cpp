@@ -26,4 +26,4 @@ void WK_PaintMenuNC(HDC dc)
 
 HWND WK_ShowBalloon(const char* text) { return CBalloon::Show(text); }
 
-void WK_Info(const char* title, const char* text, HICON icon) { CInfoWindow::Show(title, text, icon); }
+HWND WK_Info(const char* title, const char* text, HICON icon) { return CInfoWindow::Show(title, text, icon); }

@@ -56,8 +56,10 @@ WINKIT_API HWND WK_ShowBalloon(const char* text);
    caller may free its own; drawn at its own size) at the left, `text` word-wrapped and sized
    to fit the screen, and an OK button (IDOK). Returns at once; the window runs on the calling
    thread's message loop and goes away on OK, Enter, Escape or its close box. Several may be
-   open at once, cascaded. */
-WINKIT_API void WK_Info(const char* title, const char* text, HICON icon);
+   open at once, cascaded, up to WK_MAX_INFO: beyond that none is made, so a flood of
+   messages cannot bury the desktop. Returns the window, or NULL when none was made. */
+#define WK_MAX_INFO 16
+WINKIT_API HWND WK_Info(const char* title, const char* text, HICON icon);
 
 #ifdef __cplusplus
 }

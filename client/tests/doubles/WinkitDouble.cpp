@@ -50,7 +50,8 @@ HWND WK_ShowBalloon(const char* text)
     // A real window, so that whoever removes the balloon has something to destroy.
     return CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", text, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
 }
-void WK_Info(const char* title, const char* text, HICON)
+HWND WK_Info(const char* title, const char* text, HICON)
 {
     Recorder::Get().Log("WK_Info" + Args({Text(title), Text(text)}));
+    return nullptr;
 }

@@ -245,9 +245,13 @@ TEST_F(SessionTest, EventsReachTheContactListWithinTheirRecord)
     tooLong[2] = static_cast<char>(1009 & 0xFF);
     tooLong[3] = static_cast<char>(1009 >> 8);
     tooLong += std::string(1009, 'x');
-    ASSERT_TRUE(Feed(Frame(PKT_NEW_EVENT, head) + Frame(PKT_NEW_EVENT, withData) + Frame(PKT_NEW_EVENT, tooLong)));
+    std::string claimsMore = withData;
+    claimsMore[2] = 6;
+    ASSERT_TRUE(Feed(Frame(PKT_NEW_EVENT, head) + Frame(PKT_NEW_EVENT, withData) + Frame(PKT_NEW_EVENT, tooLong) +
+                     Frame(PKT_NEW_EVENT, claimsMore) + Frame(PKT_NEW_EVENT, std::string(19, '\0'))));
     const std::vector<std::string> expected = {"RL_NewEvent(16, 0, 0, 1)", "RL_NewEvent(21, 0, 0, 1)"};
-    EXPECT_EQ(expected, Recorder::Get().Calls()) << "an event longer than its record is dropped";
+    EXPECT_EQ(expected, Recorder::Get().Calls())
+        << "an event longer than its record, than its packet, or without a whole head is dropped";
 }
 
 TEST_F(SessionTest, ServerMessageWithoutAnEndIsCutAtThePayload)

@@ -152,7 +152,12 @@ TEST_F(EventTest, NewsAndChatLinesReachTheUser)
 {
     const char news[] = "Server maintenance at midnight.";
     RosterBench::Event(EVENT_NEWS, news, sizeof news);
-    EXPECT_TRUE(WaitForWindow("KVXInfo", "KVX News") != nullptr);
+    HWND first = WaitForWindow("KVXInfo", "KVX News");
+    EXPECT_TRUE(first != nullptr);
+    const char later[] = "Maintenance moved to one o'clock.";
+    RosterBench::Event(EVENT_NEWS, later, sizeof later);
+    EXPECT_FALSE(IsWindow(first)) << "newer news replaces the window";
+    EXPECT_TRUE(FindWindowA("KVXInfo", "KVX News") != nullptr);
 
     ChatLineRecord line = {};
     line.to = RosterBench::kAccount;
@@ -167,6 +172,16 @@ TEST_F(EventTest, NewsAndChatLinesReachTheUser)
     RosterBench::Event(EVENT_CHAT, &line, sizeof line, 21);
     EXPECT_EQ("Sniper: incoming!\r\nSniper: second", TextOf(GetDlgItem(chat, 100)));
     EXPECT_EQ(chat, FindWindowA("KVXChat", nullptr)) << "one window per contact";
+
+    // Strangers flooding lines open only so many windows.
+    for (std::int32_t from = 1000; from < 1020; ++from) {
+        line.from = from;
+        RosterBench::Event(EVENT_CHAT, &line, sizeof line, from);
+    }
+    int open = 0;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "KVXChat", nullptr); w; w = FindWindowExA(nullptr, w, "KVXChat", nullptr))
+        ++open;
+    EXPECT_EQ(8, open);
 }
 
 } // namespace

@@ -247,6 +247,10 @@ TEST_F(InfoWindowTest, SeveralStayOpenAndEachClosesByOkEscapeEnterOrCloseBox)
     GetWindowRect(windows[0], &first);
     GetWindowRect(windows[1], &second);
     EXPECT_NE(first.left, second.left) << "a later window does not cover an earlier one exactly";
+    for (int i = static_cast<int>(windows.size()); i < WK_MAX_INFO; ++i) EXPECT_NE(nullptr, Open("More", "Up to the cap."));
+    EXPECT_EQ(nullptr, WK_Info("Flood", "One too many.", nullptr)) << "a flood stops at the cap";
+    EXPECT_EQ(nullptr, FindWindowA(kClass, "Flood"));
+    while (HWND more = FindWindowA(kClass, "More")) DestroyWindow(more);
 
     // Keys go to the active window, the one opened last.
     ASSERT_EQ(windows[3], GetForegroundWindow());
