@@ -78,18 +78,29 @@ ServerProcess::~ServerProcess() { Stop(); }
 
 bool ServerProcess::Start(const std::string& extraArgs)
 {
+    return Launch(KVX_SERVER_PATH, "--db kvx-server.db --fast-hash " + extraArgs);
+}
+
+bool ServerProcess::StartHostile(const std::vector<std::string>& scripts)
+{
+    std::string args;
+    for (const std::string& script : scripts) args += " '" KVX_HOSTILE_SCRIPTS "/" + script + ".kvxs'";
+    return Launch(KVX_HOSTILE_PATH, args);
+}
+
+bool ServerProcess::Launch(const std::string& program, const std::string& args)
+{
     if (!m_pid.empty() || m_unixFolder.empty()) return false;
     ++m_runs;
     const std::string out = "server-" + std::to_string(m_runs) + ".out";
     const std::string pidFile = "server-" + std::to_string(m_runs) + ".pid";
     // The shell records its own pid, then becomes the server: that pid is the server's.
-    const std::string command = "cd '" + m_unixFolder + "' && echo $$ >" + pidFile + " && exec '" KVX_SERVER_PATH
-                                "' --bind " + m_address + " --port 2600 --db kvx-server.db --fast-hash " + extraArgs +
-                                " >" + out + " 2>>server.log";
+    const std::string command = "cd '" + m_unixFolder + "' && echo $$ >" + pidFile + " && exec '" + program +
+                                "' --bind " + m_address + " --port 2600 " + args + " >" + out + " 2>>server.log";
     if (!Spawn(command)) return false;
-    const std::string outPath = m_folder + "\\" + out;
+    m_outPath = m_folder + "\\" + out;
     const std::string pidPath = m_folder + "\\" + pidFile;
-    const bool listening = WaitFor([&] { return ReadFile(outPath).find("listening on") != std::string::npos; }, 15000);
+    const bool listening = WaitFor([&] { return Output().find("listening on") != std::string::npos; }, 15000);
     std::string pid;
     WaitFor([&] {
         pid = ReadFile(pidPath);
@@ -99,6 +110,8 @@ bool ServerProcess::Start(const std::string& extraArgs)
     m_pid = pid;
     return listening && !m_pid.empty();
 }
+
+std::string ServerProcess::Output() const { return m_outPath.empty() ? std::string() : ReadFile(m_outPath); }
 
 bool ServerProcess::Stop() { return Signal("TERM"); }
 

@@ -1,4 +1,4 @@
-// The real KVX server (a Linux program, started through Wine's Unix process support) on a
+// The real KVX server (or the misbehaving one) (a Linux program, started through Wine's Unix process support) on a
 // loopback address of the test's choosing, on the client's fixed port. Wine gives no
 // usable handle for a Unix child, so the server's shell wrapper reports its pid in a file
 // and the test ends it by pid.
@@ -6,6 +6,7 @@
 #define KVX_TEST_SERVER_PROCESS_H
 
 #include <string>
+#include <vector>
 
 class ServerProcess {
 public:
@@ -17,21 +18,28 @@ public:
 
     // Starts it with `extraArgs` and waits until it listens; false when it did not.
     bool Start(const std::string& extraArgs = std::string());
+    // Starts the misbehaving server (tools/hostile) instead, playing the named scripts
+    // (file names without ".kvxs"), one a connection, and waits until it listens.
+    bool StartHostile(const std::vector<std::string>& scripts);
     // SIGTERM (or SIGKILL) and wait until the process is gone.
     bool Stop();
     bool Kill();
     // Everything the server logged on stderr so far.
     std::string Log() const;
+    // What the running (or last) server printed on stdout.
+    std::string Output() const;
 
     const std::string& Address() const { return m_address; }
 
 private:
+    bool Launch(const std::string& program, const std::string& args);
     bool Signal(const char* signal);
 
     std::string m_folder;     // Windows form
     std::string m_unixFolder; // the same folder for the server
     std::string m_address;
     std::string m_pid;
+    std::string m_outPath;
     int m_runs = 0;
 };
 

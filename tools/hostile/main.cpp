@@ -1,0 +1,93 @@
+// kvx-hostile: a server that speaks the KVX wire format and misbehaves on purpose, for the
+// client's robustness tests. Each accepted connection plays the next script given (the
+// last one again once they run out), one connection at a time.
+//   kvx-hostile --bind ADDRESS [--port PORT] [--seed N] SCRIPT...
+// Prints "listening on ADDRESS:PORT" once bound and one line per connection played.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Player.h"
+#include "Script.h"
+
+using namespace kvxhostile;
+
+namespace {
+
+struct Arguments {
+    std::string address = "127.0.0.1";
+    int port = 2600;
+    unsigned seed = 1;
+    std::vector<Script> scripts;
+};
+
+bool Parse(int argc, char** argv, Arguments& out, std::string& error)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (word == "--bind" && hasValue) out.address = argv[++i];
+        else if (word == "--port" && hasValue) out.port = std::atoi(argv[++i]);
+        else if (word == "--seed" && hasValue) out.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 0));
+        else {
+            Script script;
+            if (!script.Load(word, error)) return false;
+            out.scripts.push_back(script);
+        }
+    }
+    if (out.scripts.empty()) error = "usage: kvx-hostile --bind ADDRESS [--port PORT] [--seed N] SCRIPT...";
+    return error.empty();
+}
+
+int Listen(const Arguments& arguments)
+{
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    if (listener < 0) return -1;
+    const int on = 1;
+    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(arguments.port));
+    if (inet_pton(AF_INET, arguments.address.c_str(), &address.sin_addr) != 1 ||
+        bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 8) != 0) {
+        close(listener);
+        return -1;
+    }
+    return listener;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Arguments arguments;
+    std::string error;
+    if (!Parse(argc, argv, arguments, error)) {
+        std::fprintf(stderr, "kvx-hostile: %s\n", error.c_str());
+        return 2;
+    }
+    const int listener = Listen(arguments);
+    if (listener < 0) {
+        std::fprintf(stderr, "kvx-hostile: cannot listen on %s:%d: %s\n", arguments.address.c_str(), arguments.port,
+                     std::strerror(errno));
+        return 1;
+    }
+    std::printf("listening on %s:%d\n", arguments.address.c_str(), arguments.port);
+    std::fflush(stdout);
+    for (std::size_t connection = 0;; ++connection) {
+        const int socket = accept(listener, nullptr, nullptr);
+        if (socket < 0) continue;
+        const Script& script = arguments.scripts[std::min(connection, arguments.scripts.size() - 1)];
+        Player player(socket, arguments.seed + static_cast<unsigned>(connection));
+        const std::string ending = player.Play(script);
+        std::printf("connection %zu (%s): %s\n", connection + 1, script.Name().c_str(), ending.c_str());
+        std::fflush(stdout);
+    }
+}
