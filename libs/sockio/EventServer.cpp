@@ -25,14 +25,15 @@ void EventServer::OnReadable(SOCKET s)
     m_peers.push_back(Peer{peer, {}, 0});
 }
 
-void EventServer::OnTick()
+void EventServer::AddWaited(fd_set& set)
+{
+    for (const Peer& peer : m_peers) FD_SET(peer.socket, &set);
+}
+
+void EventServer::OnWoken(const fd_set& readable)
 {
     for (size_t i = 0; i < m_peers.size();) {
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(m_peers[i].socket, &readable);
-        timeval now = {0, 0};
-        if (select(0, &readable, nullptr, nullptr, &now) == 1 && !Read(m_peers[i])) {
+        if (FD_ISSET(m_peers[i].socket, &readable) && !Read(m_peers[i])) {
             closesocket(m_peers[i].socket);
             m_peers.erase(m_peers.begin() + static_cast<long>(i));
             continue;

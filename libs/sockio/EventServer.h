@@ -27,7 +27,8 @@ private:
 
     void Prepare() override;
     void OnReadable(SOCKET s) override;
-    void OnTick() override;
+    void AddWaited(fd_set& set) override;
+    void OnWoken(const fd_set& readable) override;
     void OnStopped() override;
     // False when the peer must be dropped.
     bool Read(Peer& peer);

@@ -3,7 +3,10 @@
 // limit to itself, raised to the hard limit here) with N accounts, account i listing the K
 // accounts after it (default 20). N clients log in; then one of them changes its status over
 // and over, up to 8 changes in flight, and its K watchers read the notices. Prints notices
-// per second and the latency from sending the status to a watcher reading it (p50, p99).
+// per second and the latency from sending the status to a watcher reading it (p50, p99),
+// beside the same server answering one request with one frame (PKT_LIBRARY_REQUEST, the
+// address info; also 8 in flight) on that connection. The server listens on 127.0.9.3.
+// Lines starting "TABLE|" feed the summary of scripts/bench.sh.
 //   kvx-presence-bench [K] [N ...]
 #include <asio.hpp>
 
@@ -46,6 +49,7 @@ namespace {
 
 constexpr int kInFlight = 8;
 constexpr auto kMeasureTime = std::chrono::seconds(3);
+constexpr char kBindAddress[] = "127.0.9.3";
 
 rlim_t RaiseFdLimit()
 {
@@ -62,7 +66,7 @@ rlim_t RaiseFdLimit()
 {
     SetLogStream(nullptr);
     Options options;
-    options.bindAddress = "127.0.0.1";
+    options.bindAddress = kBindAddress;
     options.port = 0;
     options.fastHash = true;
     options.maxConnections = static_cast<unsigned>(n + 16);
@@ -118,7 +122,7 @@ bool LogIn(Peer& peer, std::uint16_t port, std::int32_t account)
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    inet_pton(AF_INET, kBindAddress, &address.sin_addr);
     if (peer.fd < 0 || connect(peer.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
     int one = 1;
     setsockopt(peer.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -189,6 +193,9 @@ void Run(int n, int k)
     std::vector<int> seen;
     std::vector<double> latencies;
     int completed = 0;
+    std::vector<Clock::time_point> requestedAt; // answered in order
+    std::size_t answered = 0;
+    std::vector<double> roundTrips;
     auto sendNext = [&] {
         StatusRecord status{};
         status.status = 400;
@@ -209,6 +216,10 @@ void Run(int n, int k)
             for (;;) {
                 const kvxwire::FrameView view = kvxwire::PeekFrame(peer.in.data(), peer.in.size());
                 if (view.state != kvxwire::FrameState::Complete) break;
+                if (view.type == PKT_IP_INFO && answered < requestedAt.size()) {
+                    roundTrips.push_back(
+                        std::chrono::duration<double, std::micro>(Clock::now() - requestedAt[answered++]).count());
+                }
                 EventHead head{};
                 if (view.type == PKT_NEW_EVENT && view.length >= kEventDataOffset + sizeof(ContactRecord)) {
                     std::memcpy(&head, view.payload, sizeof head);
@@ -237,14 +248,36 @@ void Run(int n, int k)
         if (pump(1000) == 0) break;
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    if (!ok || latencies.empty()) {
-        std::printf("presence fan-out, %5d clients: failed (%s)\n", n, ok ? "no notices" : "a login failed");
+    while (ok && pump(300) > 0) {}
+
+    const Clock::time_point roundStart = Clock::now();
+    while (ok && Clock::now() - roundStart < kMeasureTime) {
+        while (static_cast<int>(requestedAt.size() - answered) < kInFlight) {
+            requestedAt.push_back(Clock::now());
+            SendFrame(peers[0].fd, PKT_LIBRARY_REQUEST, nullptr, 0);
+        }
+        if (pump(1000) == 0) break;
+    }
+    const double roundSeconds = std::chrono::duration<double>(Clock::now() - roundStart).count();
+    if (!ok || latencies.empty() || roundTrips.empty()) {
+        std::printf("presence fan-out, %5d clients: failed (%s)\n", n, ok ? "no notices or answers" : "a login failed");
     } else {
         std::sort(latencies.begin(), latencies.end());
+        std::sort(roundTrips.begin(), roundTrips.end());
+        const double notices = latencies.size() / seconds;
+        const double answers = roundTrips.size() / roundSeconds;
+        const double p50 = latencies[latencies.size() / 2], p99 = latencies[latencies.size() * 99 / 100];
+        const double r50 = roundTrips[roundTrips.size() / 2], r99 = roundTrips[roundTrips.size() * 99 / 100];
         std::printf("presence fan-out, %5d clients, %d watchers: %8.0f notices/s, latency p50 %6.0f us, p99 %6.0f us "
                     "(%zu changes; %d logins in %.1f s)\n",
-                    n, k, latencies.size() / seconds, latencies[latencies.size() / 2],
-                    latencies[latencies.size() * 99 / 100], sentAt.size(), n, loginSeconds);
+                    n, k, notices, p50, p99, sentAt.size(), n, loginSeconds);
+        std::printf("one request, one answer, %5d clients:      %8.0f answers/s, latency p50 %6.0f us, p99 %6.0f us\n",
+                    n, answers, r50, r99);
+        const std::string figure = "presence fan-out, " + std::to_string(n / 1000) + "k clients, " +
+                                   std::to_string(k) + " watchers";
+        std::printf("TABLE|%s, notices|%.0f /s|%.0f /s (request, answer)\n", figure.c_str(), notices, answers);
+        std::printf("TABLE|%s, p50|%.0f us|%.0f us (request, answer)\n", figure.c_str(), p50, r50);
+        std::printf("TABLE|%s, p99|%.0f us|%.0f us (request, answer)\n", figure.c_str(), p99, r99);
     }
     for (Peer& peer : peers) close(peer.fd);
     close(epoll);

@@ -1,9 +1,11 @@
 // kvx-server-bench: how fast the wire and the server go. Starts an in-process server on a
-// loopback port (its log silenced) and prints one figure per line:
-//   - frames parsed per second by the frame reader;
-//   - full handshakes (connect, version, login, hang up) per second, one client and four;
+// loopback port of 127.0.9.4 (its log silenced) and prints one figure per line:
+//   - frame parsing (PeekFrame, FrameReader) beside a memcpy of the same bytes;
+//   - full handshakes (connect, version, login, hang up) per second, one client and four,
+//     beside bare TCP connections to the same server;
 //   - keep-alive frames per second through one connection;
 //   - the cost of one argon2id hash at the production limits.
+// Lines starting "TABLE|" feed the summary of scripts/bench.sh.
 //   kvx-server-bench
 #include <asio.hpp>
 
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -41,41 +44,80 @@ double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
+const char kBindAddress[] = "127.0.9.4";
+
+// The same stream three ways, one second each: copied whole (the yardstick), walked with
+// the wire's PeekFrame, and fed through a connection's FrameReader in socket-sized chunks.
+template <typename Pass> void TimeParsing(const char* what, const std::vector<std::uint8_t>& stream,
+                                          std::size_t framesPerPass, Pass pass, double& mbPerSecond,
+                                          double& framesPerSecond) {
+    std::size_t passes = 0;
+    std::size_t check = 0;
+    const Clock::time_point start = Clock::now();
+    while (Seconds(start) < 1.0) {
+        check += pass();
+        ++passes;
+    }
+    const double elapsed = Seconds(start);
+    mbPerSecond = static_cast<double>(passes * stream.size()) / elapsed / 1e6;
+    framesPerSecond = static_cast<double>(passes * framesPerPass) / elapsed;
+    std::printf("frame parsing, %-11s %9.0f MB/s  %8.2f M frames/s  (check %zu)\n", what, mbPerSecond,
+                framesPerSecond / 1e6, check % 10);
+}
+
 void BenchFrameParsing() {
     // A realistic mix: keep-alives, logins, sign-ups and the odd large event.
     std::vector<std::uint8_t> stream;
     const std::size_t sizes[] = {0, 16, 156, 4, 0, 1024};
     const std::vector<std::uint8_t> payload(kvxwire::kMaxPayload, 0x5a);
-    for (int i = 0; i < 6000; ++i) {
+    constexpr std::size_t kFrames = 6000;
+    for (std::size_t i = 0; i < kFrames; ++i) {
         std::uint8_t frame[kvxwire::kMaxFrame];
         const std::size_t n = kvxwire::EncodeFrame(static_cast<std::uint16_t>(1000 + i % 7),
                                                    payload.data(), sizes[i % 6], frame,
                                                    sizeof frame);
         stream.insert(stream.end(), frame, frame + n);
     }
-    std::size_t frames = 0;
-    std::size_t bytes = 0;
-    const Clock::time_point start = Clock::now();
-    while (Seconds(start) < 1.0) {
+    std::vector<std::uint8_t> copy(stream.size());
+    double copyMb = 0, copyFrames = 0, peekMb = 0, peekFrames = 0, readerMb = 0, readerFrames = 0;
+    TimeParsing("memcpy", stream, kFrames, [&] {
+        std::memcpy(copy.data(), stream.data(), stream.size());
+        return static_cast<std::size_t>(copy[copy.size() / 2]);
+    }, copyMb, copyFrames);
+    TimeParsing("PeekFrame", stream, kFrames, [&] {
+        std::size_t offset = 0;
+        std::size_t types = 0;
+        for (;;) {
+            const kvxwire::FrameView v = kvxwire::PeekFrame(stream.data() + offset, stream.size() - offset);
+            if (v.state != kvxwire::FrameState::Complete) break;
+            types += v.type;
+            offset += v.frameSize;
+        }
+        return types;
+    }, peekMb, peekFrames);
+    TimeParsing("FrameReader", stream, kFrames, [&] {
         FrameReader reader;
         std::size_t offset = 0;
+        std::size_t types = 0;
         while (offset < stream.size()) {
-            std::uint8_t* space = reader.Space();
             const std::size_t n = std::min(reader.SpaceSize(), stream.size() - offset);
-            std::memcpy(space, stream.data() + offset, n);
+            std::memcpy(reader.Space(), stream.data() + offset, n);
             reader.Commit(n);
             offset += n;
             for (kvxwire::FrameView v = reader.Peek(); v.state == kvxwire::FrameState::Complete;
                  v = reader.Peek()) {
+                types += v.type;
                 reader.Consume(v.frameSize);
-                ++frames;
             }
         }
-        bytes += stream.size();
-    }
-    const double elapsed = Seconds(start);
-    std::printf("frame reader:        %8.2f M frames/s  (%.0f MB/s)\n", frames / elapsed / 1e6,
-                bytes / elapsed / 1e6);
+        return types;
+    }, readerMb, readerFrames);
+    std::printf("TABLE|frame parsing, PeekFrame|%.0f MB/s|%.0f MB/s (memcpy)\n", peekMb, copyMb);
+    std::printf("TABLE|frame parsing, PeekFrame|%.2f M frames/s|%.2f M frames/s (memcpy)\n", peekFrames / 1e6,
+                copyFrames / 1e6);
+    std::printf("TABLE|frame parsing, FrameReader|%.0f MB/s|%.0f MB/s (memcpy)\n", readerMb, copyMb);
+    std::printf("TABLE|frame parsing, FrameReader|%.2f M frames/s|%.2f M frames/s (memcpy)\n",
+                readerFrames / 1e6, copyFrames / 1e6);
 }
 
 struct LocalServer {
@@ -93,7 +135,7 @@ struct LocalServer {
     std::uint16_t port = 0;
 
     bool Start() {
-        options.bindAddress = "127.0.0.1";
+        options.bindAddress = kBindAddress;
         options.port = 0;
         options.fastHash = true;
         options.maxPerAddress = 1000;
@@ -116,31 +158,50 @@ struct LocalServer {
 };
 
 bool Handshake(std::uint16_t port, std::int32_t account) {
-    WireClient client(port);
+    WireClient client(port, kBindAddress);
     return client.Version(BUILD_NUMBER) == PKT_VERSION_OK &&
            client.Login(account, "pw") == PKT_LOGIN_OK;
 }
 
-void BenchHandshakes(std::uint16_t port, std::int32_t account, int clients) {
+// The yardstick for a handshake: a TCP connection to the same server that sends one
+// keep-alive and hangs up.
+bool ConnectAndClose(std::uint16_t port) {
+    WireClient client(port, kBindAddress);
+    return client.Connected() && client.Send(PKT_KEEP_ALIVE);
+}
+
+// Each of `clients` threads repeats step for two seconds; returns steps per second.
+double RepeatFor2s(int clients, const std::function<bool()>& step, bool& failed) {
     std::atomic<int> done{0};
-    std::atomic<bool> failed{false};
+    std::atomic<bool> anyFailed{false};
     const Clock::time_point start = Clock::now();
     std::vector<std::thread> threads;
     for (int c = 0; c < clients; ++c) {
         threads.emplace_back([&] {
             while (Seconds(start) < 2.0) {
-                if (!Handshake(port, account)) failed = true;
+                if (!step()) anyFailed = true;
                 ++done;
             }
         });
     }
     for (std::thread& t : threads) t.join();
-    std::printf("handshakes, %d client%s: %8.0f /s%s\n", clients, clients == 1 ? " " : "s",
-                done / Seconds(start), failed ? "  (some failed!)" : "");
+    failed = anyFailed;
+    return done / Seconds(start);
+}
+
+void BenchHandshakes(std::uint16_t port, std::int32_t account, int clients) {
+    bool failed = false;
+    bool connectFailed = false;
+    const double handshakes = RepeatFor2s(clients, [&] { return Handshake(port, account); }, failed);
+    const double connects = RepeatFor2s(clients, [&] { return ConnectAndClose(port); }, connectFailed);
+    std::printf("handshakes, %d client%s: %8.0f /s%s; TCP connect and close %8.0f /s\n", clients,
+                clients == 1 ? " " : "s", handshakes, failed ? "  (some failed!)" : "", connects);
+    std::printf("TABLE|handshakes (version, login), %d client%s|%.0f /s|%.0f /s (connect, close)\n", clients,
+                clients == 1 ? "" : "s", handshakes, connects);
 }
 
 void BenchKeepAlives(std::uint16_t port) {
-    WireClient client(port);
+    WireClient client(port, kBindAddress);
     if (client.Version(BUILD_NUMBER) != PKT_VERSION_OK) return;
     constexpr int kFrames = 200000;
     std::vector<std::uint8_t> stream;
@@ -152,8 +213,9 @@ void BenchKeepAlives(std::uint16_t port) {
     // Frames are handled in order, so the answer to a request sent last marks the end.
     std::string error;
     client.Signup("", "", "", &error);
-    std::printf("keep-alive frames:   %8.2f M frames/s through one connection\n",
-                kFrames / Seconds(start) / 1e6);
+    const double rate = kFrames / Seconds(start);
+    std::printf("keep-alive frames:   %8.2f M frames/s through one connection\n", rate / 1e6);
+    std::printf("TABLE|keep-alive frames through one connection|%.2f M frames/s|-\n", rate / 1e6);
 }
 
 void BenchInteractiveHash() {
@@ -165,6 +227,7 @@ void BenchInteractiveHash() {
     const double perHash = Seconds(start) / kRounds;
     std::printf("argon2id interactive: %7.1f ms per hash (one core; %s)\n", perHash * 1e3,
                 production.Verify(hashed, "password9") ? "verifies" : "VERIFY FAILED");
+    std::printf("TABLE|argon2id hash, interactive limits|%.1f ms|-\n", perHash * 1e3);
 }
 
 } // namespace
@@ -181,7 +244,7 @@ int main() {
     }
     std::int32_t account = 0;
     {
-        WireClient client(local.port);
+        WireClient client(local.port, kBindAddress);
         client.Version(BUILD_NUMBER);
         account = client.Signup("Bench", "bench@example.com", "pw");
     }

@@ -41,8 +41,9 @@ void Connection::Start() {
     LogLine("%s: accepted", tag_.c_str());
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
-    deadline_ = asio::steady_timer::clock_type::now() +
-                3 * std::chrono::seconds(options_.keepAliveSeconds);
+    // Until its first frame a connection has only a short while: one that never says
+    // anything valid must not hold a slot for three keep-alive periods.
+    deadline_ = asio::steady_timer::clock_type::now() + std::chrono::seconds(options_.firstFrameSeconds);
     ArmTimer();
     Read();
 }
@@ -200,6 +201,8 @@ void Connection::OnTimer(const asio::error_code& error) {
     }
     if (lingering_) {
         Close(finishReason_);
+    } else if (!heard_) {
+        Close("no whole frame within " + std::to_string(options_.firstFrameSeconds) + " s");
     } else {
         Close("silent for " + std::to_string(3 * options_.keepAliveSeconds) + " s");
     }

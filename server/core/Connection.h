@@ -1,6 +1,7 @@
 // One client's TCP connection: reads bytes into frames for its ClientProtocol, writes the
-// protocol's frames out in order, and closes the connection when the client falls silent
-// for three keep-alive periods, misbehaves, or is done. Lives in a shared_ptr: every
+// protocol's frames out in order, and closes the connection when no whole frame came within
+// the first-frame time, when the client falls silent for three keep-alive periods (partial
+// frames do not count), misbehaves, or is done. Lives in a shared_ptr: every
 // pending asynchronous operation holds it, the server's registry until it closes.
 #ifndef KVX_SERVER_CONNECTION_H
 #define KVX_SERVER_CONNECTION_H
@@ -69,6 +70,7 @@ private:
     std::array<std::uint8_t, 512> discard_{};
     asio::steady_timer::time_point deadline_;
     std::string finishReason_;
+    bool heard_ = false; // a whole frame has come
     bool reading_ = false;
     bool writing_ = false;
     bool finishing_ = false; // no more input; close once the outbox is empty

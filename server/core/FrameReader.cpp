@@ -4,8 +4,12 @@
 
 namespace kvxserver {
 
+bool FrameReader::ShouldCompact() const {
+    return begin_ > 0 && buffer_.size() - end_ < kvxwire::kMaxFrame;
+}
+
 std::uint8_t* FrameReader::Space() {
-    if (begin_ > 0) {
+    if (ShouldCompact()) {
         std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
@@ -14,7 +18,7 @@ std::uint8_t* FrameReader::Space() {
 }
 
 std::size_t FrameReader::SpaceSize() const {
-    return buffer_.size() - (end_ - begin_);
+    return ShouldCompact() ? buffer_.size() - (end_ - begin_) : buffer_.size() - end_;
 }
 
 void FrameReader::Commit(std::size_t n) {

@@ -1,6 +1,7 @@
 // The receive side of one connection: bytes arrive at the back, whole frames are taken from
 // the front. Twice the largest frame is held, so a full frame plus the start of the next
-// always fit and a slow consumer never deadlocks the reader.
+// always fit and a slow consumer never deadlocks the reader. The held bytes move to the
+// front only when less than a whole frame fits behind them, not after every read.
 #ifndef KVX_SERVER_FRAMEREADER_H
 #define KVX_SERVER_FRAMEREADER_H
 
@@ -25,6 +26,8 @@ public:
     void Consume(std::size_t n);
 
 private:
+    bool ShouldCompact() const;
+
     std::array<std::uint8_t, 2 * kvxwire::kMaxFrame> buffer_{};
     std::size_t begin_ = 0;
     std::size_t end_ = 0;

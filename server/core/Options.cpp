@@ -26,6 +26,8 @@ const NumericOption kNumericOptions[] = {
      [](Options& o, unsigned long v) { o.minBuild = static_cast<std::uint32_t>(v); }},
     {"--keepalive-seconds", 1, 86400,
      [](Options& o, unsigned long v) { o.keepAliveSeconds = static_cast<unsigned>(v); }},
+    {"--first-frame-seconds", 1, 3600,
+     [](Options& o, unsigned long v) { o.firstFrameSeconds = static_cast<unsigned>(v); }},
     {"--max-connections", 1, 1000000,
      [](Options& o, unsigned long v) { o.maxConnections = static_cast<unsigned>(v); }},
     {"--max-per-address", 1, 1000000,
@@ -84,7 +86,10 @@ const char* Options::Usage() {
            "  --db PATH                account database (default kvx.db)\n"
            "  --min-build N            oldest client build accepted (default 146)\n"
            "  --motd TEXT              message sent to every client after login\n"
-           "  --keepalive-seconds N    keep-alive period; 3 silent periods close (default 60)\n"
+           "  --keepalive-seconds N    the clients' keep-alive period; 3 silent periods close\n"
+           "                           a connection (default 60, the client's own period)\n"
+           "  --first-frame-seconds N  a new connection's first frame must come within N s,\n"
+           "                           or it is closed (default 30)\n"
            "  --max-connections N      connections at once (default 1000)\n"
            "  --max-per-address N      connections at once from one address (default 50)\n"
            "  --login-failures-per-address N  per 15 minutes (default 20)\n"

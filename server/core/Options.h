@@ -24,9 +24,12 @@ public:
     std::string databasePath = "kvx.db";
     std::uint32_t minBuild = BUILD_NUMBER;
     std::string motd;                   // sent after every login when not empty
-    unsigned keepAliveSeconds = 60;     // silence for three periods closes a connection
-    unsigned maxConnections = 1000;
-    unsigned maxPerAddress = 50;
+    // The clients' keep-alive period (KVX sends one every 60 s, whatever its state); silence
+    // for three periods closes a connection, so one late keep-alive is forgiven.
+    unsigned keepAliveSeconds = 60;
+    unsigned firstFrameSeconds = 30; // a connection's first whole frame must come this soon
+    unsigned maxConnections = 1000;  // open at once, in total
+    unsigned maxPerAddress = 50;     // open at once from one IP address
     unsigned loginFailuresPerAddress = 20; // within kLoginFailureWindowSeconds
     unsigned loginFailuresPerAccount = 5;  // within kLoginFailureWindowSeconds
     unsigned signupsPerAddress = 5;        // within kSignupWindowSeconds

@@ -3,12 +3,31 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sodium.h>
 #include <sqlite3.h>
 
+#include <string>
+
+#include "core/AccountStore.h"
+#include "core/PasswordHash.h"
 #include "support/ServerProcess.h"
 #include "support/TempDir.h"
 #include "support/WireClient.h"
 #include "wire/Packets.h"
+
+namespace {
+
+std::string Query(sqlite3* db, const char* sql) {
+    sqlite3_stmt* statement = nullptr;
+    std::string value;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
+        value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    }
+    sqlite3_finalize(statement);
+    return value;
+}
+
+} // namespace
 
 TEST(Lifecycle, AccountsSurviveARestartOnTheSameDatabase) {
     TempDir dir;
@@ -21,6 +40,21 @@ TEST(Lifecycle, AccountsSurviveARestartOnTheSameDatabase) {
         account = client.Signup("Keeper", "keeper@example.com", "keep");
         ASSERT_EQ(account, 10000);
         EXPECT_EQ(server.Stop(SIGTERM), 0);
+    }
+    {
+        // What is on disk: a write-ahead log, commits synced in full, argon2id hashes only.
+        kvxserver::AccountStore store;
+        std::string error;
+        ASSERT_TRUE(store.Open(dir.File("kvx.db"), error)) << error;
+        EXPECT_EQ(Query(store.Database(), "PRAGMA journal_mode"), "wal");
+        EXPECT_EQ(Query(store.Database(), "PRAGMA synchronous"), "2") << "FULL";
+        EXPECT_EQ(Query(store.Database(), "SELECT password_hash FROM accounts").rfind("$argon2id$", 0), 0u);
+        const std::string production = kvxserver::PasswordHash(false).Hash("keep");
+        EXPECT_EQ(production.rfind("$argon2id$", 0), 0u);
+        EXPECT_EQ(crypto_pwhash_str_needs_rehash(production.c_str(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                                                 crypto_pwhash_MEMLIMIT_INTERACTIVE),
+                  0)
+            << "without --fast-hash, the interactive limits";
     }
     ServerProcess again(dir.File("kvx.db"));
     ASSERT_NE(again.port(), 0);

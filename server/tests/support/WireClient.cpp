@@ -29,14 +29,19 @@ std::string Frame::Text() const {
     return text.substr(0, text.find('\0'));
 }
 
-WireClient::WireClient(std::uint16_t port) {
+WireClient::WireClient(std::uint16_t port, const char* host, const char* source) {
     fd_ = socket(AF_INET, SOCK_STREAM, 0);
     if (fd_ < 0) return;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    inet_pton(AF_INET, host, &address.sin_addr);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    const bool bound = source == nullptr ||
+                       (inet_pton(AF_INET, source, &from.sin_addr) == 1 &&
+                        bind(fd_, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0);
+    if (!bound || connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         close(fd_);
         fd_ = -1;
         return;

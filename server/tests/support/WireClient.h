@@ -16,7 +16,8 @@ struct Frame {
 
 class WireClient {
 public:
-    explicit WireClient(std::uint16_t port);
+    // Connects to host:port, from the loopback address source when one is given.
+    explicit WireClient(std::uint16_t port, const char* host = "127.0.0.1", const char* source = nullptr);
     ~WireClient();
     WireClient(const WireClient&) = delete;
     WireClient& operator=(const WireClient&) = delete;
