@@ -365,6 +365,27 @@ TEST_F(SessionTest, SignupStoresTheNewAccountAndLogsInOrGoesOfflineWhenCancelled
     EXPECT_FALSE(session->RetryArmed());
 }
 
+TEST_F(SessionTest, ANewAccountThatCannotBeStoredIsShownToTheUserAndStillLogsIn)
+{
+    ASSERT_TRUE(pair.Connected());
+    Connected("");
+    // KVX.ini held by another process that lets nobody write it.
+    HANDLE lock = CreateFileA("KVX.ini", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    Recorder::Get().Script().signupResult = TRUE;
+    Recorder::Get().Script().signupAccount = 10042;
+    Recorder::Get().Script().signupPassword = "hunter2";
+    BoxAnswerer answerer;
+    ASSERT_TRUE(Feed(Frame(PKT_VERSION_OK)));
+    CloseHandle(lock);
+    const auto seen = answerer.Seen();
+    ASSERT_EQ(2u, seen.size()) << "the failed write, then the account to note down";
+    EXPECT_EQ(0u, seen[1].text.find("Your new KVX# is 10042 and your password is hunter2.")) << seen[1].text;
+    ASSERT_EQ(1u, Recorder::Get().SentPackets().size());
+    EXPECT_EQ(PKT_LOGIN, Recorder::Get().SentPackets()[0].type);
+    EXPECT_EQ(0u, Recorder::Get().SentPackets()[0].payload.find(std::string("\x3a\x27\0\0hunter2\0", 12)));
+}
+
 TEST_F(SessionTest, SignupWithoutAnAccountLeavesTheConnectionWaiting)
 {
     CSession& s = Make();
