@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <stdio.h>
 
+#include "ads/AdRecord.h"
 #include "app/File.h"
 #include "app/Reporter.h"
 #include "skin/Bitmap.h"
@@ -68,11 +69,9 @@ bool CAdRotator::Load(UINT n)
     }
     if (!m_image->Load(path, false)) return false;
     CFile file;
-    if (AdPath(n, "i", path) && file.Open(path)) file.Read(&m_info, sizeof m_info);
-    // A damaged info file must not make the address or the tip run past their fields.
-    m_info.url[sizeof m_info.url - 1] = '\0';
-    m_info.text[sizeof m_info.text - 1] = '\0';
-    return m_info.url[0] != '\0';
+    AD_INFO read = {};
+    const DWORD got = AdPath(n, "i", path) && file.Open(path) ? file.Read(&read, sizeof read) : 0;
+    return CAdRecord::Read(&read, got, &m_info);
 }
 
 void CAdRotator::Next()

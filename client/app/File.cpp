@@ -2,15 +2,15 @@
 
 CFile::~CFile() { Close(); }
 
-bool CFile::Create(const char* path) { return OpenWith(path, CREATE_ALWAYS); }
+bool CFile::Create(const char* path) { return OpenWith(path, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS); }
 
-bool CFile::Open(const char* path) { return OpenWith(path, OPEN_EXISTING); }
+bool CFile::Open(const char* path) { return OpenWith(path, GENERIC_READ, OPEN_EXISTING); }
 
-bool CFile::OpenWith(const char* path, DWORD disposition)
+bool CFile::OpenWith(const char* path, DWORD access, DWORD disposition)
 {
     Close();
-    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, disposition, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE h = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     m_handle = h;
     return true;
@@ -28,6 +28,13 @@ DWORD CFile::Write(const void* buffer, DWORD count)
     DWORD done = 0;
     if (!m_handle || !WriteFile(m_handle, buffer, count, &done, nullptr)) return 0;
     return done;
+}
+
+ULONGLONG CFile::Size() const
+{
+    LARGE_INTEGER size = {};
+    if (!m_handle || !GetFileSizeEx(m_handle, &size)) return 0;
+    return static_cast<ULONGLONG>(size.QuadPart);
 }
 
 void CFile::Close()

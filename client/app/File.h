@@ -14,15 +14,17 @@ public:
 
     // Creates the file, or empties an existing one, for reading and writing.
     bool Create(const char* path);
-    // Opens an existing file for reading and writing.
+    // Opens an existing file for reading only, so a read-only file reads like any other.
     bool Open(const char* path);
     // Bytes actually read: 0 at the end of the file or on failure.
     DWORD Read(void* buffer, DWORD count);
     // Bytes actually written.
     DWORD Write(const void* buffer, DWORD count);
+    // The file's length now; 0 with no file open.
+    ULONGLONG Size() const;
 
 private:
-    bool OpenWith(const char* path, DWORD disposition);
+    bool OpenWith(const char* path, DWORD access, DWORD disposition);
     void Close();
 
     HANDLE m_handle = nullptr;

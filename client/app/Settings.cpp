@@ -33,11 +33,23 @@ LONG CSettings::ReadInt(const char* section, const char* key)
     return strtol(text, nullptr, 10);
 }
 
+bool CSettings::Holds(const char* section, const char* key, const char* value) const
+{
+    char stored[1024];
+    const size_t length = strlen(value);
+    // An empty value reads like a missing key, and a longer one than the buffer cannot be compared.
+    if (length == 0 || length >= sizeof stored - 1) return false;
+    GetPrivateProfileStringA(section, key, "", stored, sizeof stored, m_path);
+    return strcmp(stored, value) == 0;
+}
+
 bool CSettings::WriteString(const char* section, const char* key, const char* value)
 {
-    if (!WritePrivateProfileStringA(section, key, value, m_path))
-        return CReporter::Error("Cannot save setting to INI file. (%s)", m_path);
-    return true;
+    if (value && Holds(section, key, value)) return true;
+    if (WritePrivateProfileStringA(section, key, value, m_path)) return true;
+    if (m_writeFailed) return false;
+    m_writeFailed = true;
+    return CReporter::Error("Cannot save setting to INI file. (%s)", m_path);
 }
 
 bool CSettings::WriteInt(const char* section, const char* key, LONG value)

@@ -22,14 +22,20 @@ public:
     bool ReadString(const char* section, const char* key, char* buffer, DWORD size);
     // The decimal value, or -1 when ReadString gives false.
     LONG ReadInt(const char* section, const char* key);
-    // False after a reported failure.
+    // A value the file already holds is not written again, so a read-only file that holds
+    // it costs nothing. False when the write failed: the first failure of a store is
+    // reported, later ones are only returned (a read-only file would otherwise bring a box
+    // at every write); the caller decides what the lost value means.
     bool WriteString(const char* section, const char* key, const char* value);
     bool WriteInt(const char* section, const char* key, LONG value);
 
     static const DWORD kDirectoryLimit = 256;
 
 private:
+    bool Holds(const char* section, const char* key, const char* value) const;
+
     char m_path[MAX_PATH];
+    bool m_writeFailed = false;
 };
 
 #endif

@@ -47,7 +47,8 @@ public:
     bool DispatchPacket(PACKET_DATA packet);
     void OnOutdatedVersion();
 
-    bool SendLogin();
+    // With the stored password, or with `password` when given (one that could not be stored).
+    bool SendLogin(const char* password = nullptr);
     void RunSignup();
     // Scroll, About, always-on-top and find users; other ids are ignored.
     void OnCommand(unsigned id);

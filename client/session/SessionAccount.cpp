@@ -6,6 +6,7 @@
 
 #include "app/Globals.h"
 #include "app/Product.h"
+#include "app/Reporter.h"
 #include "app/Settings.h"
 #include "artres/artres.h"
 #include "menus/CommandIds.h"
@@ -19,14 +20,15 @@ namespace {
 const DWORD kPasswordReadLimit = 10;
 } // namespace
 
-bool CSession::SendLogin()
+bool CSession::SendLogin(const char* password)
 {
     LoginRecord record;
     memset(&record, 0, sizeof record);
     record.account = m_accountNumber;
     // A missing password leaves the store's missing-value text in the field, which no
     // account has, so the server answers with a login failure the user can act on.
-    g_Settings->ReadString("User", "PW", record.password, kPasswordReadLimit);
+    if (password) lstrcpynA(record.password, password, kPasswordReadLimit);
+    else g_Settings->ReadString("User", "PW", record.password, kPasswordReadLimit);
     return m_socket->Send(PKT_LOGIN, &record, sizeof record);
 }
 
@@ -41,8 +43,17 @@ void CSession::RunSignup()
     if (user.accountNumber == 0) return;
     user.password[sizeof user.password - 1] = 0;
     m_accountNumber = user.accountNumber;
-    g_Settings->WriteInt("User", "ID", m_accountNumber);
-    g_Settings->WriteString("User", "PW", user.password);
+    // An account that cannot be stored would be gone at the next start: the user is told
+    // both halves to keep. The login then goes on with the password in memory.
+    const bool stored = g_Settings->WriteInt("User", "ID", m_accountNumber) &&
+                        g_Settings->WriteString("User", "PW", user.password);
+    if (!stored) {
+        CReporter::Notice("Your new KVX# is %ld and your password is %s.\n\nKVX could not save them: "
+                          "note them down and enter them in KVX.ini, section [User], keys ID and PW.",
+                          static_cast<long>(m_accountNumber), user.password);
+        SendLogin(user.password);
+        return;
+    }
     SendLogin();
 }
 
@@ -72,6 +83,7 @@ void CSession::ShowAbout()
 void CSession::ToggleOnTop()
 {
     const LONG onTop = g_Settings->ReadInt("Window", "OnTop") <= 0 ? 1 : 0;
-    g_Settings->WriteInt("Window", "OnTop", onTop);
+    // The menu ticks what is stored: a choice that cannot be stored is not made.
+    if (!g_Settings->WriteInt("Window", "OnTop", onTop)) return;
     SetWindowPos(g_hMainWnd, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }

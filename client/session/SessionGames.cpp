@@ -52,10 +52,9 @@ bool CSession::ChooseGameLocation(WORD id)
     dialog.Flags = kOpenFlags;
     if (!GetOpenFileNameA(&dialog)) return false;
 
-    g_Settings->WriteString(name, "File", fileTitle);
     file[dialog.nFileOffset] = '\0'; // keeps the folder with its trailing backslash
-    g_Settings->WriteString(name, "Dir", file);
-    return true;
+    // A location that cannot be stored could not be launched from: not chosen.
+    return g_Settings->WriteString(name, "File", fileTitle) && g_Settings->WriteString(name, "Dir", file);
 }
 
 void CSession::LaunchGame(WORD id, const char* parameters)

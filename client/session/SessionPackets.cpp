@@ -13,6 +13,7 @@
 #include "menus/CommandIds.h"
 #include "probe/probe.h"
 #include "roster/roster.h"
+#include "session/PacketRules.h"
 #include "session/Status.h"
 #include "signon/signon.h"
 #include "sockio/sockio.h"
@@ -93,30 +94,28 @@ void CSession::ReceivePackets()
 
 bool CSession::DispatchPacket(PACKET_DATA packet)
 {
-    const WORD type = packet.type;
-    // The whole sign-on range belongs to the sign-up and search wizards.
-    if (type >= PKT_SIGNON_FIRST && type <= PKT_SIGNON_LAST) {
-        SO_Message(packet, m_socket->Handle());
-        return true;
-    }
-    switch (type) {
-    case PKT_LOGIN_FAILED: OnLoginFailed(); break;
-    case PKT_LOGIN_OK: OnLoginOk(); break;
-    case PKT_IP_INFO: RL_IPInfo(reinterpret_cast<const IP_INFO_STRUCT*>(packet.payload)); break;
-    case PKT_VERSION_OK:
+    const size_t length = packet.length < sizeof packet.payload ? packet.length : sizeof packet.payload - 1;
+    switch (ClassifyPacket(packet.type, packet.payload, length)) {
+    case PacketAction::SignOn: SO_Message(packet, m_socket->Handle()); break;
+    case PacketAction::LoginFailed: OnLoginFailed(); break;
+    case PacketAction::LoginOk: OnLoginOk(); break;
+    case PacketAction::IpInfo: RL_IPInfo(reinterpret_cast<const IP_INFO_STRUCT*>(packet.payload)); break;
+    case PacketAction::VersionOk:
         if (m_accountNumber >= 1) SendLogin();
         else RunSignup();
         break;
-    case PKT_VERSION_OLD: OnOutdatedVersion(); return false;
-    case PKT_SERVER_MESSAGE:
+    case PacketAction::VersionOld: OnOutdatedVersion(); return false;
+    case PacketAction::ServerMessage:
         // A text that runs to the payload's end is cut there rather than read past it.
-        packet.payload[sizeof packet.payload - 1] = 0;
+        packet.payload[length] = 0;
         WK_Info("Message from KVX Server", reinterpret_cast<const char*>(packet.payload), AR_Icon("On"));
         break;
-    case PKT_INFO_RESULT: RL_GotInfoRes(reinterpret_cast<const SEARCH_INFO_STRUCT*>(packet.payload)); break;
-    case PKT_NEW_EVENT: OnNewEvent(packet); break;
-    case PKT_GAME_SERVERS: PR_ServerList(packet.payload, packet.length); break;
-    default: break;
+    case PacketAction::InfoResult:
+        RL_GotInfoRes(reinterpret_cast<const SEARCH_INFO_STRUCT*>(packet.payload));
+        break;
+    case PacketAction::NewEvent: OnNewEvent(packet); break;
+    case PacketAction::GameServers: PR_ServerList(packet.payload, static_cast<int>(length)); break;
+    case PacketAction::Ignore: break;
     }
     return true;
 }
@@ -142,11 +141,8 @@ void CSession::OnLoginOk()
 
 void CSession::OnNewEvent(const PACKET_DATA& packet)
 {
-    const uint16_t length = kvxwire::ReadU16(packet.payload + 2);
-    // The event record holds at most kMaxEventData bytes of data; a longer one, or one
-    // claiming more than its packet carries, cannot be a well-formed event and is dropped
-    // whole rather than cut.
-    if (length > kMaxEventData || packet.length < kEventDataOffset || length > packet.length - kEventDataOffset) return;
+    // The rules have checked that the data fits both the payload and the event record.
+    const uint16_t length = kvxwire::ReadU16(packet.payload + offsetof(EventHead, length));
     unsigned char record[sizeof(EventHead) + kMaxEventData];
     memcpy(record, packet.payload, sizeof(EventHead));
     memcpy(record + sizeof(EventHead), packet.payload + kEventDataOffset, length);

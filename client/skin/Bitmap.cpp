@@ -1,52 +1,24 @@
 #include "skin/Bitmap.h"
 
-#include <stddef.h>
 #include <stdio.h>
+
+#include <cstdint>
 
 #include "app/File.h"
 #include "app/Reporter.h"
+#include "skin/BmpHeader.h"
 
 namespace {
 
-// The file header and the start of the info header: enough to know what the file claims.
-#pragma pack(push, 1)
-struct BmpStart {
-    WORD type;
-    DWORD fileSize;
-    DWORD reserved;
-    DWORD bitsOffset;
-    DWORD infoSize;
-    LONG width;
-    LONG height;
-    WORD planes;
-    WORD bitCount;
-    DWORD compression;
-};
-#pragma pack(pop)
-static_assert(sizeof(BmpStart) == 34, "file header (14) plus the info header up to its compression");
-static_assert(offsetof(BmpStart, width) == 18 && offsetof(BmpStart, compression) == 30, "offsets of a BMP file");
-
-const WORD kBmpMagic = 0x4D42; // "BM"
-
-// Refuses what no skin piece or ad can be and what would be read past the file's end: a
-// side beyond the limit, or uncompressed rows that the file is too short to hold.
-bool ClaimsSaneSize(const char* path)
+// The headers must describe rows that the file really holds: the system loader reads
+// whatever they claim.
+bool FitsItsFile(const char* path)
 {
     CFile file;
-    BmpStart start = {};
     if (!file.Open(path)) return true; // the loader reports it
-    if (file.Read(&start, sizeof start) != sizeof start) return false;
-    // Only the usual info header is checked; the loader refuses anything else it cannot read.
-    if (start.type != kBmpMagic || start.infoSize < sizeof(BITMAPINFOHEADER)) return true;
-    const LONG height = start.height < 0 ? -start.height : start.height;
-    if (start.width <= 0 || start.width > CBitmap::kSideLimit || height <= 0 || height > CBitmap::kSideLimit) return false;
-    if (start.compression != BI_RGB && start.compression != BI_BITFIELDS) return true;
-    WIN32_FILE_ATTRIBUTE_DATA attributes;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &attributes)) return true;
-    const ULONGLONG stride = (static_cast<ULONGLONG>(start.width) * start.bitCount + 31) / 32 * 4;
-    const ULONGLONG needed = start.bitsOffset + stride * static_cast<ULONGLONG>(height);
-    const ULONGLONG size = (static_cast<ULONGLONG>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
-    return size >= needed;
+    std::uint8_t head[CBmpHeader::kHeadSize];
+    const DWORD got = file.Read(head, sizeof head);
+    return CBmpHeader::Check(head, got, file.Size(), nullptr);
 }
 
 // Handles print as 32-bit hexadecimal in the trace lines.
@@ -70,7 +42,7 @@ bool CBitmap::Load(const char* name, bool addExtension)
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return CReporter::Debug("CBitmap::Load(%s)", m_fileName);
     }
-    if (!ClaimsSaneSize(m_fileName)) {
+    if (!FitsItsFile(m_fileName)) {
         SetLastError(ERROR_INVALID_DATA);
         return CReporter::Debug("CBitmap::Load(%s)", m_fileName);
     }

@@ -12,8 +12,9 @@ public:
     CBitmap& operator=(const CBitmap&) = delete;
     virtual ~CBitmap();
 
-    // Loads `name`, with ".bmp" appended when addExtension is set. On failure the bitmap is
-    // empty and the size stays as it was.
+    // Loads `name`, with ".bmp" appended when addExtension is set, once its headers pass
+    // CBmpHeader's check against the file's length. On failure the bitmap is empty and the
+    // size stays as it was.
     bool Load(const char* name, bool addExtension);
     // Copies the bitmap to (x, y) at its own size; a failing step is traced and the copy
     // skipped. Always true.
@@ -24,10 +25,6 @@ public:
     // 1 until a load succeeds, so a tile height can always divide.
     LONG Height() const { return m_height; }
     LONG Width() const { return m_width; }
-
-    // Larger sides are refused before loading: no bar or ad is that big, and a damaged
-    // header must not cost a huge allocation.
-    static const LONG kSideLimit = 4096;
 
 private:
     void Release();

@@ -4,16 +4,18 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <cstdint>
+
 #include "app/File.h"
 #include "app/Reporter.h"
 #include "artres/artres.h"
 #include "menus/CommandIds.h"
 #include "session/Status.h"
+#include "skin/PaletteFile.h"
 
 namespace {
 
 const WORD kPaletteVersion = 0x300;
-const DWORD kPaletteHeaderSize = 24;
 const int kLowColourLimit = 15;
 const char kLowColourSkin[] = "LoDef";
 const UINT kTextFormat = DT_SINGLELINE | DT_VCENTER;
@@ -23,26 +25,9 @@ struct PaletteRecord {
     WORD count;
     PALETTEENTRY entries[CPainter::kPaletteSize];
 };
+static_assert(CPainter::kPaletteSize == static_cast<int>(CPaletteFile::kEntries), "the file fills the whole palette");
 static_assert(offsetof(PaletteRecord, entries) == sizeof(LOGPALETTE) - sizeof(PALETTEENTRY),
               "laid out as a LOGPALETTE of 256 entries");
-
-// The colours of a missing or short "web.pal": the 6 x 6 x 6 web cube and a grey ramp,
-// as blue, green, red, unused like the file's own entries.
-void FillBuiltInColours(RGBQUAD* colours)
-{
-    for (int i = 0; i < CPainter::kPaletteSize; ++i) {
-        const int cube = 6 * 6 * 6;
-        BYTE red, green, blue;
-        if (i < cube) {
-            red = static_cast<BYTE>(i / 36 * 51);
-            green = static_cast<BYTE>(i / 6 % 6 * 51);
-            blue = static_cast<BYTE>(i % 6 * 51);
-        } else {
-            red = green = blue = static_cast<BYTE>(8 + (i - cube) * 6);
-        }
-        colours[i] = {blue, green, red, 0};
-    }
-}
 
 HFONT MakeFont(int height)
 {
@@ -91,23 +76,21 @@ CPainter::~CPainter()
 
 void CPainter::LoadPalette()
 {
-    RGBQUAD colours[kPaletteSize];
-    FillBuiltInColours(colours);
+    PaletteColour colours[kPaletteSize];
+    CPaletteFile::FillBuiltIn(colours);
     CFile file;
     if (file.Open("web.pal")) {
-        BYTE header[kPaletteHeaderSize];
-        RGBQUAD read[kPaletteSize];
-        if (file.Read(header, sizeof header) == sizeof header) {
-            // A short file replaces only the whole entries it holds.
-            const DWORD entries = file.Read(read, sizeof read) / sizeof(RGBQUAD);
-            memcpy(colours, read, entries * sizeof(RGBQUAD));
-        }
+        // One byte more than a whole file, so a longer one still reads as whole.
+        std::uint8_t bytes[CPaletteFile::kFileSize + 1];
+        DWORD size = 0, got = 0;
+        while (size < sizeof bytes && (got = file.Read(bytes + size, sizeof bytes - size)) > 0) size += got;
+        CPaletteFile::Read(bytes, size, colours);
     }
     PaletteRecord record;
     record.version = kPaletteVersion;
     record.count = kPaletteSize;
     for (int i = 0; i < kPaletteSize; ++i)
-        record.entries[i] = {colours[i].rgbRed, colours[i].rgbGreen, colours[i].rgbBlue, PC_NOCOLLAPSE};
+        record.entries[i] = {colours[i].red, colours[i].green, colours[i].blue, PC_NOCOLLAPSE};
     m_palette = CreatePalette(reinterpret_cast<const LOGPALETTE*>(&record));
 }
 

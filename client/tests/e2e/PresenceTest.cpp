@@ -1,12 +1,11 @@
 // From start to Online against the real server on loopback: login, the libraries' status
-// queries from another process, reconnecting after the server restarts, a refused login,
+// queries from another process (game reports: CopyDataTest), reconnecting after the server restarts, a refused login,
 // an out-dated build. Each test has a loopback address of its own.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
-#include "games/GameRecord.h"
 #include "support/BarQueries.h"
 #include "support/ClientProcess.h"
 #include "support/MessageBoxes.h"
@@ -71,25 +70,6 @@ TEST_F(PresenceTest, AStoredAccountLogsInAndTheQueriesAnswerAnotherProcess)
         return std::find(tips.begin(), tips.end(), online) != tips.end();
     }, 3000)) << "the tray shows " << online;
     EXPECT_NE(0, Ask(bar, kQuerySocket)) << "the socket is handed out once logged in";
-    EXPECT_EQ(0, Ask(bar, kQueryGameRecord)) << "no game record on a fresh start";
-
-    GAME_RECORD record = {};
-    record.addr = 0x0100000A;
-    record.port = 27910;
-    lstrcpyA(record.info, "Test server");
-    COPYDATASTRUCT data = {999, sizeof record, &record};
-    DWORD_PTR taken = 7;
-    SendMessageTimeoutA(bar, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 3000, &taken);
-    EXPECT_EQ(0u, taken) << "a report with another tag is not taken";
-    data = {1000, 100, &record};
-    SendMessageTimeoutA(bar, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 3000, &taken);
-    EXPECT_EQ(0u, taken) << "a report shorter than a record is refused";
-    EXPECT_EQ(300, Ask(bar, kQueryStatus));
-    data = {1000, sizeof record, &record};
-    SendMessageTimeoutA(bar, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 3000, &taken);
-    EXPECT_EQ(1u, taken);
-    EXPECT_EQ(600, Ask(bar, kQueryStatus)) << "the reporter is playing Quake II";
-    EXPECT_NE(0, Ask(bar, kQueryGameRecord));
 
     HWND info = nullptr;
     EXPECT_TRUE(WaitFor([&] { return (info = FindWindowA("KVXInfo", "Message from KVX Server")) != nullptr; }, 5000))

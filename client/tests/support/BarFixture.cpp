@@ -40,6 +40,11 @@ void BarFixture::Skin(const std::string& name, int bottomHeight)
 CBar& BarFixture::MakeBar(const std::string& ini)
 {
     folder.Write("KVX.ini", "[Server]\r\n1=127.0.0.1\r\n" + ini);
+    return MakeBarFromIni();
+}
+
+CBar& BarFixture::MakeBarFromIni()
+{
     g_Settings = new CSettings("KVX");
     bar = g_bar = new CBar;
     return *bar;

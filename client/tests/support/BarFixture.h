@@ -22,6 +22,8 @@ protected:
     void Skin(const std::string& name, int bottomHeight = 60);
     // A bar made the way the application makes it, from this KVX.ini (after [Server]).
     CBar& MakeBar(const std::string& ini);
+    // A bar made from whatever KVX.ini holds now.
+    CBar& MakeBarFromIni();
     void DeleteBar();
     std::string StoredSkin();
     // The bar's window, 199 x height at (x, y), painted once.

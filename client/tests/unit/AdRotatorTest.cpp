@@ -139,23 +139,6 @@ TEST_F(AdRotatorTest, WithoutAnyPictureNothingChangesAndRotationStaysAtZero)
     EXPECT_EQ(kColours[1], bar.Next());
 }
 
-TEST_F(AdRotatorTest, AMissingOrShortInfoFileKeepsWhatTheRecordHeld)
-{
-    for (int n = 0; n < 3; ++n) Image(n, kColours[n]);
-    AdWindow bar;
-    folder.Write(AdFile(0, "adi"), Record("[Zero]\nFirst", "https://kvx.example/zero"));
-    DeleteFileA(AdFile(1, "adi").c_str());
-    folder.Write(AdFile(2, "adi"), Record("", "https://kvx.example/two").substr(0, 100));
-
-    bar.Next();
-    const std::string zero = bar.rotator->TipText();
-    EXPECT_EQ(kColours[1], bar.Next());
-    EXPECT_EQ(zero, bar.rotator->TipText()) << "ad 1 is shown with ad 0's text and address";
-    EXPECT_EQ(kColours[2], bar.Next());
-    EXPECT_STREQ("[Zero]\nFirst\n\n(https://kvx.example/two)\n\nClick Now To Jump Here", bar.rotator->TipText())
-        << "only the bytes the file holds are replaced";
-}
-
 TEST_F(AdRotatorTest, TheTipShowsTextAndAddressInFullAndNeverRunsPastTheRecord)
 {
     Image(0, kColours[0]);

@@ -1,4 +1,4 @@
-// The painter on a real window: the palette it reads, the skin it switches to, and the
+// The painter on a real window (web.pal: BadFilesTest): the skin it switches to, and the
 // texts, icons, outlines and menu items it draws, checked pixel by pixel.
 #include <algorithm>
 #include <string>
@@ -19,18 +19,6 @@ const COLORREF kBlack = RGB(0, 0, 0), kYellow = RGB(255, 255, 0), kGrey = RGB(12
 const RECT kText = {13, 6, 103, 20};
 const RECT kStatus = {70, 29, 187, 48};
 const RECT kStatusIcon = {75, 31, 91, 47};
-
-std::string PaletteFile(const std::string& entries)
-{
-    return std::string("RIFF\x14\x04\0\0PAL data\x04\x04\0\0\0\x03\0\x01", 24) + entries;
-}
-
-PALETTEENTRY Entry(HPALETTE palette, UINT index)
-{
-    PALETTEENTRY entry = {};
-    GetPaletteEntries(palette, index, 1, &entry);
-    return entry;
-}
 
 class PainterTest : public InScratchFolder {
 protected:
@@ -81,41 +69,6 @@ protected:
     std::vector<COLORREF> last;
     HDC dc = nullptr;
 };
-
-TEST_F(PainterTest, ThePaletteTakesWebPalEntriesAsBlueGreenRedAndFillsWhatTheFileLacks)
-{
-    std::string entries;
-    for (int i = 0; i < 256; ++i) entries += std::string("\x0A\x14\x1E\x00", 4);
-    folder.Write("web.pal", PaletteFile(entries));
-    {
-        CPainter painter;
-        ASSERT_NE(nullptr, painter.Palette());
-        EXPECT_EQ(256u, GetPaletteEntries(painter.Palette(), 0, 0, nullptr));
-        const PALETTEENTRY first = Entry(painter.Palette(), 0), final = Entry(painter.Palette(), 255);
-        EXPECT_EQ(30, first.peRed);
-        EXPECT_EQ(20, first.peGreen);
-        EXPECT_EQ(10, first.peBlue);
-        EXPECT_EQ(PC_NOCOLLAPSE, first.peFlags);
-        EXPECT_EQ(30, final.peRed);
-    }
-
-    folder.Write("web.pal", PaletteFile(std::string("\x01\x02\x03\x00\x04\x05\x06\x00\x07\x08", 10)));
-    {
-        CPainter painter;
-        EXPECT_EQ(6, Entry(painter.Palette(), 1).peRed) << "whole entries of a short file are used";
-        const PALETTEENTRY partial = Entry(painter.Palette(), 2);
-        EXPECT_EQ(0, partial.peRed) << "a broken entry keeps the built-in colour";
-        EXPECT_EQ(0, partial.peGreen);
-        EXPECT_EQ(102, partial.peBlue);
-        EXPECT_EQ(PC_NOCOLLAPSE, partial.peFlags);
-    }
-
-    DeleteFileA("web.pal");
-    CPainter painter;
-    const PALETTEENTRY black = Entry(painter.Palette(), 0), white = Entry(painter.Palette(), 215);
-    EXPECT_EQ(0, black.peRed + black.peGreen + black.peBlue) << "no file: the built-in web colours";
-    EXPECT_EQ(255 * 3, white.peRed + white.peGreen + white.peBlue);
-}
 
 TEST_F(PainterTest, SkinsSwitchOnlyToWhatLoadsAndTheMenuPicksByListPosition)
 {

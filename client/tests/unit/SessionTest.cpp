@@ -11,6 +11,7 @@
 #include "support/InFolder.h"
 #include "support/MessageBoxes.h"
 #include "support/SocketPair.h"
+#include "wire/Contacts.h"
 #include "wire/Frame.h"
 #include "wire/Packets.h"
 
@@ -206,8 +207,8 @@ TEST_F(SessionTest, OneReadDispatchesEveryWholePacketInOrderAndKeepsAPartialOne)
 {
     ASSERT_TRUE(pair.Connected());
     Connected();
-    const std::string info = Frame(PKT_IP_INFO, "a");
-    const std::string result = Frame(PKT_INFO_RESULT, "b");
+    const std::string info = Frame(PKT_IP_INFO, std::string(sizeof(IpInfoRecord), 'a'));
+    const std::string result = Frame(PKT_INFO_RESULT, std::string(sizeof(ProfileList), 'b'));
     const std::string ok = Frame(PKT_LOGIN_OK);
     ASSERT_TRUE(Feed(info + result + ok.substr(0, 2)));
     const std::vector<std::string> first = {"RL_IPInfo()", "RL_GotInfoRes()"};
@@ -233,25 +234,43 @@ TEST_F(SessionTest, SignOnRangeGoesToTheWizardsAndItsNeighboursAreIgnored)
     EXPECT_EQ(expected, Recorder::Get().Calls());
 }
 
-TEST_F(SessionTest, EventsReachTheContactListWithinTheirRecord)
+TEST_F(SessionTest, APacketIsActedOnOnlyWhenItsPayloadHoldsItsRecord)
 {
     ASSERT_TRUE(pair.Connected());
     Connected();
-    std::string head(20, '\0');
-    std::string withData = head;
-    withData[2] = 5;
-    withData += "hello";
-    std::string tooLong = head;
-    tooLong[2] = static_cast<char>(1009 & 0xFF);
-    tooLong[3] = static_cast<char>(1009 >> 8);
-    tooLong += std::string(1009, 'x');
-    std::string claimsMore = withData;
-    claimsMore[2] = 6;
-    ASSERT_TRUE(Feed(Frame(PKT_NEW_EVENT, head) + Frame(PKT_NEW_EVENT, withData) + Frame(PKT_NEW_EVENT, tooLong) +
-                     Frame(PKT_NEW_EVENT, claimsMore) + Frame(PKT_NEW_EVENT, std::string(19, '\0'))));
-    const std::vector<std::string> expected = {"RL_NewEvent(16, 0, 0, 1)", "RL_NewEvent(21, 0, 0, 1)"};
-    EXPECT_EQ(expected, Recorder::Get().Calls())
-        << "an event longer than its record, than its packet, or without a whole head is dropped";
+    // An event head whose length field says `data`, followed by `present` data bytes.
+    const auto event = [](size_t data, size_t present) {
+        std::string head(kEventDataOffset, '\0');
+        head[2] = static_cast<char>(data & 0xFF);
+        head[3] = static_cast<char>(data >> 8);
+        return head + std::string(present, 'x');
+    };
+    struct Case {
+        WORD type;
+        std::string payload;
+        const char* call; // null: ignored
+    } const cases[] = {
+        {PKT_IP_INFO, std::string(sizeof(IpInfoRecord), 'i'), "RL_IPInfo()"},
+        {PKT_IP_INFO, std::string(sizeof(IpInfoRecord) - 1, 'i'), nullptr},
+        {PKT_IP_INFO, std::string(sizeof(IpInfoRecord) + 9, 'i'), "RL_IPInfo()"},
+        {PKT_INFO_RESULT, std::string(sizeof(ProfileList), 'p'), "RL_GotInfoRes()"},
+        {PKT_INFO_RESULT, std::string(sizeof(ProfileList) - 1, 'p'), nullptr},
+        {PKT_GAME_SERVERS, std::string(sizeof(GameServersHead), 'g'), "PR_ServerList(4)"},
+        {PKT_GAME_SERVERS, std::string(sizeof(GameServersHead) - 1, 'g'), nullptr},
+        {PKT_NEW_EVENT, event(0, 0), "RL_NewEvent(16, 0, 0, 1)"},
+        {PKT_NEW_EVENT, event(5, 5), "RL_NewEvent(21, 0, 0, 1)"},
+        {PKT_NEW_EVENT, event(5, 9), "RL_NewEvent(21, 0, 0, 1)"},
+        {PKT_NEW_EVENT, event(0, 0).substr(0, kEventDataOffset - 1), nullptr},
+        {PKT_NEW_EVENT, event(5, 4), nullptr},
+        {PKT_NEW_EVENT, event(kMaxEventData, kMaxEventData), "RL_NewEvent(1024, 0, 0, 1)"},
+        {PKT_NEW_EVENT, event(kMaxEventData + 1, kMaxEventData + 1), nullptr},
+    };
+    for (const Case& c : cases) {
+        Recorder::Get().Reset();
+        ASSERT_TRUE(Feed(Frame(c.type, c.payload)));
+        const std::vector<std::string> expected = c.call ? std::vector<std::string>{c.call} : std::vector<std::string>{};
+        EXPECT_EQ(expected, Recorder::Get().Calls()) << "type " << c.type << ", " << c.payload.size() << " bytes";
+    }
 }
 
 TEST_F(SessionTest, ServerMessageWithoutAnEndIsCutAtThePayload)
@@ -344,6 +363,27 @@ TEST_F(SessionTest, SignupStoresTheNewAccountAndLogsInOrGoesOfflineWhenCancelled
     session->RunSignup();
     EXPECT_EQ(100, session->Status()) << "a cancelled wizard goes offline";
     EXPECT_FALSE(session->RetryArmed());
+}
+
+TEST_F(SessionTest, ANewAccountThatCannotBeStoredIsShownToTheUserAndStillLogsIn)
+{
+    ASSERT_TRUE(pair.Connected());
+    Connected("");
+    // KVX.ini held by another process that lets nobody write it.
+    HANDLE lock = CreateFileA("KVX.ini", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    Recorder::Get().Script().signupResult = TRUE;
+    Recorder::Get().Script().signupAccount = 10042;
+    Recorder::Get().Script().signupPassword = "hunter2";
+    BoxAnswerer answerer;
+    ASSERT_TRUE(Feed(Frame(PKT_VERSION_OK)));
+    CloseHandle(lock);
+    const auto seen = answerer.Seen();
+    ASSERT_EQ(2u, seen.size()) << "the failed write, then the account to note down";
+    EXPECT_EQ(0u, seen[1].text.find("Your new KVX# is 10042 and your password is hunter2.")) << seen[1].text;
+    ASSERT_EQ(1u, Recorder::Get().SentPackets().size());
+    EXPECT_EQ(PKT_LOGIN, Recorder::Get().SentPackets()[0].type);
+    EXPECT_EQ(0u, Recorder::Get().SentPackets()[0].payload.find(std::string("\x3a\x27\0\0hunter2\0", 12)));
 }
 
 TEST_F(SessionTest, SignupWithoutAnAccountLeavesTheConnectionWaiting)

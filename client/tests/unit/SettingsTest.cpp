@@ -88,40 +88,6 @@ TEST_F(SettingsTest, LongValuesAreCutToTheCallersBuffer)
     EXPECT_EQ(LONG_MAX, settings.ReadInt("V", "n")) << "overlong numbers saturate";
 }
 
-TEST_F(SettingsTest, HostileFileContentSurvivesAWrite)
-{
-    std::string junk = "\x01\x02garbage\xff\xfe without equals\r\n";
-    const std::string longLine = "k=" + std::string(100000, 'L') + "\r\n";
-    folder.Write("KVX.ini", junk + "[Window]\r\nx=10\r\n" + longLine + "[User]\r\nID=1234\r\n");
-
-    ASSERT_TRUE(settings.WriteInt("Window", "y", 20));
-
-    EXPECT_EQ(10, settings.ReadInt("Window", "x"));
-    EXPECT_EQ(20, settings.ReadInt("Window", "y"));
-    EXPECT_EQ(1234, settings.ReadInt("User", "ID"));
-    char buffer[64];
-    ASSERT_TRUE(settings.ReadString("Window", "k", buffer, sizeof buffer));
-    EXPECT_EQ(std::string(63, 'L'), buffer);
-    const std::string after = Ini();
-    EXPECT_NE(std::string::npos, after.find(longLine)) << "the long line is kept whole";
-    EXPECT_NE(std::string::npos, after.find("garbage")) << "lines the store cannot parse are kept";
-}
-
-TEST_F(SettingsTest, AFailedWriteIsReportedAndLosesNothingElse)
-{
-    ASSERT_TRUE(settings.WriteInt("Window", "x", 5));
-    // A folder where the file should be: every write fails whatever the user's rights.
-    CSettings blocked("Blocked");
-    CreateDirectoryA("Blocked.ini", nullptr);
-    BoxAnswerer answerer;
-    EXPECT_FALSE(blocked.WriteInt("Window", "x", 7));
-    const auto seen = answerer.Seen();
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ("KVX Error", seen[0].caption);
-    EXPECT_EQ(0u, seen[0].text.find("Cannot save setting to INI file. (" + folder.Path() + "\\Blocked.ini)\n\n"));
-    EXPECT_EQ(5, settings.ReadInt("Window", "x"));
-}
-
 TEST_F(SettingsTest, AFolderTooLongForThePathLimitIsRefused)
 {
     // A current folder of 257 characters is legal, but "\KVX.ini" no longer fits the
