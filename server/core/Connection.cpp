@@ -96,7 +96,10 @@ void Connection::OnRead(const asio::error_code& error, std::size_t n) {
 }
 
 void Connection::ProcessInput() {
-    while (!closed_ && !finishing_ && !protocol_.Busy()) {
+    while (!closed_ && !finishing_) {
+        // Input waits while the protocol is busy or the client is behind on its replies, with
+        // no read started: frames consumed later would move the buffer under that read.
+        if (protocol_.Busy() || outboxBytes_ > kInputPause) return;
         const kvxwire::FrameView frame = reader_.Peek();
         if (frame.state == kvxwire::FrameState::NeedMore) break;
         if (frame.state == kvxwire::FrameState::Broken) {
@@ -153,6 +156,7 @@ void Connection::OnWrite(const asio::error_code& error) {
         Close("write failed: " + error.message());
         return;
     }
+    const bool paused = outboxBytes_ > kInputPause;
     outboxBytes_ -= outbox_.front().size();
     outbox_.pop_front();
     if (!outbox_.empty()) {
@@ -160,6 +164,8 @@ void Connection::OnWrite(const asio::error_code& error) {
     } else if (finishing_) {
         Linger();
     }
+    // Read far enough: the requests that waited are answered now.
+    if (paused && outboxBytes_ <= kInputPause) Resume();
 }
 
 void Connection::Finish(const char* reason) {

@@ -30,8 +30,12 @@ public:
     // Called once, when the connection closes for whatever reason.
     using ClosedHandler = std::function<void(Connection&)>;
 
-    // Replies a client has not read yet beyond this, and it is dropped.
-    static constexpr std::size_t kMaxOutbox = 64 * 1024;
+    // Replies a client has not read yet beyond this, and it is dropped. The largest answer
+    // to one request, a full contact list and every stored event (about 1.35 MB), fits.
+    static constexpr std::size_t kMaxOutbox = 2 * 1024 * 1024;
+    // While more than this waits to be read, the client's next requests wait too: one that
+    // does not read cannot have answer after answer queued.
+    static constexpr std::size_t kInputPause = 64 * 1024;
 
     Connection(asio::ip::tcp::socket socket, const asio::ip::tcp::endpoint& remote,
                std::uint64_t id, AccountService& accounts, ContactService& contacts,

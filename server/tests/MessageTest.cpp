@@ -96,6 +96,29 @@ TEST(Messages, WaitForAnOfflineRecipientAcrossAKillAndStayUntilAcknowledged)
     EXPECT_TRUE(Messages(bob.RequestList()).empty());
 }
 
+TEST(Messages, ABacklogBeyondTheUsualReplyAllowanceComesWholeAndTheConnectionGoesOn)
+{
+    // 150 stored messages make one answer of about 145 KB, more than 64 KiB of replies.
+    const int kBacklog = 150;
+    TempDir dir;
+    ServerProcess server(dir.File("kvx.db"));
+    ContactClient ann(server.port(), "Ann");
+    std::int32_t bobAccount = 0;
+    {
+        ContactClient bob(server.port(), "Bob");
+        bobAccount = bob.account();
+    }
+    for (int i = 0; i < kBacklog; ++i) ann.Message(bobAccount, static_cast<std::uint32_t>(i), "backlog");
+    ann.Settle();
+    ContactClient bob(server.port(), bobAccount, "pw");
+    ASSERT_TRUE(bob.LoggedIn());
+    std::vector<MessageRecord> waiting = Messages(bob.RequestList());
+    ASSERT_EQ(waiting.size(), static_cast<std::size_t>(kBacklog));
+    bob.Ack(waiting[0].messageId);
+    EXPECT_EQ(Messages(bob.RequestList()).size(), static_cast<std::size_t>(kBacklog - 1))
+        << "requests after it are answered, in order";
+}
+
 TEST(Messages, AnotherAccountsAcknowledgementForgetsNothing)
 {
     TempDir dir;
