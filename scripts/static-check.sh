@@ -24,8 +24,7 @@ status=0
 # code, message-map handlers it cannot see called.
 cppcheck_db() {
   local kind=$1; shift
-  mkdir -p "$out/cppcheck-$kind"
-  cppcheck --project="$out/$kind/compile_commands.json" --cppcheck-build-dir="$out/cppcheck-$kind" \
+  cppcheck --project="$out/$kind/compile_commands.json" \
     --enable=warning,performance,portability --std=c++17 --library=googletest "$@" \
     --inline-suppr --suppressions-list=scripts/cppcheck-suppressions.txt \
     --error-exitcode=1 --quiet -j"$jobs" \
