@@ -9,7 +9,7 @@ packages=(
   googletest
   wine wine64
   xvfb xdotool x11-apps imagemagick
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-tidy cppcheck
   libasio-dev libsqlite3-dev libsodium-dev pkg-config nsis
   qstat
 )

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds every kind of build and runs every test: the Windows client's unit and end-to-end
-# tests under Wine on a private Xvfb display, and the native wire and server tests.
+# Builds every kind of build, runs the static checks and every test: the Windows client's
+# unit and end-to-end tests under Wine on a private Xvfb display, and the native wire and
+# server tests.
 #   scripts/test.sh
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -8,6 +9,10 @@ cd "$root"
 
 scripts/setup.sh
 scripts/build.sh win64 win32 native
+# Static checks read the builds' compile databases; a finding fails the run at the end,
+# after the tests have had their say too.
+status=0
+scripts/static-check.sh || status=1
 
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh
@@ -18,7 +23,6 @@ kvx_wine_peer_prefix
 trap kvx_wine_stop EXIT
 kvx_wine_start
 
-status=0
 echo "test: win64 (under Wine on $DISPLAY)"
 ctest --test-dir build/win64 --output-on-failure -j2 || status=1
 # Wine reads the colour depth when its server starts: each display needs a new server.

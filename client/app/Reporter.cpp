@@ -12,7 +12,7 @@ const DWORD kOsTextSize = 512;
 const DWORD kBodySize = 1024;
 
 struct Message {
-    char text[CReporter::kMessageLimit + 1];
+    char text[CReporter::kMessageLimit + 1] = {};
 };
 
 void Format(Message& out, const char* format, va_list args)

@@ -35,7 +35,7 @@ private:
     UINT_PTR m_handle = 0;
     UINT m_connectMessage;
     UINT m_eventMessage;
-    char m_buffer[kBufferSize];
+    char m_buffer[kBufferSize] = {};
     int m_bufferFill = 0;
 };
 

@@ -33,7 +33,7 @@ bool CListFile::Read(std::string& text, std::string& error) const
     } else {
         text.resize(size);
         DWORD got = 0;
-        ok = size == 0 || (ReadFile(file, &text[0], size, &got, nullptr) && got == size);
+        ok = size == 0 || (ReadFile(file, text.data(), size, &got, nullptr) && got == size);
         if (!ok) error = ErrorText("read", GetLastError());
     }
     CloseHandle(file);

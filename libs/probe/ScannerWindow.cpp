@@ -144,6 +144,7 @@ LRESULT CALLBACK CScannerWindow::WindowProc(HWND window, UINT message, WPARAM wP
             const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
             CScannerWindow* made = new CScannerWindow(window, static_cast<HWND>(create->lpCreateParams));
             SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
+            // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): the window keeps `made` in GWLP_USERDATA and deletes it at WM_NCDESTROY
             s_window = window;
         }
         CScannerWindow* self = reinterpret_cast<CScannerWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -380,7 +381,7 @@ void CScannerWindow::Join(int row)
     GAME_RECORD record = {};
     record.addr = entry.result.addr;
     record.port = entry.address.port();
-    const std::string& name = entry.result.hostName.empty() ? entry.address.Text() : entry.result.hostName;
+    const std::string name = entry.result.hostName.empty() ? entry.address.Text() : entry.result.hostName;
     lstrcpynA(record.info, name.c_str(), sizeof record.info);
     SetStatus("Joining " + name + "...", false);
     if (m_bar) SendMessageA(m_bar, kJoinGame, reinterpret_cast<WPARAM>(&record), kQuake2);

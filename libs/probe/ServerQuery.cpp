@@ -2,6 +2,7 @@
 
 #include <ws2tcpip.h>
 
+#include <memory>
 #include <new>
 
 #include "StatusReply.h"
@@ -43,13 +44,16 @@ DWORD WINAPI CServerQuery::Run(LPVOID self)
 {
     CServerQuery* query = static_cast<CServerQuery*>(self);
     try {
-        QueryResult* result = new QueryResult;
+        // Held until posted: Query() can throw (out of memory) with the result half made.
+        std::unique_ptr<QueryResult> result(new QueryResult);
         result->serial = query->m_serial;
         query->Query(*result);
-        if (!PostMessageA(query->m_window, query->m_message, 0, reinterpret_cast<LPARAM>(result))) delete result;
+        if (PostMessageA(query->m_window, query->m_message, 0, reinterpret_cast<LPARAM>(result.get())))
+            static_cast<void>(result.release()); // posted: the window deletes it
     } catch (...) {
         // Out of memory: the row stays as it was until the next refresh.
     }
+    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): the posted result lives on in the message's LPARAM
     delete query;
     return 0;
 }

@@ -109,6 +109,7 @@ LRESULT CALLBACK CChatWindow::WindowProc(HWND window, UINT message, WPARAM wPara
         if (!made) return FALSE;
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
     }
+    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): the window keeps `made` in GWLP_USERDATA and deletes it at WM_NCDESTROY
     CChatWindow* self = reinterpret_cast<CChatWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);

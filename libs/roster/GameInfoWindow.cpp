@@ -79,6 +79,7 @@ LRESULT CALLBACK CGameInfoWindow::WindowProc(HWND window, UINT message, WPARAM w
         if (!made) return FALSE;
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
     }
+    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): the window keeps `made` in GWLP_USERDATA and deletes it at WM_NCDESTROY
     CGameInfoWindow* self = reinterpret_cast<CGameInfoWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);

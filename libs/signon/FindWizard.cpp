@@ -139,7 +139,7 @@ void CFindWizard::OnResults(const PACKET_DATA& packet)
 void CFindWizard::OnAdd()
 {
     HWND results = GetDlgItem(m_dialog, IDC_FIND_RESULTS);
-    int chosen[kMaxProfiles];
+    int chosen[kMaxProfiles] = {};
     const LRESULT count = SendMessageA(results, LB_GETSELITEMS, kMaxProfiles, reinterpret_cast<LPARAM>(chosen));
     if (count <= 0) return ShowStatus(kPickFirst);
     int sent = 0;

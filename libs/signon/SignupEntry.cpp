@@ -65,7 +65,7 @@ const char* CSignupEntry::Problem(int* field) const
 
 SignupRequestRecord CSignupEntry::Request() const
 {
-    SignupRequestRecord record;
+    SignupRequestRecord record = {};
     CopyField(record.nickname, sizeof record.nickname, m_nickname);
     CopyField(record.email, sizeof record.email, m_email);
     CopyField(record.password, sizeof record.password, m_password);

@@ -33,7 +33,7 @@ const CSignupWizard::Route CSignupWizard::kRoutes[] = {
 };
 
 CSignupWizard::CSignupWizard(USER_INFO_STRUCT* user, UINT_PTR socket)
-    : m_user(user), m_socket(socket), m_dialog(nullptr), m_waiting(false), m_sent()
+    : m_user(user), m_socket(socket), m_dialog(nullptr), m_waiting(false)
 {
 }
 

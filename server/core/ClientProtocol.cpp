@@ -154,7 +154,7 @@ bool ClientProtocol::OnSignup(const std::uint8_t* payload, std::size_t length,
 
     busy_ = true;
     std::weak_ptr<char> alive = alive_;
-    accounts_.Signup(address_, form, [this, alive](AccountService::SignupResult result) {
+    accounts_.Signup(address_, form, [this, alive](const AccountService::SignupResult& result) {
         if (alive.expired()) return;
         if (result.account == 0) {
             LogLine("%s: sign-up refused: %s", tag_.c_str(), result.error.c_str());

@@ -22,7 +22,7 @@ const auto kSplitPause = std::chrono::milliseconds(1);
 std::string Frame(std::uint16_t type, const std::string& payload)
 {
     std::string frame(kvxwire::kHeaderSize + payload.size(), '\0');
-    auto* bytes = reinterpret_cast<std::uint8_t*>(&frame[0]);
+    auto* bytes = reinterpret_cast<std::uint8_t*>(frame.data());
     const std::size_t size = kvxwire::EncodeFrame(type, payload.data(), payload.size(), bytes, frame.size());
     frame.resize(size);
     return frame;

@@ -34,7 +34,17 @@ bool Parse(int argc, char** argv, Arguments& out, std::string& error)
         const std::string word = argv[i];
         const bool hasValue = i + 1 < argc;
         if (word == "--bind" && hasValue) out.address = argv[++i];
-        else if (word == "--port" && hasValue) out.port = std::atoi(argv[++i]);
+        else if (word == "--port" && hasValue) {
+            // atoi would take "abc" for 0, an ephemeral port nobody finds, and 70000 for 4464.
+            const char* text = argv[++i];
+            char* end = nullptr;
+            const long port = std::strtol(text, &end, 10);
+            if (end == text || *end != '\0' || port < 0 || port > 65535) {
+                error = std::string("not a port: ") + text;
+                return false;
+            }
+            out.port = static_cast<int>(port);
+        }
         else if (word == "--seed" && hasValue) out.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 0));
         else {
             Script script;

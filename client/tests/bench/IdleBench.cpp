@@ -77,7 +77,8 @@ int main(int argc, char** argv)
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
     std::string bareExe = self;
-    bareExe = bareExe.substr(0, bareExe.find_last_of('\\') + 1) + "bare_window.exe";
+    bareExe.erase(bareExe.find_last_of('\\') + 1);
+    bareExe += "bare_window.exe";
 
     ScratchFolder folder("idle-bench");
     ServerProcess server(folder.Path(), kServerAddress);

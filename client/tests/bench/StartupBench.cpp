@@ -83,7 +83,8 @@ int main(int argc, char** argv)
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
     std::string bare = self;
-    bare = bare.substr(0, bare.find_last_of('\\') + 1) + "bare_window.exe";
+    bare.erase(bare.find_last_of('\\') + 1);
+    bare += "bare_window.exe";
     const int runs = argc > 1 ? atoi(argv[1]) : kRuns;
 
     std::vector<double> bareTimes;

@@ -376,8 +376,10 @@ TEST_F(SessionTest, ANewAccountThatCannotBeStoredIsShownToTheUserAndStillLogsIn)
     Recorder::Get().Script().signupAccount = 10042;
     Recorder::Get().Script().signupPassword = "hunter2";
     BoxAnswerer answerer;
-    ASSERT_TRUE(Feed(Frame(PKT_VERSION_OK)));
+    // Released before asserting: a failure must not leave KVX.ini locked for the tests after.
+    const bool fed = Feed(Frame(PKT_VERSION_OK));
     CloseHandle(lock);
+    ASSERT_TRUE(fed);
     const auto seen = answerer.Seen();
     ASSERT_EQ(2u, seen.size()) << "the failed write, then the account to note down";
     EXPECT_EQ(0u, seen[1].text.find("Your new KVX# is 10042 and your password is hunter2.")) << seen[1].text;

@@ -79,7 +79,7 @@ bool ServerList::Add(const ServerAddress& server)
         if (lines_[i].server && lines_[i].address == server) return false;
         if (section == lines_.size() && IsSection(lines_[i].text)) section = i;
     }
-    std::size_t insertAt = lines_.size();
+    std::size_t insertAt;
     if (section == lines_.size()) {
         if (!lines_.empty() && !Trimmed(lines_.back().text).empty()) lines_.push_back(Line());
         Line head;
