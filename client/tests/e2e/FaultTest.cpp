@@ -33,13 +33,6 @@ namespace {
 const char kWinsockError[] = "KVX Winsock Error";
 const DWORD kRetryMs = 20000;
 
-std::string Field(HWND dialog, int id)
-{
-    char text[256] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 class FaultTest : public ::testing::Test {
 protected:
     FaultTest()
@@ -142,8 +135,8 @@ TEST_F(FaultTest, KilledWithASignupInFlightTheWizardStaysUsableAndTheUserSignsUp
     ASSERT_NE(nullptr, wizard) << "no account: the wizard opens once connected";
     FillSignup(wizard);
     PressButton(wizard, IDOK);
-    ASSERT_TRUE(WaitFor([&] { return Field(wizard, IDC_SIGNUP_STATUS) == "Creating your account..."; }, 5000))
-        << Field(wizard, IDC_SIGNUP_STATUS);
+    ASSERT_TRUE(WaitFor([&] { return DialogItemText(wizard, IDC_SIGNUP_STATUS) == "Creating your account..."; }, 5000))
+        << DialogItemText(wizard, IDC_SIGNUP_STATUS);
 
     ASSERT_TRUE(server.Kill());
     EXPECT_TRUE(StatusBecomes(bar, 100, 5000)) << "the drop is noticed under the open wizard";
@@ -159,7 +152,7 @@ TEST_F(FaultTest, KilledWithASignupInFlightTheWizardStaysUsableAndTheUserSignsUp
     ASSERT_NE(nullptr, wizard) << "the user's connect asks again";
     FillSignup(wizard);
     PressButton(wizard, IDOK);
-    ASSERT_TRUE(StatusBecomes(bar, 300, 15000)) << Field(wizard, IDC_SIGNUP_STATUS) << "\n" << server.Log();
+    ASSERT_TRUE(StatusBecomes(bar, 300, 15000)) << DialogItemText(wizard, IDC_SIGNUP_STATUS) << "\n" << server.Log();
     const LRESULT account = Ask(bar, kQueryAccount);
     EXPECT_GT(account, 0);
     EXPECT_NE(std::string::npos, folder.Read("KVX.ini").find("ID=" + std::to_string(account)));

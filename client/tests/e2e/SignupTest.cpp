@@ -15,13 +15,6 @@
 
 namespace {
 
-std::string Field(HWND dialog, int id)
-{
-    char text[256] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 class SignupTest : public ::testing::Test {
 protected:
     SignupTest()
@@ -59,13 +52,13 @@ TEST_F(SignupTest, TheWizardCreatesTheAccountAndTheNextStartLogsInWithIt)
 
     Fill(wizard, "secret1", "secret2");
     PressButton(wizard, IDOK);
-    EXPECT_TRUE(WaitFor([&] { return !Field(wizard, IDC_SIGNUP_STATUS).empty(); }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return !DialogItemText(wizard, IDC_SIGNUP_STATUS).empty(); }, 3000));
     EXPECT_TRUE(IsWindow(wizard)) << "a mismatched confirmation keeps the wizard open with what was typed";
-    EXPECT_EQ("newcomer", Field(wizard, IDC_SIGNUP_NICKNAME));
+    EXPECT_EQ("newcomer", DialogItemText(wizard, IDC_SIGNUP_NICKNAME));
 
     Fill(wizard, "secret1", "secret1");
     PressButton(wizard, IDOK);
-    ASSERT_TRUE(StatusBecomes(bar, 300, 15000)) << Field(wizard, IDC_SIGNUP_STATUS) << "\n" << server.Log();
+    ASSERT_TRUE(StatusBecomes(bar, 300, 15000)) << DialogItemText(wizard, IDC_SIGNUP_STATUS) << "\n" << server.Log();
     EXPECT_FALSE(IsWindow(wizard));
     const LRESULT account = Ask(bar, kQueryAccount);
     EXPECT_GT(account, 0);

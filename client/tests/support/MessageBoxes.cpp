@@ -72,6 +72,13 @@ SeenBox FindMessageBox(DWORD pid, const char* caption, DWORD timeoutMs)
     return search.found ? Describe(search.found) : SeenBox();
 }
 
+std::string DialogItemText(HWND dialog, int id)
+{
+    char text[256] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
 void PressButton(HWND box, int id) { PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 BoxAnswerer::BoxAnswerer(int button) : m_button(button)

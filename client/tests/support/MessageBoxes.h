@@ -22,6 +22,9 @@ struct SeenBox {
 // when null), waiting up to `timeoutMs`. window is null when none came.
 SeenBox FindMessageBox(DWORD pid, const char* caption, DWORD timeoutMs);
 
+// The text of control `id` of a dialog of any process.
+std::string DialogItemText(HWND dialog, int id);
+
 // Presses a button of a box found above (posted, so a nested box cannot block the caller).
 void PressButton(HWND box, int id);
 
