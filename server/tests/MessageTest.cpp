@@ -24,6 +24,13 @@ std::vector<MessageRecord> Messages(const ContactClient::ListReply& reply)
     return messages;
 }
 
+// An account that signed up and went offline again, for what is stored while it is away.
+std::int32_t OfflineAccount(std::uint16_t port, const char* nickname)
+{
+    ContactClient client(port, nickname);
+    return client.account();
+}
+
 } // namespace
 
 TEST(Messages, GoBothWaysWithTheSendersTagAndNickname)
@@ -62,10 +69,7 @@ TEST(Messages, WaitForAnOfflineRecipientAcrossAKillAndStayUntilAcknowledged)
     {
         ServerProcess server(dir.File("kvx.db"));
         ContactClient ann(server.port(), "Ann");
-        {
-            ContactClient bob(server.port(), "Bob");
-            bobAccount = bob.account();
-        }
+        bobAccount = OfflineAccount(server.port(), "Bob");
         annAccount = ann.account();
         ann.Message(bobAccount, 1, "first");
         firstId = ann.WaitEvent(EVENT_MESSAGE_SENT).As<MessageSentRecord>().messageId;
@@ -103,11 +107,7 @@ TEST(Messages, ABacklogBeyondTheUsualReplyAllowanceComesWholeAndTheConnectionGoe
     TempDir dir;
     ServerProcess server(dir.File("kvx.db"));
     ContactClient ann(server.port(), "Ann");
-    std::int32_t bobAccount = 0;
-    {
-        ContactClient bob(server.port(), "Bob");
-        bobAccount = bob.account();
-    }
+    const std::int32_t bobAccount = OfflineAccount(server.port(), "Bob");
     for (int i = 0; i < kBacklog; ++i) ann.Message(bobAccount, static_cast<std::uint32_t>(i), "backlog");
     ann.Settle();
     ContactClient bob(server.port(), bobAccount, "pw");
@@ -140,11 +140,7 @@ TEST(Messages, AddedYouNoticesAreStoredUntilAcknowledged)
     TempDir dir;
     ServerProcess server(dir.File("kvx.db"));
     ContactClient ann(server.port(), "Ann");
-    std::int32_t bobAccount = 0;
-    {
-        ContactClient bob(server.port(), "Bob");
-        bobAccount = bob.account();
-    }
+    const std::int32_t bobAccount = OfflineAccount(server.port(), "Bob");
     ann.Add(bobAccount);
     ann.Settle();
     ContactClient bob(server.port(), bobAccount, "pw");
