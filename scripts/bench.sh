@@ -30,13 +30,13 @@ run() { "$@" | tee -a "$out" | grep -v '^TABLE|'; }
 
 echo "bench: load average $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "bench: client start (under Wine on $DISPLAY)"
-run wine build/win64/client/tests/startup_bench.exe "$runs"
+run wine build/win64/client/bench/startup_bench.exe "$runs"
 echo "bench: the idle Online bar for $idle s (under Wine on $DISPLAY)"
-run wine build/win64/client/tests/idle_bench.exe "$idle"
+run wine build/win64/client/bench/idle_bench.exe "$idle"
 echo "bench: painting the bar (under Wine on $DISPLAY)"
 paint="$(mktemp -d)"
 cp -r build/win64/dist/. "$paint/"
-(cd "$paint" && run wine "$root/build/win64/client/tests/paint_bench.exe")
+(cd "$paint" && run wine "$root/build/win64/client/bench/paint_bench.exe")
 rm -rf "$paint"
 echo "bench: server"
 run build/bench/server/bench/kvx-server-bench

@@ -16,7 +16,7 @@
 #include "doubles/Recorder.h"
 #include "skin/Painter.h"
 #include "skin/Skin.h"
-#include "support/BarFixture.h"
+#include "BarFixture.h"
 #include "support/ClientProcess.h"
 #include "support/MessageBoxes.h"
 #include "support/Pixels.h"

@@ -8,7 +8,7 @@
 
 #include "app/Globals.h"
 #include "doubles/Recorder.h"
-#include "support/BarFixture.h"
+#include "BarFixture.h"
 #include "support/Input.h"
 #include "support/Wait.h"
 

@@ -7,7 +7,7 @@
 #include "bar/Bar.h"
 #include "doubles/Recorder.h"
 #include "skin/Painter.h"
-#include "support/BarFixture.h"
+#include "BarFixture.h"
 
 namespace {
 

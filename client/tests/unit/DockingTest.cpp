@@ -12,7 +12,7 @@
 #include "app/Globals.h"
 #include "doubles/Recorder.h"
 #include "menus/CommandIds.h"
-#include "support/BarFixture.h"
+#include "BarFixture.h"
 #include "support/Input.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "games/GameRecord.h"
 #include "games/GameTable.h"
 #include "session/Session.h"
-#include "support/BarFixture.h"
+#include "BarFixture.h"
 #include "support/ClientProcess.h"
 #include "support/MessageBoxes.h"
 

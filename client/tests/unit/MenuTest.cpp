@@ -10,7 +10,7 @@
 #include "menus/CommandIds.h"
 #include "skin/Painter.h"
 #include "skin/Skin.h"
-#include "support/BarFixture.h"
+#include "BarFixture.h"
 #include "support/MenuProbe.h"
 #include "support/MessageBoxes.h"
 

@@ -9,7 +9,7 @@
 #include "app/Globals.h"
 #include "doubles/Recorder.h"
 #include "session/Session.h"
-#include "support/BarFixture.h"
+#include "BarFixture.h"
 #include "support/TrayTip.h"
 #include "support/Wait.h"
 

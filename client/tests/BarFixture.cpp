@@ -1,4 +1,4 @@
-#include "support/BarFixture.h"
+#include "BarFixture.h"
 
 #include "app/Globals.h"
 #include "app/Settings.h"
