@@ -85,14 +85,14 @@ int main(int argc, char** argv)
 {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string folder = self;
-    folder.erase(folder.find_last_of('\\') + 1);
+    std::string here = self;
+    here.erase(here.find_last_of('\\') + 1);
     const int runs = argc > 1 ? atoi(argv[1]) : kRuns;
 
     std::vector<double> bareTimes, floorTimes;
     for (int i = 0; i < runs; ++i) {
-        bareTimes.push_back(YardstickStart(folder + "bare_window.exe", "", "KVXBareWindow"));
-        floorTimes.push_back(YardstickStart(folder + "floor_window.exe", KVX_DIST_DIR_WINDOWS, "KVXFloorWindow"));
+        bareTimes.push_back(YardstickStart(here + "bare_window.exe", "", "KVXBareWindow"));
+        floorTimes.push_back(YardstickStart(here + "floor_window.exe", KVX_DIST_DIR_WINDOWS, "KVXFloorWindow"));
     }
 
     ScratchFolder folder("startup-bench");
