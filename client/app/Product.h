@@ -2,8 +2,10 @@
 #ifndef KVX_PRODUCT_H
 #define KVX_PRODUCT_H
 
+#include "Version.h"
+
 constexpr char kProductName[] = "KVX";
-constexpr char kProductVersion[] = "1.46";
+constexpr char kProductVersion[] = KVX_VERSION_TEXT;
 constexpr char kMakerCopyright[] = "Copyright (C) 2026 KVX Network";
 constexpr char kMakerSite[] = "https://www.kvx.example/";
 
