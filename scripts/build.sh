@@ -9,9 +9,15 @@ cd "$root"
 kinds=("$@")
 [ ${#kinds[@]} -gt 0 ] || kinds=(win64 win32 native)
 
+# Configures once, and again whenever the options (or the compilers chosen by CC and CXX)
+# differ from those the folder was configured with.
 configure() {
   local dir=$1; shift
-  [ -f "$dir/build.ninja" ] || cmake -G Ninja -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  local options="${CC:-} ${CXX:-} $*"
+  if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$dir/.kvx-options" 2>/dev/null)" != "$options" ]; then
+    cmake -G Ninja -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    printf '%s' "$options" > "$dir/.kvx-options"
+  fi
 }
 
 for kind in "${kinds[@]}"; do
