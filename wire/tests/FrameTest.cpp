@@ -34,6 +34,7 @@ TEST(Frame, PeekFindsAFrameOfEverySizeOnlyOnceItsLastByteIsIn)
         for (std::size_t have = 0; have < frame.size(); ++have) {
             ASSERT_EQ(PeekFrame(frame.data(), have).state, FrameState::NeedMore) << size << ", " << have;
         }
+        ASSERT_EQ(PeekFrame(frame.data(), frame.size()).state, FrameState::Complete) << size;
         frame.push_back(0x01); // the first byte of the next frame
         const FrameView view = PeekFrame(frame.data(), frame.size());
         ASSERT_EQ(view.state, FrameState::Complete) << size;

@@ -1,16 +1,13 @@
 #include "ServerTest.h"
 
-#include <signal.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "core/PasswordHash.h"
-#include "wire/Frame.h"
 
 namespace {
 
@@ -35,16 +32,22 @@ int WaitExit(pid_t pid)
     return -1;
 }
 
+Event EventOf(const Frame& frame)
+{
+    if (frame.type != PKT_NEW_EVENT || frame.payload.size() < kEventDataOffset) return Event{};
+    EventHead head;
+    std::memcpy(&head, frame.payload.data(), sizeof head);
+    return Event{head.kind, head.fromAccount, {frame.payload.begin() + kEventDataOffset, frame.payload.end()}};
+}
+
 } // namespace
 
 ServerTest::ServerTest()
 {
-    // A memory file system where there is one: the server syncs every commit.
-    const char* chosen = std::getenv("TMPDIR");
-    for (const char* base : {chosen, "/dev/shm", "/tmp"}) {
-        std::string pattern = std::string(base != nullptr ? base : "") + "/kvx-test-XXXXXX";
-        if (base != nullptr && folder_.empty() && mkdtemp(pattern.data()) != nullptr) folder_ = pattern;
-    }
+    // In memory where there is a memory file system: the server syncs every commit.
+    const bool shm = std::filesystem::is_directory("/dev/shm");
+    std::string pattern = (shm ? "/dev/shm" : std::filesystem::temp_directory_path().string()) + "/kvx-test-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) folder_ = pattern;
 }
 
 ServerTest::~ServerTest()
@@ -63,7 +66,7 @@ void ServerTest::Start(const std::vector<std::string>& extra)
     port_ = 0;
     if (output_ != nullptr && std::fgets(pid, sizeof pid, output_) && std::fgets(line, sizeof line, output_)) {
         pid_ = std::atoi(pid);
-        if (std::strncmp(line, "listening on ", 13) == 0) port_ = static_cast<std::uint16_t>(std::atoi(std::strrchr(line, ':') + 1));
+        if (std::strncmp(line, "listening on ", 13) == 0) port_ = std::uint16_t(std::atoi(std::strrchr(line, ':') + 1));
     }
     ASSERT_NE(port_, 0) << "kvx-server did not start";
 }
@@ -99,21 +102,14 @@ int ServerTest::Run(const std::vector<std::string>& args, std::string& output)
 {
     FILE* pipe = Launch("timeout -s KILL 10 ", args, " 2>&1");
     char buffer[512];
-    for (std::size_t n; pipe != nullptr && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    const int status = pipe != nullptr ? pclose(pipe) : -1;
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    const int status = pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-Event EventOf(const Frame& frame)
+bool Has(const std::vector<Event>& events, std::uint16_t kind)
 {
-    Event event;
-    if (frame.type != PKT_NEW_EVENT || frame.payload.size() < kEventDataOffset) return event;
-    EventHead head;
-    std::memcpy(&head, frame.payload.data(), sizeof head);
-    event.kind = head.kind;
-    event.from = head.fromAccount;
-    event.data.assign(frame.payload.begin() + kEventDataOffset, frame.payload.end());
-    return event;
+    return std::any_of(events.begin(), events.end(), [kind](const Event& e) { return e.kind == kind; });
 }
 
 Client::Client(std::uint16_t port, const std::string& nickname) : WireClient(port)
@@ -122,28 +118,18 @@ Client::Client(std::uint16_t port, const std::string& nickname) : WireClient(por
     online_ = account_ != 0 && Login(account_, "pw") == PKT_LOGIN_OK;
 }
 
-Client::Client(std::uint16_t port, std::int32_t account, const std::string& password)
-    : WireClient(port), account_(account)
+Client::Client(std::uint16_t port, std::int32_t account, const std::string& password) : WireClient(port), account_(account)
 {
     online_ = Version(BUILD_NUMBER) == PKT_VERSION_OK && Login(account, password) == PKT_LOGIN_OK;
 }
 
-void Client::Search(std::uint8_t by, const std::string& text)
-{
-    SearchRecord record{};
-    record.by = by;
-    std::strncpy(record.text, text.c_str(), sizeof record.text - 1);
-    Put(PKT_SEARCH, record);
-}
-
 Frame Client::Take(const std::function<bool(const Frame&)>& match)
 {
-    for (auto it = pending_.begin(); it != pending_.end(); ++it) {
-        if (match(*it)) {
-            Frame frame = std::move(*it);
-            pending_.erase(it);
-            return frame;
-        }
+    const auto held = std::find_if(pending_.begin(), pending_.end(), match);
+    if (held != pending_.end()) {
+        Frame frame = std::move(*held);
+        pending_.erase(held);
+        return frame;
     }
     for (const long long deadline = NowMs() + kWaitMs;;) {
         Frame frame = Receive(static_cast<int>(std::max(0LL, deadline - NowMs())));
@@ -160,21 +146,15 @@ Event Client::WaitEvent(std::uint16_t kind, std::int32_t from)
     }));
 }
 
-Frame Client::WaitPacket(std::uint16_t type)
-{
-    return Take([&](const Frame& f) { return f.type == type; });
-}
-
 std::vector<Event> Client::Settle()
 {
     // Nothing else is answered with an empty search result, so its arrival marks the point.
-    Search(SEARCH_BY_NICKNAME, "");
+    Put(PKT_SEARCH, SearchRecord{});
     std::vector<Event> events;
-    for (;;) {
-        const Frame frame = Take([](const Frame&) { return true; });
-        if (frame.type == 0 || frame.type == PKT_SEARCH_RESULT) return events;
+    for (Frame frame; (frame = Take([](const Frame&) { return true; })).type != 0 && frame.type != PKT_SEARCH_RESULT;) {
         if (frame.type == PKT_NEW_EVENT) events.push_back(EventOf(frame));
     }
+    return events;
 }
 
 Client::List Client::RequestList()
@@ -182,13 +162,9 @@ Client::List Client::RequestList()
     List list;
     Send(PKT_CONTACTS_REQUEST);
     for (const Event& event : Settle()) {
-        if (list.complete) {
-            if (event.kind != EVENT_PRESENCE) list.stored.push_back(event);
-        } else if (event.kind == EVENT_CONTACT) {
-            list.contacts.push_back(event.As<ContactRecord>());
-        } else if (event.kind == EVENT_CONTACTS_END) {
-            list.complete = true;
-        }
+        if (event.kind == EVENT_CONTACTS_END) list.complete = true;
+        else if (!list.complete && event.kind == EVENT_CONTACT) list.contacts.push_back(event.As<ContactRecord>());
+        else if (list.complete && event.kind != EVENT_PRESENCE) list.stored.push_back(event);
     }
     return list;
 }

@@ -6,20 +6,19 @@
 #define KVX_SERVER_TESTS_SERVERTEST_H
 
 #include <gtest/gtest.h>
-#include <sys/types.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "WireClient.h"
 #include "core/AccountStore.h"
 #include "core/ContactStore.h"
 #include "wire/Contacts.h"
+#include "wire/Frame.h"
 
 struct Event {
     std::uint16_t kind = 0; // 0: none came in time
@@ -34,6 +33,8 @@ struct Event {
     }
 };
 
+bool Has(const std::vector<Event>& events, std::uint16_t kind);
+
 class Client : public WireClient {
 public:
     explicit Client(std::uint16_t port) : WireClient(port) {}
@@ -44,13 +45,11 @@ public:
 
     bool online() const { return online_; }
     std::int32_t account() const { return account_; }
-
     template <typename Record> void Put(std::uint16_t type, const Record& record) { Send(type, &record, sizeof record); }
-    void Search(std::uint8_t by, const std::string& text);
 
     // The next event of this kind (from this account, when given); others wait for later.
     Event WaitEvent(std::uint16_t kind, std::int32_t from = 0);
-    Frame WaitPacket(std::uint16_t type);
+    Frame WaitPacket(std::uint16_t type) { return Take([type](const Frame& f) { return f.type == type; }); }
     // Every event the packets sent so far brought: the server answers in order, so all of
     // them came before the answer to a request sent now. Other frames are dropped.
     std::vector<Event> Settle();
@@ -71,8 +70,6 @@ private:
     bool online_ = false;
 };
 
-Event EventOf(const Frame& frame);
-
 class ServerTest : public ::testing::Test {
 protected:
     ServerTest();
@@ -89,6 +86,7 @@ protected:
     // Writes straight into the test's database, in one transaction, while no server runs:
     // for set-ups of a thousand rows that the wire would take seconds to make.
     void Seed(const std::function<void(kvxserver::AccountStore&, kvxserver::ContactStore&)>& fill);
+    // An account as a sign-up makes it: e-mail nickname@example.com, password "pw".
     static std::int32_t SeedAccount(kvxserver::AccountStore& store, const std::string& nickname);
 
     // Runs the program to its end with just these arguments: its exit status (-1 for none in

@@ -5,9 +5,9 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 
 #include "wire/Frame.h"
@@ -15,27 +15,16 @@
 
 long long NowMs()
 {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-}
-
-std::string Frame::Text() const
-{
-    std::string text(payload.begin(), payload.end());
-    return text.substr(0, text.find('\0'));
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 WireClient::WireClient(std::uint16_t port, const char* host, const char* source)
 {
     fd_ = socket(AF_INET, SOCK_STREAM, 0);
     if (fd_ < 0) return;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
+    sockaddr_in address{AF_INET, htons(port), {}, {}}, from{AF_INET, 0, {}, {}};
     inet_pton(AF_INET, host, &address.sin_addr);
-    sockaddr_in from{};
-    from.sin_family = AF_INET;
     const bool bound = source == nullptr || (inet_pton(AF_INET, source, &from.sin_addr) == 1 &&
                                              bind(fd_, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0);
     if (!bound || connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
@@ -124,7 +113,7 @@ std::int32_t WireClient::Signup(const std::string& nickname, const std::string& 
     if (answer.type == PKT_SIGNUP_OK && answer.payload.size() >= sizeof(SignupOkRecord)) {
         return static_cast<std::int32_t>(kvxwire::ReadU32(answer.payload.data()));
     }
-    if (error != nullptr) *error = answer.type == PKT_SIGNUP_ERROR ? answer.Text() : "no answer";
+    if (error != nullptr && answer.type == PKT_SIGNUP_ERROR) *error = std::string(answer.payload.begin(), answer.payload.end()).c_str();
     return 0;
 }
 

@@ -11,7 +11,6 @@
 struct Frame {
     std::uint16_t type = 0;
     std::vector<std::uint8_t> payload;
-    std::string Text() const; // the payload up to its NUL
 };
 
 class WireClient {

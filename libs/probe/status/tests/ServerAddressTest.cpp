@@ -5,11 +5,10 @@
 
 using kvxprobe::ServerAddress;
 
-TEST(ServerAddress, ReadsHostAndPortOrRefusesWithAReason)
+TEST(ServerAddress, ReadsHostAndPortOrRefusesWithAReasonAndComparesHostsWithoutCase)
 {
-    const struct {
-        std::string text, read; // host:port, or the start of the reason
-    } cases[] = {
+    // read: host:port, or the start of the reason
+    const struct { std::string text, read; } cases[] = {
         {"q2.example.net", "q2.example.net:27910"},
         {"  10.0.0.5:1 ", "10.0.0.5:1"},
         {"\thost_name-1:65535\r\n", "host_name-1:65535"},
@@ -35,10 +34,7 @@ TEST(ServerAddress, ReadsHostAndPortOrRefusesWithAReason)
         EXPECT_EQ(read ? address.Text() : error.substr(0, c.read.size()), c.read) << c.text;
         EXPECT_TRUE(read || address.host() == "kept") << "a refusal leaves the old value: " << c.text;
     }
-}
-
-TEST(ServerAddress, HostNamesCompareWithoutCase)
-{
+    // Host names compare without case.
     EXPECT_EQ(ServerAddress("Q2.Example.NET", 27910), ServerAddress("q2.example.net", 27910));
     EXPECT_NE(ServerAddress("q2.example.net", 27910), ServerAddress("q2.example.net", 27911));
     EXPECT_NE(ServerAddress("q2.example.ne", 27910), ServerAddress("q2.example.net", 27910));

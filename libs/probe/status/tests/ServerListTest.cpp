@@ -23,13 +23,8 @@ TEST(ServerList, ReadsServersOfItsSectionAndKeepsEveryOtherLineWordForWord)
 
 TEST(ServerList, AddAppendsToItsSectionAndRemoveTakesEveryLineOfThatServer)
 {
-    const struct {
-        const char* before;
-        bool add; // else remove
-        ServerAddress server;
-        bool changed;
-        const char* after;
-    } cases[] = {
+    // add, else remove
+    const struct { const char* before; bool add; ServerAddress server; bool changed; const char* after; } cases[] = {
         {"", true, {"first", 27910}, true, "[Quake2]\r\nServer=first:27910\r\n"},
         {"[Window]\r\nx=1\r\n", true, {"q", 5}, true, "[Window]\r\nx=1\r\n\r\n[Quake2]\r\nServer=q:5\r\n"},
         {"[Quake2]\nServer=a:1\n\n[Later]\nk=v\n", true, {"b", 2}, true,

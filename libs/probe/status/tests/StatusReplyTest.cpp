@@ -34,10 +34,7 @@ std::string Read(const std::string& datagram)
 
 TEST(StatusReply, ReadsWhatTheServerSaysAndSkipsWhatMakesNoSense)
 {
-    const struct {
-        const char* what;
-        std::string datagram, read;
-    } cases[] = {
+    const struct { const char* what; std::string datagram, read; } cases[] = {
         {"Quake II", kQuakeII, "Base Camp Q2|q2dm1|16|3|Ranger 12 48,Player With Spaces -1 999, 0 0,"},
         {"QuakeWorld: frags and ping, spectators not counted", kQuakeWorld,
          "QW Arena|dm4|8|2|Ranger 25 31,Watcher -9999 40 s,Grunt 3 58,"},
