@@ -12,7 +12,7 @@ TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheB
         EXPECT_EQ(client.Version(build), build < 146 ? PKT_VERSION_OLD : PKT_VERSION_OK) << build;
         EXPECT_EQ(client.ClosedWithin(build < 146 ? 5000 : 0), build < 146) << "the out-dated are hung up on";
     }
-    WireClient client(port());
+    Client client(port());
     ASSERT_EQ(client.Version(BUILD_NUMBER), PKT_VERSION_OK);
     const std::int32_t account = client.Signup("Ranger", "ranger@example.com", "secret99");
     EXPECT_EQ(account, 10000);
@@ -34,8 +34,7 @@ TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheB
     ASSERT_EQ(info.payload.size(), sizeof expected);
     EXPECT_EQ(std::memcmp(info.payload.data(), &expected, sizeof expected), 0);
     // Without game servers the next answer is the one to the next request.
-    const SearchRecord search{};
-    client.Send(PKT_SEARCH, &search, sizeof search);
+    client.Put(PKT_SEARCH, SearchRecord{});
     EXPECT_EQ(client.Receive().type, PKT_SEARCH_RESULT);
 
     // Pipelined in one write (the request waits while the login is hashed), then one byte

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -113,14 +114,14 @@ std::int32_t WireClient::Signup(const std::string& nickname, const std::string& 
     if (answer.type == PKT_SIGNUP_OK && answer.payload.size() >= sizeof(SignupOkRecord)) {
         return static_cast<std::int32_t>(kvxwire::ReadU32(answer.payload.data()));
     }
-    if (error != nullptr && answer.type == PKT_SIGNUP_ERROR) *error = std::string(answer.payload.begin(), answer.payload.end()).c_str();
+    const auto text = answer.payload.begin();
+    if (error != nullptr && answer.type == PKT_SIGNUP_ERROR) *error = std::string(text, std::find(text, answer.payload.end(), 0));
     return 0;
 }
 
 std::uint16_t WireClient::Login(std::int32_t account, const std::string& password)
 {
-    LoginRecord record{};
-    record.account = account;
+    LoginRecord record{account, {}};
     std::strncpy(record.password, password.c_str(), sizeof record.password);
     Send(PKT_LOGIN, &record, sizeof record);
     return Receive().type;
