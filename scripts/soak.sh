@@ -2,7 +2,7 @@
 # The long soak of the real kvx-server: 3,000 logged-in clients with churn for ten minutes
 # (or the seconds given), failing when the server's memory keeps growing or connections
 # are lost. Runs the sanitizer build, so a leak also fails the server's exit. The test
-# command runs the same program for 40 s.
+# command runs the same program for 10 s with 1,000 clients.
 #   scripts/soak.sh [seconds] [more kvx-soak options]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

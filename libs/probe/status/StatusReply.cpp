@@ -1,5 +1,6 @@
 #include "StatusReply.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kvxprobe {
@@ -10,6 +11,7 @@ const char kPrefix[] = "\xff\xff\xff\xff";
 const std::size_t kPrefixSize = 4;
 const char kQuakeIIHead[] = "print\n";
 const std::size_t kQuakeIIHeadSize = 6;
+const long long kMaxNumber = 1000000000; // numbers beyond are read as this, so they never wrap
 const int kMaxNumbers = 8; // more leading numbers than any server sends: not a player line
 
 // Reads a signed decimal at text[at], moving at past it. False when there is none.
@@ -19,9 +21,9 @@ bool ReadNumber(const std::string& text, std::size_t& at, int& out)
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     const std::size_t digits = i;
-    long value = 0;
+    long long value = 0;
     while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        if (value < 1000000000L) value = value * 10 + (text[i] - '0');
+        value = std::min(value * 10 + (text[i] - '0'), kMaxNumber);
         ++i;
     }
     if (i == digits) return false;

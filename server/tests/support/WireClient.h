@@ -1,6 +1,6 @@
-// A blocking test client on loopback that speaks KVX frames, with the handshake steps the
-// real client takes as helpers. Every wait has a timeout, so a silent server fails a test
-// instead of hanging it.
+// A blocking client on loopback that speaks KVX frames, with the handshake steps the real
+// client takes as helpers. Every wait has a timeout, so a silent server fails a test
+// instead of hanging it. The server's tests and benchmarks share it.
 #ifndef KVX_SERVER_TESTS_WIRECLIENT_H
 #define KVX_SERVER_TESTS_WIRECLIENT_H
 
@@ -11,7 +11,6 @@
 struct Frame {
     std::uint16_t type = 0;
     std::vector<std::uint8_t> payload;
-    std::string Text() const; // the payload up to its NUL
 };
 
 class WireClient {
@@ -36,15 +35,20 @@ public:
     // VERSION with build, answer type returned.
     std::uint16_t Version(std::uint32_t build);
     // SIGNUP_REQUEST; the new account number, or 0 with *error set to the server's text.
-    std::int32_t Signup(const std::string& nickname, const std::string& email,
-                        const std::string& password, std::string* error = nullptr);
+    std::int32_t Signup(const std::string& nickname, const std::string& email, const std::string& password,
+                        std::string* error = nullptr);
     // LOGIN; the answer type (LOGIN_OK or LOGIN_FAILED).
     std::uint16_t Login(std::int32_t account, const std::string& password);
 
 private:
+    // Waits up to the deadline for bytes and appends them to buffer_; false on timeout or end.
+    bool Fill(long long deadline);
+
     int fd_ = -1;
     std::vector<std::uint8_t> buffer_;
     bool eof_ = false;
 };
+
+long long NowMs(); // a monotonic clock for deadlines
 
 #endif

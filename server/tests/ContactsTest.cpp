@@ -1,0 +1,150 @@
+// Contact lists and presence between real clients: adding tells the added user, the list
+// keeps the order of adding up to its cap and lives in the database, and every change of
+// presence reaches exactly the users whose lists hold the account. Senseless contact
+// packets change nothing.
+#include <arpa/inet.h>
+
+#include "support/ServerTest.h"
+
+using Contacts = ServerTest;
+
+TEST_F(Contacts, AddingTellsTheAddedUserOnceDeletingStopsTheNoticesAndSenselessPacketsChangeNothing)
+{
+    Start();
+    Client ann(port(), "Ann"), bob(port(), "Bob");
+    ann.Put(PKT_CONTACT_ADD, AccountRecord{bob.account()});
+    const ContactRecord entry = ann.WaitEvent(EVENT_CONTACT, bob.account()).As<ContactRecord>();
+    EXPECT_STREQ(entry.nickname, "Bob");
+    EXPECT_EQ(entry.status, 300);
+    EXPECT_EQ(entry.eventId, 0u);
+    const ContactRecord adder = bob.WaitEvent(EVENT_ADDED_YOU, ann.account()).As<ContactRecord>();
+    EXPECT_STREQ(adder.nickname, "Ann");
+    EXPECT_EQ(adder.addFlag, 1) << "Ann is not on Bob's list";
+    EXPECT_NE(adder.eventId, 0u);
+    // Bob adds back: Ann already lists him, so his notice offers nothing to add.
+    bob.Put(PKT_CONTACT_ADD, AccountRecord{ann.account()});
+    EXPECT_EQ(ann.WaitEvent(EVENT_ADDED_YOU, bob.account()).As<ContactRecord>().addFlag, 0);
+    // Adding again answers the entry again and tells nobody twice.
+    ann.Put(PKT_CONTACT_ADD, AccountRecord{bob.account()});
+    EXPECT_EQ(ann.WaitEvent(EVENT_CONTACT, bob.account()).kind, EVENT_CONTACT);
+    EXPECT_FALSE(Has(bob.Settle(), EVENT_ADDED_YOU));
+
+    // Records cut short; one's own account, one that does not exist, ones below the first
+    // number; an empty message.
+    const MessageSendRecord bytes{bob.account(), 0, "x"}; // every record starts with the account it is about
+    const std::pair<std::uint16_t, std::size_t> cuts[] = {
+        {PKT_CONTACT_ADD, 3}, {PKT_CONTACT_DELETE, 3}, {PKT_MESSAGE_SEND, sizeof(MessageSendRecord) - 1},
+        {PKT_CHAT_LINE, sizeof(ChatLineRecord) - 1}, {PKT_STATUS, sizeof(StatusRecord) - 1}, {PKT_EVENT_ACK, 3},
+        {PKT_INFO_REQUEST, 3}, {PKT_SEARCH, sizeof(SearchRecord) - 1}};
+    for (const auto& [type, size] : cuts) ann.Send(type, &bytes, size);
+    for (const std::int32_t account : {ann.account(), bob.account() + 1, 0, -5, 9999}) {
+        ann.Put(PKT_CONTACT_ADD, AccountRecord{account});
+        ann.Put(PKT_CONTACT_DELETE, AccountRecord{account});
+        ann.Put(PKT_MESSAGE_SEND, MessageSendRecord{account, 9, "into the void"});
+        ann.Put(PKT_CHAT_LINE, ChatLineRecord{account, 0, "hello?"});
+    }
+    ann.Put(PKT_MESSAGE_SEND, MessageSendRecord{bob.account(), 9, ""});
+    EXPECT_TRUE(ann.Settle().empty());
+    for (const Event& event : bob.Settle()) EXPECT_EQ(event.kind, EVENT_PRESENCE);
+    const Client::List list = ann.RequestList();
+    ASSERT_EQ(list.contacts.size(), 1u);
+    EXPECT_EQ(list.contacts[0].status, 300);
+    ASSERT_EQ(list.stored.size(), 1u) << "Bob's notice only, nothing to oneself";
+    ASSERT_EQ(bob.RequestList().stored.size(), 1u) << "Ann's notice only";
+    EXPECT_TRUE(Client(port(), "Cat").RequestList().stored.empty()) << "an account made afterwards finds nothing";
+
+    // Deleting stops the notices; deleting what is not listed answers nothing.
+    ann.Put(PKT_CONTACT_DELETE, AccountRecord{bob.account()});
+    EXPECT_EQ(ann.WaitEvent(EVENT_CONTACT_REMOVED, bob.account()).As<AccountRecord>().account, bob.account());
+    bob.Put(PKT_STATUS, StatusRecord{400, 0, {}, "x"});
+    bob.Settle();
+    ann.Put(PKT_CONTACT_DELETE, AccountRecord{bob.account()});
+    const std::vector<Event> after = ann.Settle();
+    EXPECT_FALSE(Has(after, EVENT_PRESENCE) || Has(after, EVENT_CONTACT_REMOVED));
+}
+
+TEST_F(Contacts, TheListKeepsTheOrderOfAddingUpToAThousandAndSurvivesARestart)
+{
+    std::int32_t owner = 0;
+    std::vector<std::int32_t> others;
+    Seed([&](kvxserver::AccountStore& accounts, kvxserver::ContactStore& contacts) {
+        owner = SeedAccount(accounts, "Owner");
+        for (int i = 0; i <= kvxserver::ContactStore::kMaxContacts; ++i) {
+            others.push_back(SeedAccount(accounts, "Other" + std::to_string(i)));
+        }
+        // Listed from the highest number down: the order of adding, not of numbers.
+        for (int i = kvxserver::ContactStore::kMaxContacts - 2; i >= 0; --i) contacts.Add(owner, others[i]);
+    });
+    std::vector<std::int32_t> expected(others.rbegin() + 2, others.rend());
+    Start();
+    {
+        Client me(port(), owner);
+        me.Put(PKT_CONTACT_ADD, AccountRecord{others[999]}); // the thousandth
+        EXPECT_EQ(me.WaitEvent(EVENT_CONTACT, others[999]).kind, EVENT_CONTACT);
+        me.Put(PKT_CONTACT_ADD, AccountRecord{others[1000]}); // one too many
+        EXPECT_FALSE(Has(me.Settle(), EVENT_CONTACT));
+        expected.push_back(others[999]);
+        ASSERT_EQ(Stop(SIGTERM), 0);
+    }
+    Start();
+    const Client::List list = Client(port(), owner).RequestList();
+    std::vector<std::int32_t> listed;
+    for (const ContactRecord& entry : list.contacts) listed.push_back(entry.account);
+    EXPECT_EQ(listed, expected);
+    EXPECT_STREQ(list.contacts[0].nickname, "Other998");
+}
+
+TEST_F(Contacts, PresenceReachesEveryWatcherAndNobodyElse)
+{
+    Start();
+    Client ann(port(), "Ann"), bob(port(), "Bob"), cat(port(), "Cat"), dan(port(), "Dan"); // Dan lists nobody
+    ann.Put(PKT_CONTACT_ADD, AccountRecord{cat.account()});
+    bob.Put(PKT_CONTACT_ADD, AccountRecord{cat.account()});
+    cat.Put(PKT_CONTACT_ADD, AccountRecord{ann.account()});
+    for (Client* c : {&ann, &bob, &cat, &dan}) c->Settle();
+    GameSpot spot{inet_addr("192.0.2.7"), 27910, "q2dm1 3/8"};
+    // shown: a status below 300 is shown as offline, without the rest
+    const struct { std::uint16_t status; const char* away; std::uint16_t shown; } changes[] = {{600, "", 600}, {400, "Out for lunch", 400}, {299, "gone", 100}, {300, "", 300}, {100, "", 100},
+                   {700, "x", 700}};
+    for (const auto& c : changes) {
+        StatusRecord status{c.status, 0, spot, {}};
+        std::strcpy(status.away, c.away);
+        cat.Put(PKT_STATUS, status);
+        for (Client* watcher : {&ann, &bob}) {
+            const ContactRecord seen = watcher->WaitEvent(EVENT_PRESENCE, cat.account()).As<ContactRecord>();
+            EXPECT_EQ(seen.status, c.shown) << c.status;
+            EXPECT_STREQ(seen.nickname, "Cat");
+            EXPECT_STREQ(seen.away, c.shown < 300 ? "" : c.away) << c.status;
+            EXPECT_EQ(seen.game.port, c.shown < 300 ? 0 : 27910) << c.status;
+            EXPECT_STREQ(seen.game.info, c.shown < 300 ? "" : "q2dm1 3/8") << c.status;
+        }
+    }
+    EXPECT_EQ(ann.RequestList().contacts.at(0).status, 700) << "the list shows the presence as it is now";
+    for (Client* other : {&cat, &dan}) EXPECT_FALSE(Has(other->Settle(), EVENT_PRESENCE));
+    ann.Put(PKT_STATUS, StatusRecord{500, 0, {}, "Not here"});
+    EXPECT_STREQ(cat.WaitEvent(EVENT_PRESENCE, ann.account()).As<ContactRecord>().away, "Not here");
+    EXPECT_FALSE(Has(bob.Settle(), EVENT_PRESENCE));
+}
+
+TEST_F(Contacts, AnAccountGoesOfflineWhenItsLastSessionEndsAndComesBackWithItsNextLogin)
+{
+    Start();
+    Client ann(port(), "Ann");
+    auto first = std::make_unique<Client>(port(), "Bob");
+    const std::int32_t bob = first->account();
+    ann.Put(PKT_CONTACT_ADD, AccountRecord{bob});
+    EXPECT_EQ(ann.WaitEvent(EVENT_CONTACT, bob).As<ContactRecord>().status, 300);
+    {
+        Client second(port(), bob);
+        second.Put(PKT_STATUS, StatusRecord{400, 0, {}, "On the laptop"});
+        EXPECT_EQ(ann.WaitEvent(EVENT_PRESENCE, bob).As<ContactRecord>().status, 400);
+    }
+    first->Put(PKT_STATUS, StatusRecord{300, 0, {}, ""});
+    EXPECT_EQ(ann.WaitEvent(EVENT_PRESENCE, bob).As<ContactRecord>().status, 300) << "no notice for the first to end";
+    first.reset(); // closed without a word
+    const ContactRecord gone = ann.WaitEvent(EVENT_PRESENCE, bob).As<ContactRecord>();
+    EXPECT_EQ(gone.status, 100);
+    EXPECT_STREQ(gone.away, "");
+    Client back(port(), bob);
+    EXPECT_EQ(ann.WaitEvent(EVENT_PRESENCE, bob).As<ContactRecord>().status, 300) << "logging in is seen";
+}
