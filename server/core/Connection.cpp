@@ -107,6 +107,7 @@ void Connection::ProcessInput() {
                   std::to_string(frame.length));
             return;
         }
+        heard_ = true;
         deadline_ = asio::steady_timer::clock_type::now() +
                     3 * std::chrono::seconds(options_.keepAliveSeconds);
         std::string reason;
