@@ -410,6 +410,17 @@ TEST_F(SessionTest, AlwaysOnTopTogglesFromMissingToOnAndBack)
     EXPECT_FALSE(GetWindowLongA(g_hMainWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
+TEST_F(SessionTest, AlwaysOnTopIsAppliedWhenTheSettingCannotBeStored)
+{
+    CSession& s = Make();
+    DeleteFileA("KVX.ini");
+    CreateDirectoryA("KVX.ini", nullptr); // no file can be written in its place
+    BoxAnswerer answerer;
+    s.OnCommand(CMD_ONTOP);
+    EXPECT_TRUE(GetWindowLongA(g_hMainWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(1u, answerer.Seen().size()) << "the store reports the failed write";
+}
+
 TEST_F(SessionTest, FindUsersRunsWhileOfflineWithNoSocket)
 {
     CSession& s = Make();
