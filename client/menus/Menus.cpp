@@ -87,7 +87,7 @@ void ShowGameMenu(LONG x, LONG y)
 void ShowViewMenu(LONG x, LONG y)
 {
     LONG view = g_Settings->ReadInt("KVX", "View");
-    if (view != 1 && view != 2) view = 0; // as the session hands it to the list
+    if (view < 0) view = 0; // missing: all; a value none of the three ticks none
     CPopupMenu views;
     views.AddItem(CMD_VIEW_ALL, CheckedWhen(view == 0));
     views.AddItem(CMD_VIEW_OFFLINE, CheckedWhen(view == 2));
