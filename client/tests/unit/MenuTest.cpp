@@ -8,6 +8,8 @@
 #include "app/Globals.h"
 #include "doubles/Recorder.h"
 #include "menus/CommandIds.h"
+#include "menus/MenuData.h"
+#include "menus/PopupMenu.h"
 #include "skin/Painter.h"
 #include "skin/Skin.h"
 #include "BarFixture.h"
@@ -147,6 +149,16 @@ TEST_F(MenuTest, AStoredViewOfNoneOfTheThreeTicksNone)
     }
     ASSERT_EQ(3u, views.size());
     for (const MenuItemSeen& item : views) EXPECT_EQ(0u, item.data) << item.id;
+}
+
+TEST(PopupMenuTest, ASubmenuIsDestroyedByItsOwnObjectOnly)
+{
+    CPopupMenu sub;
+    {
+        CPopupMenu top;
+        ASSERT_TRUE(top.AddSubmenu(CMD_VIEW, MENU_SUBMENU, sub));
+    }
+    EXPECT_TRUE(IsMenu(sub.Handle())) << "the menu it was in has not destroyed it";
 }
 
 TEST_F(MenuTest, AMenuNearTheRightEdgeEndsAtTheScreensEdge)
