@@ -14,6 +14,7 @@
 #include "app/Globals.h"
 #include "app/Settings.h"
 #include "doubles/Recorder.h"
+#include "skin/Bitmap.h"
 #include "skin/Painter.h"
 #include "skin/Skin.h"
 #include "BarFixture.h"
@@ -193,6 +194,53 @@ TEST_F(BadFilesTest, ASkinPieceCutShortAnywhereIsRefusedBeforeItIsLoaded)
     ReadOnlyFile readOnly(folder.File("skins\\Cut-M.bmp"));
     CSkin skin;
     EXPECT_TRUE(skin.Load("Cut"));
+}
+
+template <typename T> std::string Bytes(const T& value)
+{
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+TEST_F(BadFilesTest, EveryBitmapTheSystemLoadsIsLoadedUnlessLoadingReadsPastItsEnd)
+{
+    const auto info = [](LONG width, LONG height, WORD bits, DWORD compression, DWORD image, DWORD used) {
+        const BITMAPINFOHEADER header = {sizeof header, width, height, 1, bits, compression, image, 0, 0, used, 0};
+        return Bytes(header);
+    };
+    const std::string rle8("\x04\x01\x00\x00\x02\x02\x00\x03\x05\x06\x07\x00\x00\x01", 14); // run, literal, end
+    const std::string rle4("\x04\x12\x00\x00\x04\x34\x00\x01", 8);
+    const struct {
+        const char* name;
+        std::string header, table, rows;
+        LONG width, height; // 0: refused
+    } cases[] = {
+        {"run-length 8-bit", info(4, 2, 8, BI_RLE8, 14, 0), std::string(1024, '\x40'), rle8, 4, 2},
+        {"run-length ending before its stated size", info(4, 2, 8, BI_RLE8, 5000, 0), std::string(1024, 1), rle8, 4,
+         2},
+        {"run-length 4-bit", info(4, 2, 4, BI_RLE4, 8, 0), std::string(64, '\x40'), rle4, 4, 2},
+        {"OS/2 core header", Bytes(BITMAPCOREHEADER{sizeof(BITMAPCOREHEADER), 2, 2, 1, 24}), "", std::string(16, 1), 2,
+         2},
+        {"wider than 4096", info(5000, 1, 24, BI_RGB, 0, 0), "", std::string(15000, '\x30'), 5000, 1},
+        {"300 colours used", info(2, 2, 24, BI_RGB, 0, 300), std::string(1200, 1), std::string(16, '\x50'), 2, 2},
+        {"run-length running on past the end", info(4, 200, 8, BI_RLE8, 5000, 0), std::string(1024, 1),
+         rle8.substr(0, 4), 0, 0},
+    };
+    for (const auto& c : cases) {
+        const size_t offset = 14 + c.header.size() + c.table.size();
+        const BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(offset + c.rows.size()), 0, 0,
+                                       static_cast<DWORD>(offset)};
+        folder.Write("sample.bmp", Bytes(file) + c.header + c.table + c.rows);
+        if (c.width) {
+            HANDLE system =
+                LoadImageA(nullptr, "sample.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+            ASSERT_NE(nullptr, system) << c.name << ": the system loads it";
+            DeleteObject(system);
+        }
+        CBitmap bitmap;
+        EXPECT_EQ(c.width != 0, bitmap.Load("sample", true)) << c.name;
+        EXPECT_EQ(c.width ? c.width : 1, bitmap.Width()) << c.name;
+        EXPECT_EQ(c.height ? c.height : 1, bitmap.Height()) << c.name;
+    }
 }
 
 class BadAdFilesTest : public InScratchFolder {
