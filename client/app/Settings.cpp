@@ -47,8 +47,6 @@ bool CSettings::WriteString(const char* section, const char* key, const char* va
 {
     if (value && Holds(section, key, value)) return true;
     if (WritePrivateProfileStringA(section, key, value, m_path)) return true;
-    if (m_writeFailed) return false;
-    m_writeFailed = true;
     return CReporter::Error("Cannot save setting to INI file. (%s)", m_path);
 }
 

@@ -23,9 +23,8 @@ public:
     // The decimal value, or -1 when ReadString gives false.
     LONG ReadInt(const char* section, const char* key);
     // A value the file already holds is not written again, so a read-only file that holds
-    // it costs nothing. False when the write failed: the first failure of a store is
-    // reported, later ones are only returned (a read-only file would otherwise bring a box
-    // at every write); the caller decides what the lost value means.
+    // it costs nothing. False when the write failed, after reporting it; the caller decides
+    // what the lost value means.
     bool WriteString(const char* section, const char* key, const char* value);
     bool WriteInt(const char* section, const char* key, LONG value);
 
@@ -35,7 +34,6 @@ private:
     bool Holds(const char* section, const char* key, const char* value) const;
 
     char m_path[MAX_PATH];
-    bool m_writeFailed = false;
 };
 
 #endif

@@ -21,6 +21,9 @@ const char kTitleTag[] = "[KVX]";
 // Where a running Subspace keeps what the record carries, inside its own process.
 const uintptr_t kSubspaceInfoAddress = 0x4AC948;
 const uintptr_t kSubspaceExtraAddress = 0x4AC9C8;
+// All access as every Windows defines it; the newer SDKs' PROCESS_ALL_ACCESS (0x1FFFFF) asks
+// for bits an older system, or a process that grants only the rights it knows, refuses.
+const DWORD kGameProcessAccess = 0x1F0FFF;
 
 void ReadGameMemory(HANDLE process, uintptr_t address, void* buffer, SIZE_T size)
 {
@@ -61,7 +64,7 @@ void CBar::ReadSubspaceInfo()
     if (!window) return;
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, TRUE, pid);
+    HANDLE process = OpenProcess(kGameProcessAccess, TRUE, pid);
     char title[100] = "";
     GetWindowTextA(window, title, sizeof title);
     if (process) {

@@ -96,10 +96,10 @@ void CBar::OnTrayNotify(LPARAM mouseMessage)
 
 LRESULT CBar::OnCopyData(HWND, const COPYDATASTRUCT* data)
 {
-    // A report from another process is taken only as exactly one record: a shorter one
-    // would be read past its end, and a longer one is no record this client knows.
+    // A report from another process is one record, whatever else follows it; a shorter one
+    // would be read past its end.
     if (!data || data->dwData != kGameReport) return 0;
-    if (!data->lpData || data->cbData != sizeof(GAME_RECORD)) return 0;
+    if (!data->lpData || data->cbData < sizeof(GAME_RECORD)) return 0;
     memcpy(&m_session->GameRecord(), data->lpData, sizeof(GAME_RECORD));
     m_session->SetStatus(STATUS_QUAKE2);
     return 1;

@@ -7,13 +7,13 @@
 #include "app/Globals.h"
 #include "artres/artres.h"
 
-CTrayIcon::CTrayIcon(WORD id, const char* iconName, const char* tooltip) : m_id(id)
+CTrayIcon::CTrayIcon(WORD id, const char* iconName, const char* tooltip) : m_window(g_hMainWnd), m_id(id)
 {
-    Notify(g_hMainWnd, NIM_ADD, m_id, nullptr, nullptr);
+    Notify(m_window, NIM_ADD, m_id, nullptr, nullptr);
     SetIcon(iconName, "%s", tooltip);
 }
 
-CTrayIcon::~CTrayIcon() { Notify(g_hMainWnd, NIM_DELETE, m_id, nullptr, nullptr); }
+CTrayIcon::~CTrayIcon() { Notify(m_window, NIM_DELETE, m_id, nullptr, nullptr); }
 
 void CTrayIcon::SetIcon(const char* iconName, const char* format, ...)
 {
@@ -22,7 +22,7 @@ void CTrayIcon::SetIcon(const char* iconName, const char* format, ...)
     va_start(args, format);
     vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    Notify(g_hMainWnd, NIM_MODIFY, m_id, AR_Image(iconName, 1, 16, 16, 0), text);
+    Notify(m_window, NIM_MODIFY, m_id, AR_Image(iconName, 1, 16, 16, 0), text);
 }
 
 BOOL CTrayIcon::Notify(HWND window, DWORD action, WORD id, HICON icon, const char* text)

@@ -9,7 +9,9 @@
 
 class CTrayIcon {
 public:
-    // Adds the icon for the bar window, then shows `iconName` with `tooltip`.
+    // Adds the icon for the bar window, then shows `iconName` with `tooltip`. The shell knows
+    // the icon by that window and the id: every later call names the same window, even after
+    // shutdown has let go of it, so the last status and the removal reach the icon.
     CTrayIcon(WORD id, const char* iconName, const char* tooltip);
     CTrayIcon(const CTrayIcon&) = delete;
     CTrayIcon& operator=(const CTrayIcon&) = delete;
@@ -25,6 +27,7 @@ public:
     static const UINT kCallbackMessage = WM_USER + 1;
 
 private:
+    HWND m_window;
     WORD m_id;
 };
 

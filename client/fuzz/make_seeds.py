@@ -27,6 +27,14 @@ def bitfields32(width, height):
         b'\x40' * (4 * width * height)
 
 
+def rle8():
+    stream = b'\x04\x01\x00\x00\x02\x02\x00\x03\x05\x06\x07\x00\x00\x01'  # a run, a literal run, the end
+    info = struct.pack('<IiiHHIIiiII', 40, 4, 2, 1, 8, 1, len(stream), 0, 0, 4, 0)
+    table = b''.join(struct.pack('<BBBB', i, i, i, 0) for i in range(4))
+    offset = 14 + len(info) + len(table)
+    return struct.pack('<2sIHHI', b'BM', offset + len(stream), 0, 0, offset) + info + table + stream
+
+
 def seeds():
     grey = [(i, i, i) for i in range(256)]
     pal_header = struct.pack('<4sI4s4sIHH', b'RIFF', 4 + 8 + 4 + 1024, b'PAL ', b'data', 4 + 1024, 0x300, 256)
@@ -38,6 +46,9 @@ def seeds():
             'rgb24-4x3': bitmaps._dib(4, 3, 24, b'', [b'\x10\x20\x30' * 4] * 3),
             'indexed8-3x2': bitmaps._dib(3, 2, 8, quads[:64], [b'\x01\x02\x03'] * 2),
             'bitfields32-2x2-top-down': bitfields32(2, 2),
+            'rle8-4x2': rle8(),
+            'core24-2x2': struct.pack('<2sIHHI', b'BM', 14 + 12 + 16, 0, 0, 14 + 12) +
+            struct.pack('<IHHHH', 12, 2, 2, 1, 24) + b'\x20' * 16,
         },
         'palette': {
             'web': pal_header + quads,

@@ -44,19 +44,20 @@ void ShowMainMenu(LONG x, LONG y)
     CSkin skins;
     skins.Enumerate();
 
+    // Declared from the top menu down, so they are deleted submenus first and the top last.
+    CPopupMenu menu;
+    CPopupMenu windowMenu;
+    CPopupMenu dockMenu;
     CPopupMenu skinMenu;
     for (size_t p = 0; p < skins.NameCount(); ++p)
         skinMenu.AddItem(CMD_SKIN_FIRST + static_cast<UINT>(p), reinterpret_cast<ULONG_PTR>(skins.NameAt(p)));
-    CPopupMenu dockMenu;
     dockMenu.AddItem(CMD_DOCK_RIGHT, CheckedWhen(dock == 20));
     dockMenu.AddItem(CMD_DOCK_LEFT, CheckedWhen(dock == 10));
     dockMenu.AddItem(CMD_DOCK_OFF, CheckedWhen(dock < 10));
-    CPopupMenu windowMenu;
     // The OnTop value is the item data itself: checked exactly when it is 1.
     windowMenu.AddItem(CMD_ONTOP, static_cast<ULONG_PTR>(onTop));
     windowMenu.AddSubmenu(CMD_SKINS, MENU_SUBMENU, skinMenu);
     windowMenu.AddSubmenu(CMD_DOCK, MENU_SUBMENU, dockMenu);
-    CPopupMenu menu;
     menu.AddItem(CMD_EXIT, MENU_PLAIN);
     menu.AddItem(CMD_ABOUT, MENU_PLAIN);
     menu.AddSubmenu(CMD_WINDOW, MENU_SUBMENU, windowMenu);
@@ -75,8 +76,8 @@ void ShowStatusMenu(LONG x, LONG y)
 void ShowGameMenu(LONG x, LONG y)
 {
     const size_t count = sizeof kGameMenus / sizeof kGameMenus[0];
+    CPopupMenu menu; // deleted after its submenus
     CPopupMenu games[count];
-    CPopupMenu menu;
     for (size_t i = count; i-- > 0;) {
         AddAll(games[i], kGameMenus[i].items, sizeof kGameMenus[i].items / sizeof kGameMenus[i].items[0]);
         menu.AddSubmenu(kGameMenus[i].label, MENU_SUBMENU, games[i]);
@@ -87,12 +88,12 @@ void ShowGameMenu(LONG x, LONG y)
 void ShowViewMenu(LONG x, LONG y)
 {
     LONG view = g_Settings->ReadInt("KVX", "View");
-    if (view != 1 && view != 2) view = 0; // as the session hands it to the list
+    if (view < 0) view = 0; // missing: all; a value none of the three ticks none
+    CPopupMenu menu; // deleted after its submenu
     CPopupMenu views;
     views.AddItem(CMD_VIEW_ALL, CheckedWhen(view == 0));
     views.AddItem(CMD_VIEW_OFFLINE, CheckedWhen(view == 2));
     views.AddItem(CMD_VIEW_ONLINE, CheckedWhen(view == 1));
-    CPopupMenu menu;
     menu.AddSubmenu(CMD_VIEW, MENU_SUBMENU, views);
     menu.Track(g_hMainWnd, x, y, 0);
 }

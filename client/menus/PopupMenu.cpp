@@ -10,7 +10,11 @@ CPopupMenu::CPopupMenu() : m_menu(CreatePopupMenu()) {}
 
 CPopupMenu::~CPopupMenu()
 {
-    if (m_menu) DestroyMenu(m_menu);
+    if (!m_menu) return;
+    // A submenu is its own object's to destroy: unlinked first, so that this menu's
+    // destruction never reaches a handle that is someone else's or already gone.
+    for (int i = GetMenuItemCount(m_menu); i > 0; --i) RemoveMenu(m_menu, 0, MF_BYPOSITION);
+    DestroyMenu(m_menu);
 }
 
 bool CPopupMenu::Insert(MENUITEMINFOA& item)

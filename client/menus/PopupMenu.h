@@ -14,7 +14,8 @@ public:
 
     // An owner-drawn item with its command id and item data, inserted at the top.
     bool AddItem(UINT id, ULONG_PTR data);
-    // The same for a submenu label; the submenu stays owned by its own object.
+    // The same for a submenu label; the submenu stays owned by its own object, and a menu
+    // that holds submenus is deleted after them.
     bool AddSubmenu(UINT id, ULONG_PTR data, const CPopupMenu& submenu);
     // Shows the menu for `owner` at its client point (x, y), or at the cursor for (0, 0),
     // right-aligned to the screen's edge when less than 150 pixels are left there, and runs

@@ -1,6 +1,5 @@
 #include "session/PacketRules.h"
 
-#include "wire/Contacts.h"
 #include "wire/Frame.h"
 #include "wire/Packets.h"
 
@@ -9,18 +8,19 @@ namespace {
 struct Rule {
     std::uint16_t type;
     PacketAction action;
-    std::size_t least; // payload bytes the record needs
+    std::size_t least; // payload bytes that must have arrived
 };
 
 const Rule kRules[] = {
     {PKT_LOGIN_FAILED, PacketAction::LoginFailed, 0},
     {PKT_LOGIN_OK, PacketAction::LoginOk, 0},
-    {PKT_IP_INFO, PacketAction::IpInfo, sizeof(IpInfoRecord)},
+    {PKT_IP_INFO, PacketAction::IpInfo, 0},
     {PKT_VERSION_OK, PacketAction::VersionOk, 0},
     {PKT_VERSION_OLD, PacketAction::VersionOld, 0},
     {PKT_SERVER_MESSAGE, PacketAction::ServerMessage, 0},
-    {PKT_INFO_RESULT, PacketAction::InfoResult, sizeof(ProfileList)},
-    {PKT_NEW_EVENT, PacketAction::NewEvent, kEventDataOffset},
+    {PKT_INFO_RESULT, PacketAction::InfoResult, 0},
+    {PKT_NEW_EVENT, PacketAction::NewEvent, 0},
+    // The scanner is handed the bytes that arrived, not the zero-filled payload.
     {PKT_GAME_SERVERS, PacketAction::GameServers, sizeof(GameServersHead)},
 };
 
@@ -35,9 +35,11 @@ PacketAction ClassifyPacket(std::uint16_t type, const std::uint8_t* payload, std
         if (length < rule.least) return PacketAction::Ignore;
         if (rule.action != PacketAction::NewEvent) return rule.action;
         // An event longer than the client's event record cannot be well-formed: dropped
-        // whole rather than cut, as is one whose data runs past the payload.
-        const std::size_t data = kvxwire::ReadU16(payload + offsetof(EventHead, length));
-        return data <= kMaxEventData && data <= length - kEventDataOffset ? rule.action : PacketAction::Ignore;
+        // whole rather than cut. A length field cut short reads below 256 (its missing bytes
+        // are zero) and always fits.
+        const std::size_t at = offsetof(EventHead, length);
+        const std::size_t data = length >= at + 2 ? kvxwire::ReadU16(payload + at) : 0;
+        return data <= kMaxEventData ? rule.action : PacketAction::Ignore;
     }
     return PacketAction::Ignore;
 }

@@ -44,7 +44,7 @@ CSession::~CSession()
 bool CSession::Start()
 {
     const LONG view = g_Settings->ReadInt("KVX", "View");
-    RL_View(view == 1 || view == 2 ? view : 0); // a hand-edited other value shows all
+    RL_View(view >= 1 ? view : 0); // the list decides what a hand-edited other value shows
     if (!SK_Init(1, 1)) return CReporter::SocketError("Could not initialize Winsock");
 
     const LONG onTop = g_Settings->ReadInt("Window", "OnTop");

@@ -83,7 +83,7 @@ void CSession::ShowAbout()
 void CSession::ToggleOnTop()
 {
     const LONG onTop = g_Settings->ReadInt("Window", "OnTop") <= 0 ? 1 : 0;
-    // The menu ticks what is stored: a choice that cannot be stored is not made.
-    if (!g_Settings->WriteInt("Window", "OnTop", onTop)) return;
+    // A value that cannot be stored is reported by the store; the bar follows the choice anyway.
+    g_Settings->WriteInt("Window", "OnTop", onTop);
     SetWindowPos(g_hMainWnd, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }

@@ -94,7 +94,9 @@ void CSession::ReceivePackets()
 
 bool CSession::DispatchPacket(PACKET_DATA packet)
 {
-    const size_t length = packet.length < sizeof packet.payload ? packet.length : sizeof packet.payload - 1;
+    const size_t length = packet.length < sizeof packet.payload ? packet.length : sizeof packet.payload;
+    // Records are read from the whole payload: what did not arrive is zero, never left over.
+    memset(packet.payload + length, 0, sizeof packet.payload - length);
     switch (ClassifyPacket(packet.type, packet.payload, length)) {
     case PacketAction::SignOn: SO_Message(packet, m_socket->Handle()); break;
     case PacketAction::LoginFailed: OnLoginFailed(); break;
@@ -106,8 +108,8 @@ bool CSession::DispatchPacket(PACKET_DATA packet)
         break;
     case PacketAction::VersionOld: OnOutdatedVersion(); return false;
     case PacketAction::ServerMessage:
-        // A text that runs to the payload's end is cut there rather than read past it.
-        packet.payload[length] = 0;
+        // A text with no end of its own ends at the zeros after it, or at the payload's end.
+        packet.payload[sizeof packet.payload - 1] = 0;
         WK_Info("Message from KVX Server", reinterpret_cast<const char*>(packet.payload), AR_Icon("On"));
         break;
     case PacketAction::InfoResult:
@@ -141,7 +143,7 @@ void CSession::OnLoginOk()
 
 void CSession::OnNewEvent(const PACKET_DATA& packet)
 {
-    // The rules have checked that the data fits both the payload and the event record.
+    // The rules have checked that the data fits the event record; the payload holds it.
     const uint16_t length = kvxwire::ReadU16(packet.payload + offsetof(EventHead, length));
     unsigned char record[sizeof(EventHead) + kMaxEventData];
     memcpy(record, packet.payload, sizeof(EventHead));

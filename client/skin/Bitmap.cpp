@@ -4,21 +4,31 @@
 
 #include <cstdint>
 
-#include "app/File.h"
 #include "app/Reporter.h"
 #include "skin/BmpHeader.h"
 
 namespace {
 
-// The headers must describe rows that the file really holds: the system loader reads
-// whatever they claim.
+// The loader reads whatever the headers claim: they must describe bytes the file really
+// holds. The file is seen as the loader sees it, mapped whole. A missing or empty one is left
+// to the loader, which refuses it.
 bool FitsItsFile(const char* path)
 {
-    CFile file;
-    if (!file.Open(path)) return true; // the loader reports it
-    std::uint8_t head[CBmpHeader::kHeadSize];
-    const DWORD got = file.Read(head, sizeof head);
-    return CBmpHeader::Check(head, got, file.Size(), nullptr);
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return true;
+    LARGE_INTEGER size = {};
+    const bool empty = !GetFileSizeEx(file, &size) || size.QuadPart == 0;
+    HANDLE mapping = empty ? nullptr : CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    CloseHandle(file);
+    if (empty) return true;
+    const void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
+    if (mapping) CloseHandle(mapping);
+    if (!view) return false;
+    const bool fits =
+        CBmpHeader::Check(static_cast<const std::uint8_t*>(view), static_cast<std::uint64_t>(size.QuadPart), nullptr);
+    UnmapViewOfFile(view);
+    return fits;
 }
 
 // Handles print as 32-bit hexadecimal in the trace lines.

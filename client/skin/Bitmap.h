@@ -12,9 +12,9 @@ public:
     CBitmap& operator=(const CBitmap&) = delete;
     virtual ~CBitmap();
 
-    // Loads `name`, with ".bmp" appended when addExtension is set, once its headers pass
-    // CBmpHeader's check against the file's length. On failure the bitmap is empty and the
-    // size stays as it was.
+    // Loads `name`, with ".bmp" appended when addExtension is set, through the system's
+    // loader, once CBmpHeader's check has found that loading it reads nothing past the file's
+    // end. On failure the bitmap is empty and the size stays as it was.
     bool Load(const char* name, bool addExtension);
     // Copies the bitmap to (x, y) at its own size; a failing step is traced and the copy
     // skipped. Always true.

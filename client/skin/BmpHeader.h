@@ -1,6 +1,7 @@
-// What a BMP file's headers claim, checked against the file's real length before the system
-// loader is handed the file: the loader trusts the headers and would read past a short
-// file's end. Portable (no Win32), so the same check is fuzzed natively.
+// What the system's bitmap loader reads of a BMP file, checked against the file's real length
+// before the loader is handed the file: the loader trusts the headers and would read past a
+// short file's end. Every file the loader takes passes unless loading it would read past the
+// end. Portable (no Win32), so the same check is fuzzed natively.
 #ifndef KVX_BMP_HEADER_H
 #define KVX_BMP_HEADER_H
 
@@ -9,27 +10,22 @@
 
 // Where a checked file keeps its parts, in bytes from its start.
 struct BmpLayout {
-    std::int32_t width;
-    std::int32_t height;        // rows, whichever way they run
-    std::uint64_t tableEnd;     // end of the info header, bit masks and colour table
+    std::int64_t width;
+    std::int64_t height;        // rows, whichever way they run
+    std::uint64_t tableEnd;     // end of the headers, bit masks and colour table; the loader
+                                // also reads the byte there
     std::uint64_t bitsOffset;   // first row
-    std::uint64_t bitsSize;     // every row, each padded to 4 bytes
+    std::uint64_t bitsSize;     // bytes of rows the loader reads from there (0: none)
 };
 
 class CBmpHeader {
 public:
-    // The file header and the usual info header: all the check reads of the file itself.
-    static const std::size_t kHeadSize = 54;
-    // Larger sides are refused: no bar or ad is that big, and a damaged header must not
-    // cost a huge allocation.
-    static const std::int32_t kSideLimit = 4096;
-
-    // True when `head` (the file's first bytes, at most `fileSize` of them) is an
-    // uncompressed 1, 4, 8, 16, 24 or 32-bit bitmap with sides up to the limit whose
-    // headers, colour table and rows all lie inside the file's `fileSize` bytes; the layout
-    // is then filled in. Compressed rows cannot be sized from the header and are refused:
-    // no skin or ad uses them.
-    static bool Check(const std::uint8_t* head, std::size_t headSize, std::uint64_t fileSize, BmpLayout* layout);
+    // True when `file`, all `size` bytes of a file, is a bitmap the loader may take (file
+    // header "BM"; a core, info, V4 or V5 header; one plane of 1, 4, 8, 16, 24 or 32 bits;
+    // sides above 0) and every byte the loader reads of it lies inside the file: the headers,
+    // the colour table (at most 256 entries), and the rows it decodes: uncompressed rows
+    // whole, a run-length stream as far as its decoder goes. The layout is then filled in.
+    static bool Check(const std::uint8_t* file, std::uint64_t size, BmpLayout* layout);
 };
 
 #endif

@@ -1,4 +1,5 @@
 #include "artres.h"
+#include "records/Guard.h"
 #include "records/ThisModule.h"
 
 #include "IconLibrary.h"
@@ -14,10 +15,13 @@ CIconLibrary& Icons()
 
 } // namespace
 
-HICON AR_Icon(const char* name) { return Icons().Shared(name); }
+HICON AR_Icon(const char* name)
+{
+    return Guard<HICON>(nullptr, [&] { return Icons().Shared(name); });
+}
 
 HICON AR_Image(const char* name, int type, int width, int height, UINT flags)
 {
     if (type != IMAGE_ICON) return nullptr;
-    return Icons().Fresh(name, width, height, flags);
+    return Guard<HICON>(nullptr, [&] { return Icons().Fresh(name, width, height, flags); });
 }

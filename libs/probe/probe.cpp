@@ -1,21 +1,14 @@
 #include "probe.h"
 
 #include "ScannerWindow.h"
+#include "records/Guard.h"
 
-// Nothing may escape into the caller: the client is not built to catch.
 void PR_StartSpy(HWND bar, int game)
 {
-    if (game != CScannerWindow::kQuake2) return;
-    try {
-        CScannerWindow::Open(bar);
-    } catch (...) {
-    }
+    if (game == CScannerWindow::kQuake2) Guard([&] { CScannerWindow::Open(bar); });
 }
 
 void PR_ServerList(const void* payload, int length)
 {
-    try {
-        CScannerWindow::TakeServerList(payload, length);
-    } catch (...) {
-    }
+    Guard([&] { CScannerWindow::TakeServerList(payload, length); });
 }

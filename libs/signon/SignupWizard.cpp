@@ -18,7 +18,9 @@ const UINT kAnswerWaitMs = 30000; // a dropped connection must not leave the dia
 const int kFields[] = {IDC_SIGNUP_NICKNAME, IDC_SIGNUP_EMAIL, IDC_SIGNUP_PASSWORD, IDC_SIGNUP_CONFIRM};
 
 const char kCreating[] = "Creating your account...";
-const char kConnectionLost[] = "The connection to the KVX server was lost. Cancel and try again later.";
+const char kConnectionLost[] =
+    "The connection to the KVX server was lost. KVX reconnects by itself: try again in a moment, or Cancel.";
+const char kReconnected[] = "The connection to the KVX server was lost and is back. Please sign up again.";
 const char kNoAnswer[] = "The KVX server did not answer. Please try again, or Cancel and try again later.";
 const char kUnreadable[] = "The KVX server's answer could not be read. Please try again.";
 const char kRefused[] = "The KVX server could not create the account.";
@@ -33,18 +35,58 @@ const CSignupWizard::Route CSignupWizard::kRoutes[] = {
 };
 
 CSignupWizard::CSignupWizard(USER_INFO_STRUCT* user, UINT_PTR socket)
-    : m_user(user), m_socket(socket), m_dialog(nullptr), m_waiting(false)
+    : m_user(user), m_socket(socket), m_dialog(nullptr), m_waiting(false), m_closed(false), m_result(FALSE)
 {
 }
 
 BOOL CSignupWizard::Run(HWND owner)
 {
-    if (g_open || !m_user) return FALSE;
+    if (!m_user) return FALSE;
+    if (g_open) return g_open->CarryOn(m_user, m_socket);
+    USER_INFO_STRUCT* const caller = m_user;
     g_open = this;
-    const INT_PTR result = DialogBoxParamA(ThisModule(), MAKEINTRESOURCEA(IDD_SIGNUP), owner, &DialogProc,
-                                           reinterpret_cast<LPARAM>(this));
+    DialogBoxParamA(ThisModule(), MAKEINTRESOURCEA(IDD_SIGNUP), owner, &DialogProc, reinterpret_cast<LPARAM>(this));
     g_open = nullptr;
-    return result == TRUE;
+    return Outcome(caller);
+}
+
+BOOL CSignupWizard::CarryOn(USER_INFO_STRUCT* caller, UINT_PTR socket)
+{
+    m_user = caller;
+    m_socket = socket;
+    if (m_waiting) { // the request went out on the lost connection: no answer will come
+        SetWaiting(false);
+        ShowStatus(kReconnected);
+        FocusField(IDC_SIGNUP_NICKNAME);
+    }
+    // The dialog's own modal loop waits further down the stack: this caller runs it meanwhile.
+    MSG msg;
+    while (!m_closed) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam)); // for the loops below
+            Finish(FALSE); // this caller's record is not filled after it has returned
+            break;
+        }
+        if (IsDialogMessageA(m_dialog, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return Outcome(caller);
+}
+
+BOOL CSignupWizard::Outcome(USER_INFO_STRUCT* caller) const
+{
+    if (caller == m_user) return m_result;
+    caller->accountNumber = 0; // a later caller has the account
+    return TRUE;
+}
+
+void CSignupWizard::Finish(BOOL result)
+{
+    m_result = result;
+    m_closed = true;
+    EndDialog(m_dialog, result);
 }
 
 void CSignupWizard::Deliver(const PACKET_DATA& packet)
@@ -93,6 +135,7 @@ INT_PTR CSignupWizard::OnDestroy(WPARAM, LPARAM)
 {
     KillTimer(m_dialog, kAnswerTimer);
     m_waiting = false;
+    m_closed = true;
     return FALSE;
 }
 
@@ -116,10 +159,7 @@ void CSignupWizard::OnSignUp()
     SetWaiting(true);
 }
 
-void CSignupWizard::OnCancel()
-{
-    EndDialog(m_dialog, FALSE);
-}
+void CSignupWizard::OnCancel() { Finish(FALSE); }
 
 void CSignupWizard::OnAnswer(const PACKET_DATA& packet)
 {
@@ -138,7 +178,7 @@ void CSignupWizard::OnAccepted(const PACKET_DATA& packet)
         return;
     }
     m_sent.FillUser(m_user, ok.account);
-    EndDialog(m_dialog, TRUE);
+    Finish(TRUE);
 }
 
 void CSignupWizard::OnRefused(const PACKET_DATA& packet)

@@ -15,8 +15,10 @@ public:
 
     // Shows the dialog modally over `owner`. TRUE once the server created the account (the
     // user record is filled), FALSE when the user gave up (the record is not touched) or
-    // the dialog could not be shown. Only one sign-up runs at a time: a second call while
-    // one is open gives FALSE at once.
+    // the dialog could not be shown. One dialog at a time: a call while one is open (the
+    // session lost its connection and, connected anew, asks again) hands that dialog its
+    // newer connection and record and waits for it to close, so the user finishes there.
+    // The latest call then gets the outcome; an earlier one gets TRUE with account 0.
     BOOL Run(HWND owner);
 
     // Hands a server packet to the dialog that has a request out; ignored when none has.
@@ -31,6 +33,12 @@ private:
     static const Route kRoutes[];
 
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // The open dialog goes on over `socket` for `caller`; returns once it has closed.
+    BOOL CarryOn(USER_INFO_STRUCT* caller, UINT_PTR socket);
+    // What `caller` learns once the dialog has closed.
+    BOOL Outcome(USER_INFO_STRUCT* caller) const;
+    void Finish(BOOL result);
 
     INT_PTR OnInitDialog(WPARAM, LPARAM);
     INT_PTR OnCommand(WPARAM, LPARAM);
@@ -48,10 +56,12 @@ private:
     void ShowStatus(const char* text);
     void FocusField(int id);
 
-    USER_INFO_STRUCT* m_user;
-    UINT_PTR m_socket;
+    USER_INFO_STRUCT* m_user; // the latest caller's record
+    UINT_PTR m_socket;        // the latest caller's connection
     HWND m_dialog;
     bool m_waiting;
+    bool m_closed;
+    BOOL m_result;
     CSignupEntry m_sent; // what the request carried, for the user record on success
 };
 

@@ -3,20 +3,27 @@
 
 #include "FindWizard.h"
 #include "SignupWizard.h"
+#include "records/Guard.h"
 
 BOOL SO_Signup(HWND bar, USER_INFO_STRUCT* user, UINT_PTR socket)
 {
-    CSignupWizard wizard(user, socket);
-    return wizard.Run(bar);
+    return Guard(FALSE, [&] {
+        CSignupWizard wizard(user, socket);
+        return wizard.Run(bar);
+    });
 }
 
 void SO_Message(PACKET_DATA packet, UINT_PTR)
 {
-    if (!CFindWizard::Deliver(packet)) CSignupWizard::Deliver(packet);
+    Guard([&] {
+        if (!CFindWizard::Deliver(packet)) CSignupWizard::Deliver(packet);
+    });
 }
 
 BOOL SO_Find(HWND bar, UINT_PTR socket)
 {
-    CFindWizard wizard(socket);
-    return wizard.Run(bar);
+    return Guard(FALSE, [&] {
+        CFindWizard wizard(socket);
+        return wizard.Run(bar);
+    });
 }

@@ -16,7 +16,10 @@ extern "C" {
 #endif
 
 /* Runs the sign-up wizard. TRUE when finished: user->accountNumber holds the new account
-   (0 for none) and user->password its password. FALSE when cancelled. */
+   (0 for none) and user->password its password. FALSE when cancelled. A call while the
+   wizard is open (the caller lost its connection and asks again on a new one) lets the open
+   wizard go on over the new socket and returns when it closes, with the outcome; the earlier
+   call then returns TRUE with account 0. */
 SIGNON_API BOOL SO_Signup(HWND bar, USER_INFO_STRUCT* user, UINT_PTR socket);
 
 /* Hands the wizards a packet of the sign-on range (1200 to 1300) received by the session,

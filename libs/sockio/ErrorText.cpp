@@ -3,6 +3,8 @@
 
 #include <winsock2.h>
 
+#include "records/Guard.h"
+
 namespace {
 
 struct ErrorText {
@@ -60,8 +62,11 @@ const ErrorText kTexts[] = {
 
 const char* SK_Error(int* code)
 {
-    if (*code == 0) *code = WSAGetLastError();
-    for (const ErrorText& entry : kTexts)
-        if (entry.code == *code) return entry.text;
-    return "Unknown network error.";
+    const char* const unknown = "Unknown network error.";
+    return Guard(unknown, [&] {
+        if (*code == 0) *code = WSAGetLastError();
+        for (const ErrorText& entry : kTexts)
+            if (entry.code == *code) return entry.text;
+        return unknown;
+    });
 }

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "Connector.h"
+#include "records/Guard.h"
 #include "wire/Frame.h"
 
 namespace {
@@ -39,44 +40,48 @@ bool SendAll(SOCKET s, const char* data, int size)
 
 void SK_Connect(HWND window, UINT connectMessage, UINT eventMessage, const char* host, int port)
 {
-    try {
+    const bool launched = Guard(false, [&] {
         Connector::Launch(new Connector(window, connectMessage, eventMessage, host, port));
-    } catch (...) {
-        // Out of memory before the worker existed: the one outcome still arrives.
-        PostMessageA(window, connectMessage, CONNECT_FAILED, WSAENOBUFS);
-    }
+        return true;
+    });
+    // Out of memory before the worker existed: the one outcome still arrives.
+    if (!launched) PostMessageA(window, connectMessage, CONNECT_FAILED, WSAENOBUFS);
 }
 
 BOOL SK_WPacket(UINT_PTR socket, WORD type, const void* data, int length)
 {
-    if (!IsSocket(socket) || length < 0 || (length > 0 && !data)) return FALSE;
-    uint8_t frame[kvxwire::kMaxFrame];
-    const size_t size = kvxwire::EncodeFrame(type, data, static_cast<size_t>(length), frame, sizeof frame);
-    if (size == 0) return FALSE;
-    return SendAll(static_cast<SOCKET>(socket), reinterpret_cast<const char*>(frame), static_cast<int>(size));
+    return Guard(FALSE, [&]() -> BOOL {
+        if (!IsSocket(socket) || length < 0 || (length > 0 && !data)) return FALSE;
+        uint8_t frame[kvxwire::kMaxFrame];
+        const size_t size = kvxwire::EncodeFrame(type, data, static_cast<size_t>(length), frame, sizeof frame);
+        if (size == 0) return FALSE;
+        return SendAll(static_cast<SOCKET>(socket), reinterpret_cast<const char*>(frame), static_cast<int>(size));
+    });
 }
 
 BOOL SK_Parse(char* buffer, int* fill, int newBytes, PACKET_DATA* out)
 {
-    if (!buffer || !fill || !out) return FALSE;
-    if (*fill < 0 || *fill > kBufferSize) {
-        *fill = SK_STREAM_BROKEN;
-        return FALSE;
-    }
-    if (newBytes > 0) *fill += newBytes < kBufferSize - *fill ? newBytes : kBufferSize - *fill;
-    const kvxwire::FrameView frame =
-        kvxwire::PeekFrame(reinterpret_cast<const uint8_t*>(buffer), static_cast<size_t>(*fill));
-    if (frame.state == kvxwire::FrameState::Broken) {
-        *fill = SK_STREAM_BROKEN;
-        return FALSE;
-    }
-    if (frame.state != kvxwire::FrameState::Complete) return FALSE;
-    memset(out, 0, sizeof *out);
-    out->type = frame.type;
-    out->length = frame.length;
-    memcpy(out->payload, frame.payload, frame.length);
-    const int used = static_cast<int>(frame.frameSize);
-    memmove(buffer, buffer + used, static_cast<size_t>(*fill - used));
-    *fill -= used;
-    return TRUE;
+    return Guard(FALSE, [&]() -> BOOL {
+        if (!buffer || !fill || !out) return FALSE;
+        if (*fill < 0 || *fill > kBufferSize) {
+            *fill = SK_STREAM_BROKEN;
+            return FALSE;
+        }
+        if (newBytes > 0) *fill += newBytes < kBufferSize - *fill ? newBytes : kBufferSize - *fill;
+        const kvxwire::FrameView frame =
+            kvxwire::PeekFrame(reinterpret_cast<const uint8_t*>(buffer), static_cast<size_t>(*fill));
+        if (frame.state == kvxwire::FrameState::Broken) {
+            *fill = SK_STREAM_BROKEN;
+            return FALSE;
+        }
+        if (frame.state != kvxwire::FrameState::Complete) return FALSE;
+        memset(out, 0, sizeof *out);
+        out->type = frame.type;
+        out->length = frame.length;
+        memcpy(out->payload, frame.payload, frame.length);
+        const int used = static_cast<int>(frame.frameSize);
+        memmove(buffer, buffer + used, static_cast<size_t>(*fill - used));
+        *fill -= used;
+        return TRUE;
+    });
 }

@@ -2,8 +2,12 @@
 
 #include <winsock2.h>
 
+#include "records/Guard.h"
+
 BOOL SK_Init(WORD major, WORD minor)
 {
-    WSADATA data;
-    return WSAStartup(MAKEWORD(major, minor), &data) == 0;
+    return Guard(FALSE, [&]() -> BOOL {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(major, minor), &data) == 0;
+    });
 }

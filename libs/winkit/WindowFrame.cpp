@@ -1,6 +1,8 @@
 // Creating, placing and framing the bar window.
 #include "winkit.h"
 
+#include "records/Guard.h"
+
 namespace {
 
 const int kDefaultHeight = 420;
@@ -46,50 +48,55 @@ void WK_Init(void)
     // first use, and balloons will register theirs here once they exist.
 }
 
-HWND WK_CreateMain(const char* name, WNDPROC proc, int x, int y, int width, int height,
-                   HINSTANCE instance)
+HWND WK_CreateMain(const char* name, WNDPROC proc, int x, int y, int width, int height, HINSTANCE instance)
 {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    wc.lpszClassName = name;
-    if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+    return Guard<HWND>(nullptr, [&]() -> HWND {
+        WNDCLASSEXA wc = {};
+        wc.cbSize = sizeof wc;
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = proc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+        wc.lpszClassName = name;
+        if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
 
-    ApplyDefaults(x, y, width, height);
-    KeepReachable(x, y, width, height);
-    return CreateWindowExA(WS_EX_TOOLWINDOW, name, "KVX", WS_POPUP | WS_CLIPCHILDREN, x, y, width,
-                           height, nullptr, nullptr, instance, nullptr);
+        ApplyDefaults(x, y, width, height);
+        KeepReachable(x, y, width, height);
+        return CreateWindowExA(WS_EX_TOOLWINDOW, name, "KVX", WS_POPUP | WS_CLIPCHILDREN, x, y, width, height, nullptr,
+                               nullptr, instance, nullptr);
+    });
 }
 
 void WK_Center(HWND window, BOOL keepOnScreen)
 {
-    RECT rc;
-    if (!GetWindowRect(window, &rc)) return;
-    RECT work = WorkAreaOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
-    const int width = rc.right - rc.left;
-    int height = rc.bottom - rc.top;
-    if (keepOnScreen && height > work.bottom - work.top) height = work.bottom - work.top;
-    const int x = work.left + (work.right - work.left - width) / 2;
-    const int y = work.top + (work.bottom - work.top - height) / 2;
-    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    Guard([&] {
+        RECT rc;
+        if (!GetWindowRect(window, &rc)) return;
+        RECT work = WorkAreaOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
+        const int width = rc.right - rc.left;
+        int height = rc.bottom - rc.top;
+        if (keepOnScreen && height > work.bottom - work.top) height = work.bottom - work.top;
+        const int x = work.left + (work.right - work.left - width) / 2;
+        const int y = work.top + (work.bottom - work.top - height) / 2;
+        SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    });
 }
 
 void WK_PaintNC(HWND window)
 {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    if (!region) return;
-    if (GetWindowRgn(window, region) != ERROR) {
-        HDC dc = GetWindowDC(window);
-        if (dc) {
-            HBRUSH edge = CreateSolidBrush(RGB(16, 16, 24));
-            FrameRgn(dc, region, edge, 1, 1);
-            DeleteObject(edge);
-            ReleaseDC(window, dc);
+    Guard([&] {
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        if (!region) return;
+        if (GetWindowRgn(window, region) != ERROR) {
+            HDC dc = GetWindowDC(window);
+            if (dc) {
+                HBRUSH edge = CreateSolidBrush(RGB(16, 16, 24));
+                FrameRgn(dc, region, edge, 1, 1);
+                DeleteObject(edge);
+                ReleaseDC(window, dc);
+            }
         }
-    }
-    DeleteObject(region);
+        DeleteObject(region);
+    });
 }

@@ -1,7 +1,10 @@
 // A stand-in for one game: a window of the game's class that shows how it was started.
 // STANDIN_CLASS and STANDIN_TITLE name the game; STANDIN_SUBSPACE also places the bytes a
-// running Subspace holds where the client reads them.
+// running Subspace holds where the client reads them, in a process that grants only the rights
+// a process has on every Windows.
 #include <windows.h>
+
+#include <aclapi.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +28,29 @@ bool PlaceGameData()
     unsigned char* extra = reinterpret_cast<unsigned char*>(g_gameMemory + (kExtraAddress - begin));
     for (int i = 0; i < 24; ++i) extra[i] = static_cast<unsigned char>(i + 1);
     return true;
+}
+
+// Everyone may open the process for every defined process right (up to 0x2000, the limited
+// set-information right), standard rights and synchronisation, and no undefined bit: a
+// request for more, as the newer SDKs' PROCESS_ALL_ACCESS (0x1FFFFF) is, is refused.
+bool GrantDefinedRightsOnly()
+{
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) return false;
+    EXPLICIT_ACCESSA access = {};
+    access.grfAccessPermissions = 0x1F3FFF;
+    access.grfAccessMode = SET_ACCESS;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    access.Trustee.ptstrName = static_cast<LPSTR>(everyone);
+    PACL acl = nullptr;
+    bool ok = SetEntriesInAclA(1, &access, nullptr, &acl) == ERROR_SUCCESS &&
+              SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT,
+                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, acl,
+                              nullptr) == ERROR_SUCCESS;
+    LocalFree(acl);
+    FreeSid(everyone);
+    return ok;
 }
 #endif
 
@@ -58,6 +84,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     snprintf(text, sizeof text, "Arguments: %s\r\nFolder: %s", Arguments(), folder);
 #ifdef STANDIN_SUBSPACE
     if (!PlaceGameData()) strncat(text, "\r\nThe game's data could not be placed.", sizeof text - strlen(text) - 1);
+    if (!GrantDefinedRightsOnly()) strncat(text, "\r\nIts rights could not be set.", sizeof text - strlen(text) - 1);
 #endif
     WNDCLASSA wc = {};
     wc.lpfnWndProc = WindowProc;

@@ -45,8 +45,9 @@ void RL_Offline(void) { Log("RL_Offline()"); }
 void RL_RefreshIP(UINT_PTR socket) { Log("RL_RefreshIP" + Args({Num(socket)})); }
 void RL_IPInfo(const IP_INFO_STRUCT*) { Log("RL_IPInfo()"); }
 void RL_GotInfoRes(const SEARCH_INFO_STRUCT*) { Log("RL_GotInfoRes()"); }
-void RL_NewEvent(const void*, int length, int reserved, DWORD address, BOOL fromServer)
+void RL_NewEvent(const void* record, int length, int reserved, DWORD address, BOOL fromServer)
 {
+    Recorder::Get().Handed(std::string(static_cast<const char*>(record), length));
     Log("RL_NewEvent" + Args({Num(length), Num(reserved), Num(address), Num(fromServer)}));
 }
 

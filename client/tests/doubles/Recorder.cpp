@@ -10,6 +10,7 @@ void Recorder::Reset()
 {
     m_calls.clear();
     m_sent.clear();
+    m_handed.clear();
     m_script = LibraryScript();
 }
 

@@ -49,10 +49,14 @@ public:
     LibraryScript& Script() { return m_script; }
     void Sent(const SentPacket& packet) { m_sent.push_back(packet); }
     const std::vector<SentPacket>& SentPackets() const { return m_sent; }
+    // The bytes of the last record handed to the contact list (RL_NewEvent).
+    void Handed(const std::string& record) { m_handed = record; }
+    const std::string& HandedRecord() const { return m_handed; }
 
 private:
     std::vector<std::string> m_calls;
     std::vector<SentPacket> m_sent;
+    std::string m_handed;
     LibraryScript m_script;
 };
 

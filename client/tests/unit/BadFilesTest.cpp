@@ -14,6 +14,7 @@
 #include "app/Globals.h"
 #include "app/Settings.h"
 #include "doubles/Recorder.h"
+#include "skin/Bitmap.h"
 #include "skin/Painter.h"
 #include "skin/Skin.h"
 #include "BarFixture.h"
@@ -108,10 +109,12 @@ TEST_F(BadFilesTest, AKvxIniOfNoiseOrHugeLinesStartsOnDefaultsAndKeepsWhatItHeld
         const char* name;
         std::string ini;
         std::string kept; // what the file must still hold whole after the exit's writes
+        const char* view; // the list's view at start: 0 when missing, else what is stored
     } cases[] = {
-        {"noise", Noise(1 << 16, 1) + user + Noise(1 << 16, 2), user},
+        {"noise", Noise(1 << 16, 1) + user + Noise(1 << 16, 2), user, "RL_View(0)"},
         {"lines of 1 MiB",
-         "[Window]\r\nSkinM=" + huge + "\r\nOnTop=" + huge + user + "[KVX]\r\nView=" + huge + hugeLines, hugeLines},
+         "[Window]\r\nSkinM=" + huge + "\r\nOnTop=" + huge + user + "[KVX]\r\nView=" + huge + hugeLines, hugeLines,
+         "RL_View(2147483647)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -122,14 +125,13 @@ TEST_F(BadFilesTest, AKvxIniOfNoiseOrHugeLinesStartsOnDefaultsAndKeepsWhatItHeld
         const auto seen = answerer.Seen();
         EXPECT_TRUE(seen.empty()) << seen[0].text;
         const std::vector<std::string> calls = Recorder::Get().Calls();
-        EXPECT_NE(calls.end(), std::find(calls.begin(), calls.end(), "RL_View(0)"))
-            << "a view that is none of the three shows all";
+        EXPECT_NE(calls.end(), std::find(calls.begin(), calls.end(), c.view));
         EXPECT_EQ(1234, Stored("User", "ID"));
         EXPECT_NE(std::string::npos, folder.Read("KVX.ini").find(c.kept));
     }
 }
 
-TEST_F(BadFilesTest, AReadOnlyKvxIniIsNeverRewrittenAndAFailedWriteIsReportedOnce)
+TEST_F(BadFilesTest, AReadOnlyKvxIniIsNeverRewrittenAndEveryFailedWriteIsReported)
 {
     Skin("HiDef");
     Skin("LoDef");
@@ -145,13 +147,17 @@ TEST_F(BadFilesTest, AReadOnlyKvxIniIsNeverRewrittenAndAFailedWriteIsReportedOnc
 
     // The stored skin is gone: the bar falls back and tries to store the one it uses.
     folder.Write("skins\\HiDef-T.bmp", "");
+    {
+        BoxAnswerer answerer;
+        StartAndQuit();
+        EXPECT_FALSE(answerer.Seen().empty());
+    }
     BoxAnswerer answerer;
-    StartAndQuit();
     CSettings settings("KVX");
     EXPECT_FALSE(settings.WriteInt("Window", "x", 5));
     EXPECT_FALSE(settings.WriteInt("Window", "y", 6));
     const auto seen = answerer.Seen();
-    ASSERT_EQ(2u, seen.size()) << "one box per store, not one per write";
+    ASSERT_EQ(2u, seen.size()) << "one box per failed write";
     for (const SeenBox& box : seen) {
         EXPECT_EQ("KVX Error", box.caption);
         EXPECT_EQ(0u, box.text.find("Cannot save setting to INI file. (" + folder.Path() + "\\KVX.ini)\n\n"));
@@ -188,6 +194,53 @@ TEST_F(BadFilesTest, ASkinPieceCutShortAnywhereIsRefusedBeforeItIsLoaded)
     ReadOnlyFile readOnly(folder.File("skins\\Cut-M.bmp"));
     CSkin skin;
     EXPECT_TRUE(skin.Load("Cut"));
+}
+
+template <typename T> std::string Bytes(const T& value)
+{
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+TEST_F(BadFilesTest, EveryBitmapTheSystemLoadsIsLoadedUnlessLoadingReadsPastItsEnd)
+{
+    const auto info = [](LONG width, LONG height, WORD bits, DWORD compression, DWORD image, DWORD used) {
+        const BITMAPINFOHEADER header = {sizeof header, width, height, 1, bits, compression, image, 0, 0, used, 0};
+        return Bytes(header);
+    };
+    const std::string rle8("\x04\x01\x00\x00\x02\x02\x00\x03\x05\x06\x07\x00\x00\x01", 14); // run, literal, end
+    const std::string rle4("\x04\x12\x00\x00\x04\x34\x00\x01", 8);
+    const struct {
+        const char* name;
+        std::string header, table, rows;
+        LONG width, height; // 0: refused
+    } cases[] = {
+        {"run-length 8-bit", info(4, 2, 8, BI_RLE8, 14, 0), std::string(1024, '\x40'), rle8, 4, 2},
+        {"run-length ending before its stated size", info(4, 2, 8, BI_RLE8, 5000, 0), std::string(1024, 1), rle8, 4,
+         2},
+        {"run-length 4-bit", info(4, 2, 4, BI_RLE4, 8, 0), std::string(64, '\x40'), rle4, 4, 2},
+        {"OS/2 core header", Bytes(BITMAPCOREHEADER{sizeof(BITMAPCOREHEADER), 2, 2, 1, 24}), "", std::string(16, 1), 2,
+         2},
+        {"wider than 4096", info(5000, 1, 24, BI_RGB, 0, 0), "", std::string(15000, '\x30'), 5000, 1},
+        {"300 colours used", info(2, 2, 24, BI_RGB, 0, 300), std::string(1200, 1), std::string(16, '\x50'), 2, 2},
+        {"run-length running on past the end", info(4, 200, 8, BI_RLE8, 5000, 0), std::string(1024, 1),
+         rle8.substr(0, 4), 0, 0},
+    };
+    for (const auto& c : cases) {
+        const size_t offset = 14 + c.header.size() + c.table.size();
+        const BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(offset + c.rows.size()), 0, 0,
+                                       static_cast<DWORD>(offset)};
+        folder.Write("sample.bmp", Bytes(file) + c.header + c.table + c.rows);
+        if (c.width) {
+            HANDLE system =
+                LoadImageA(nullptr, "sample.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+            ASSERT_NE(nullptr, system) << c.name << ": the system loads it";
+            DeleteObject(system);
+        }
+        CBitmap bitmap;
+        EXPECT_EQ(c.width != 0, bitmap.Load("sample", true)) << c.name;
+        EXPECT_EQ(c.width ? c.width : 1, bitmap.Width()) << c.name;
+        EXPECT_EQ(c.height ? c.height : 1, bitmap.Height()) << c.name;
+    }
 }
 
 class BadAdFilesTest : public InScratchFolder {

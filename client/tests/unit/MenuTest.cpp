@@ -8,6 +8,8 @@
 #include "app/Globals.h"
 #include "doubles/Recorder.h"
 #include "menus/CommandIds.h"
+#include "menus/MenuData.h"
+#include "menus/PopupMenu.h"
 #include "skin/Painter.h"
 #include "skin/Skin.h"
 #include "BarFixture.h"
@@ -128,6 +130,35 @@ TEST_F(MenuTest, TheMainMenuShowsTheSettingsAndTheSkinsByEnumeration)
     EXPECT_STREQ(listed.NameAt(1), bar->Painter()->Skin().Name()) << "the skin at the command's position";
     RECT update;
     EXPECT_TRUE(GetUpdateRect(g_hMainWnd, &update, FALSE)) << "and the bar repaints";
+}
+
+TEST_F(MenuTest, AStoredViewOfNoneOfTheThreeTicksNone)
+{
+    MakeBar("[KVX]\r\nView=3\r\n");
+    Create(300);
+    std::vector<MenuItemSeen> views;
+    {
+        MenuProbe probe([&] {
+            const std::vector<HWND> menus = WaitForMenus(GetCurrentProcessId(), 1);
+            if (menus.empty()) return;
+            views = Submenu(reinterpret_cast<HMENU>(SendMessageA(menus[0], MN_GETHMENU, 0, 0)), 0);
+            PressKeys(menus[0], {VK_ESCAPE});
+        });
+        RECT region = {36, 89, 58, 111};
+        SendMessageA(g_hMainWnd, WM_COMMAND, CMD_PREFS_MENU, reinterpret_cast<LPARAM>(&region));
+    }
+    ASSERT_EQ(3u, views.size());
+    for (const MenuItemSeen& item : views) EXPECT_EQ(0u, item.data) << item.id;
+}
+
+TEST(PopupMenuTest, ASubmenuIsDestroyedByItsOwnObjectOnly)
+{
+    CPopupMenu sub;
+    {
+        CPopupMenu top;
+        ASSERT_TRUE(top.AddSubmenu(CMD_VIEW, MENU_SUBMENU, sub));
+    }
+    EXPECT_TRUE(IsMenu(sub.Handle())) << "the menu it was in has not destroyed it";
 }
 
 TEST_F(MenuTest, AMenuNearTheRightEdgeEndsAtTheScreensEdge)

@@ -234,7 +234,7 @@ TEST_F(SessionTest, SignOnRangeGoesToTheWizardsAndItsNeighboursAreIgnored)
     EXPECT_EQ(expected, Recorder::Get().Calls());
 }
 
-TEST_F(SessionTest, APacketIsActedOnOnlyWhenItsPayloadHoldsItsRecord)
+TEST_F(SessionTest, ARecordPacketIsPassedOnShortOrLongAndOnlyAnOversizedEventIsDropped)
 {
     ASSERT_TRUE(pair.Connected());
     Connected();
@@ -251,17 +251,17 @@ TEST_F(SessionTest, APacketIsActedOnOnlyWhenItsPayloadHoldsItsRecord)
         const char* call; // null: ignored
     } const cases[] = {
         {PKT_IP_INFO, std::string(sizeof(IpInfoRecord), 'i'), "RL_IPInfo()"},
-        {PKT_IP_INFO, std::string(sizeof(IpInfoRecord) - 1, 'i'), nullptr},
+        {PKT_IP_INFO, std::string(sizeof(IpInfoRecord) - 1, 'i'), "RL_IPInfo()"},
         {PKT_IP_INFO, std::string(sizeof(IpInfoRecord) + 9, 'i'), "RL_IPInfo()"},
         {PKT_INFO_RESULT, std::string(sizeof(ProfileList), 'p'), "RL_GotInfoRes()"},
-        {PKT_INFO_RESULT, std::string(sizeof(ProfileList) - 1, 'p'), nullptr},
+        {PKT_INFO_RESULT, std::string(sizeof(ProfileList) - 1, 'p'), "RL_GotInfoRes()"},
         {PKT_GAME_SERVERS, std::string(sizeof(GameServersHead), 'g'), "PR_ServerList(4)"},
         {PKT_GAME_SERVERS, std::string(sizeof(GameServersHead) - 1, 'g'), nullptr},
         {PKT_NEW_EVENT, event(0, 0), "RL_NewEvent(16, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(5, 5), "RL_NewEvent(21, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(5, 9), "RL_NewEvent(21, 0, 0, 1)"},
-        {PKT_NEW_EVENT, event(0, 0).substr(0, kEventDataOffset - 1), nullptr},
-        {PKT_NEW_EVENT, event(5, 4), nullptr},
+        {PKT_NEW_EVENT, event(5, 0).substr(0, 3), "RL_NewEvent(21, 0, 0, 1)"},
+        {PKT_NEW_EVENT, event(5, 4), "RL_NewEvent(21, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(kMaxEventData, kMaxEventData), "RL_NewEvent(1024, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(kMaxEventData + 1, kMaxEventData + 1), nullptr},
     };
@@ -271,6 +271,16 @@ TEST_F(SessionTest, APacketIsActedOnOnlyWhenItsPayloadHoldsItsRecord)
         const std::vector<std::string> expected = c.call ? std::vector<std::string>{c.call} : std::vector<std::string>{};
         EXPECT_EQ(expected, Recorder::Get().Calls()) << "type " << c.type << ", " << c.payload.size() << " bytes";
     }
+}
+
+TEST_F(SessionTest, WhatAShortPacketLacksReachesTheLibraryAsZerosNotAsTheLastPacketsBytes)
+{
+    ASSERT_TRUE(pair.Connected());
+    Connected();
+    std::string head(kEventDataOffset, '\0');
+    head[2] = 5; // five bytes of event data
+    ASSERT_TRUE(Feed(Frame(PKT_NEW_EVENT, head + "abcde") + Frame(PKT_NEW_EVENT, head + "abcd")));
+    EXPECT_EQ(head.substr(0, sizeof(EventHead)) + std::string("abcd\0", 5), Recorder::Get().HandedRecord());
 }
 
 TEST_F(SessionTest, ServerMessageWithoutAnEndIsCutAtThePayload)
@@ -408,6 +418,17 @@ TEST_F(SessionTest, AlwaysOnTopTogglesFromMissingToOnAndBack)
     s.OnCommand(CMD_ONTOP);
     EXPECT_EQ(0, g_Settings->ReadInt("Window", "OnTop"));
     EXPECT_FALSE(GetWindowLongA(g_hMainWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(SessionTest, AlwaysOnTopIsAppliedWhenTheSettingCannotBeStored)
+{
+    CSession& s = Make();
+    DeleteFileA("KVX.ini");
+    CreateDirectoryA("KVX.ini", nullptr); // no file can be written in its place
+    BoxAnswerer answerer;
+    s.OnCommand(CMD_ONTOP);
+    EXPECT_TRUE(GetWindowLongA(g_hMainWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(1u, answerer.Seen().size()) << "the store reports the failed write";
 }
 
 TEST_F(SessionTest, FindUsersRunsWhileOfflineWithNoSocket)

@@ -8,6 +8,7 @@
 
 #include "app/Globals.h"
 #include "doubles/Recorder.h"
+#include "menus/CommandIds.h"
 #include "session/Session.h"
 #include "BarFixture.h"
 #include "support/TrayTip.h"
@@ -56,6 +57,26 @@ TEST_F(TrayTest, TheTipFollowsTheStatusAndAPendingEventBlinksUntilItIsTaken)
     EXPECT_EQ((std::vector<std::string>{"Blank", "Msg", "Blank", "Msg", "Unreal"}), Icons())
         << "the status icon comes back at the next tick, once";
     EXPECT_TRUE(TipShows("KVX (Unreal) [4242]"));
+}
+
+TEST_F(TrayTest, TheLastTipAndTheRemovalReachTheIconAfterShutdownLetsGoOfTheWindow)
+{
+    MakeBar("[User]\r\nID=4242\r\n");
+    Create(300);
+    bar->Session()->SetStatus(300);
+    ASSERT_TRUE(TipShows("KVX (Online) [4242]"));
+    // As at shutdown; the window itself lives on, so only the client's calls change the icon.
+    const HWND window = g_hMainWnd;
+    g_hMainWnd = nullptr;
+    bar->Session()->SetStatus(CMD_OFFLINE);
+    EXPECT_TRUE(TipShows("KVX (Offline)"));
+    DeleteBar();
+    EXPECT_TRUE(WaitFor([] {
+        const std::vector<std::string> tips = TrayTips();
+        return std::none_of(tips.begin(), tips.end(), [](const std::string& tip) { return tip.rfind("KVX", 0) == 0; });
+    }, 3000)) << "the icon is gone";
+    EXPECT_TRUE(IsWindow(window));
+    g_hMainWnd = window;
 }
 
 } // namespace

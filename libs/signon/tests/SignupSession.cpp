@@ -11,6 +11,7 @@ namespace {
 
 const UINT kSocketMessage = WM_USER + 50;
 const UINT kDeliverMessage = WM_APP + 1;
+const UINT kAgainMessage = WM_APP + 2;
 const char kBarClass[] = "KVXSignupTestBar";
 
 void RegisterBarClass(WNDPROC proc)
@@ -106,11 +107,22 @@ void SignupSession::DeliverThroughBar(const PACKET_DATA& packet)
     SendMessageA(m_bar, kDeliverMessage, 0, reinterpret_cast<LPARAM>(&packet));
 }
 
+void SignupSession::SignupAgainThroughBar(SignupAgain* again)
+{
+    PostMessageA(m_bar, kAgainMessage, 0, reinterpret_cast<LPARAM>(again));
+}
+
 LRESULT CALLBACK SignupSession::BarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     SignupSession* self = reinterpret_cast<SignupSession*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (self && message == kSocketMessage && WSAGETSELECTEVENT(lParam) == FD_READ) {
         self->OnSocketEvent();
+        return 0;
+    }
+    if (message == kAgainMessage) {
+        SignupAgain* again = reinterpret_cast<SignupAgain*>(lParam);
+        again->started = true;
+        again->result = SO_Signup(window, &again->user, again->socket);
         return 0;
     }
     if (self && message == kDeliverMessage) {

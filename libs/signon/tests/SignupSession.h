@@ -6,9 +6,18 @@
 
 #include <winsock2.h>
 
+#include <atomic>
 #include <string>
 
 #include "records/kvxrecords.h"
+
+// A sign-up the bar starts again on a new connection, as the client does when it reconnects.
+struct SignupAgain {
+    UINT_PTR socket = 0;
+    USER_INFO_STRUCT user = {};
+    std::atomic<bool> started{false}; // set on the bar's thread just before SO_Signup
+    BOOL result = FALSE;
+};
 
 class SignupSession {
 public:
@@ -29,6 +38,8 @@ public:
 
     // Has the bar pass this exact record to SO_Message on its own (GUI) thread.
     void DeliverThroughBar(const PACKET_DATA& packet);
+    // Has the bar run SO_Signup with `again` on its own thread; `again` must outlive that call.
+    void SignupAgainThroughBar(SignupAgain* again);
 
 private:
     static LRESULT CALLBACK BarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

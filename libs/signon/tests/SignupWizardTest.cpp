@@ -354,7 +354,7 @@ TEST_F(SignupWizardTest, CancelOrCloseLeavesTheUserRecordAlone)
 
 TEST_F(SignupWizardTest, NoConnectionKeepsTheDialogOpenWithAHint)
 {
-    const char lost[] = "The connection to the KVX server was lost. Cancel and try again later.";
+    const char lost[] = "The connection to the KVX server was lost. KVX reconnects by itself";
     EXPECT_FALSE(Run(
         [&](HWND dialog) {
             FillValid(dialog);
@@ -377,6 +377,31 @@ TEST_F(SignupWizardTest, NoConnectionKeepsTheDialogOpenWithAHint)
         },
         closed));
     EXPECT_TRUE(UserUntouched());
+}
+
+TEST_F(SignupWizardTest, ASignupAskedAgainOnANewConnectionIsFinishedInTheOpenDialog)
+{
+    SignupAgain again;
+    again.socket = m_session.ClientSocket();
+    const BOOL first = Run(
+        [&](HWND dialog) {
+            m_session.SignupAgainThroughBar(&again);
+            const DWORD end = GetTickCount() + kWait;
+            while (!again.started && GetTickCount() < end) Sleep(10);
+            FillValid(dialog);
+            Click(dialog, IDOK);
+            PACKET_DATA request;
+            ASSERT_TRUE(m_session.ReadFrame(&request, kWait)) << "sent over the new connection";
+            const SignupOkRecord ok = {4711};
+            m_session.Answer(PKT_SIGNUP_OK, &ok, sizeof ok);
+            while (IsWindow(dialog) && GetTickCount() < end + kWait) Sleep(10);
+            EXPECT_FALSE(IsWindow(dialog));
+        },
+        0); // the connection the dialog was opened on is gone
+    EXPECT_TRUE(again.result);
+    EXPECT_EQ(4711, again.user.accountNumber) << "the newer caller has the account";
+    EXPECT_TRUE(first);
+    EXPECT_EQ(0, m_user.accountNumber) << "the earlier one is told the sign-up finished elsewhere";
 }
 
 TEST(SignonWithoutWizard, StrayPacketsOpenNothing)
