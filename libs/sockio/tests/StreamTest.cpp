@@ -3,35 +3,43 @@
 
 #include <string.h>
 
-#include <string>
+#include <algorithm>
 #include <thread>
 
-#include "sockio/sockio.h"
 #include "wire/Frame.h"
-#include "wire/Packets.h"
 
 namespace {
 
-TEST_F(SockioTest, PacketsCrossTheStreamWholeWhateverTheReadsCutThem)
+const int kMax = static_cast<int>(kvxwire::kMaxPayload);
+
+TEST_F(SockioTest, PacketsGoOutFramedAndTheServersBytesAndCloseComeBackAsEvents)
 {
     SOCKET server = INVALID_SOCKET;
     const SOCKET client = ConnectPair(&server);
     ASSERT_NE(INVALID_SOCKET, client);
-    const std::string record(16, 'r');
-    ASSERT_TRUE(SK_WPacket(client, PKT_LOGIN, record.data(), 16));
-    ASSERT_TRUE(SK_WPacket(client, PKT_KEEP_ALIVE, nullptr, 0));
-    std::string arrived(24, '\0');
-    int got = 0;
-    for (int i = 0; i < 100 && got < 24; ++i) {
-        const int n = recv(server, &arrived[got], 24 - got, 0);
-        if (n > 0) got += n;
-        else Sleep(10);
-    }
-    EXPECT_EQ(Frame(PKT_LOGIN, record) + Frame(PKT_KEEP_ALIVE), arrived);
+    const std::string longest(kvxwire::kMaxPayload, 'L');
+    ASSERT_TRUE(SK_WPacket(client, 1010, "abcd", 4));
+    ASSERT_TRUE(SK_WPacket(client, 1060, nullptr, 0));
+    ASSERT_TRUE(SK_WPacket(client, 1, longest.data(), kMax));
+    const std::string sent = Frame(1010, "abcd") + Frame(1060) + Frame(1, longest);
+    EXPECT_EQ(sent, ReadUpTo(server, sent.size()));
+    const struct {
+        UINT_PTR socket;
+        const char* data;
+        int length;
+    } refused[] = {{0, "", 0}, {~UINT_PTR(0), "", 0}, {client, longest.data(), kMax + 1}, {client, nullptr, 1}, {client, "", -1}};
+    for (const auto& r : refused) EXPECT_FALSE(SK_WPacket(r.socket, 1, r.data, r.length)) << r.length;
 
-    EXPECT_FALSE(SK_WPacket(0, PKT_KEEP_ALIVE, nullptr, 0)) << "no connection";
-    EXPECT_FALSE(SK_WPacket(client, 1, record.data(), static_cast<int>(kvxwire::kMaxPayload) + 1)) << "too long";
+    send(server, "abc", 3, 0);
+    std::vector<MSG> seen = Collect(2000, 1);
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(static_cast<WPARAM>(client), seen[0].wParam);
+    EXPECT_EQ(FD_READ, WSAGETSELECTEVENT(seen[0].lParam));
+    EXPECT_EQ("abc", ReadUpTo(client, 3));
     closesocket(server);
+    seen = Collect(2000, 1);
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(FD_CLOSE, WSAGETSELECTEVENT(seen[0].lParam));
     closesocket(client);
 }
 
@@ -42,75 +50,67 @@ TEST_F(SockioTest, SendingWaitsOutAFullSendBuffer)
     SOCKET server = INVALID_SOCKET;
     const SOCKET client = ConnectPair(&server);
     ASSERT_NE(INVALID_SOCKET, client);
-    int small = 65536;
+    const int small = 65536;
     setsockopt(client, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&small), sizeof small);
     setsockopt(server, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&small), sizeof small);
-    const int kFrames = 1500;
     std::string expected;
-    for (int i = 0; i < kFrames; ++i) expected += Frame(static_cast<WORD>(i), std::string(kvxwire::kMaxPayload, static_cast<char>(i)));
+    for (int i = 0; i < 1500; ++i) expected += Frame(static_cast<WORD>(i), std::string(kvxwire::kMaxPayload, static_cast<char>(i)));
     std::string arrived;
     std::thread reader([&] {
         Sleep(300); // lets the sender run into a full buffer first
-        DWORD timeout = 5000;
-        setsockopt(server, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
-        char chunk[16384];
-        while (arrived.size() < expected.size()) {
-            const int n = recv(server, chunk, sizeof chunk, 0);
-            if (n <= 0) break;
-            arrived.append(chunk, static_cast<size_t>(n));
-        }
+        arrived = ReadUpTo(server, expected.size());
     });
     int sent = 0;
-    for (int i = 0; i < kFrames; ++i)
-        if (SK_WPacket(client, static_cast<WORD>(i), expected.data() + i * kvxwire::kMaxFrame + kvxwire::kHeaderSize,
-                       static_cast<int>(kvxwire::kMaxPayload)))
-            ++sent;
+    for (size_t at = 0; at < expected.size(); at += kvxwire::kMaxFrame)
+        sent += SK_WPacket(client, static_cast<WORD>(sent), expected.data() + at + kvxwire::kHeaderSize, kMax);
     reader.join();
-    EXPECT_EQ(kFrames, sent);
+    EXPECT_EQ(1500, sent);
     EXPECT_TRUE(arrived == expected) << arrived.size() << " of " << expected.size() << " bytes arrived intact";
     closesocket(server);
     closesocket(client);
 }
 
-TEST_F(SockioTest, ParseTakesWholeFramesOneAtATimeAndKeepsTheRest)
+// Feeds `stream` to SK_Parse `chunk` bytes at a time as the client's receive loop does: each
+// read lands behind what the buffer holds, then packets are taken while there are any.
+std::string ParseInChunks(const std::string& stream, size_t chunk, int* fill)
 {
-    char buffer[2048];
-    int fill = 0;
+    char buffer[kvxwire::kMaxFrame];
+    std::string packets;
     PACKET_DATA packet;
-    const std::string stream = Frame(1070) + Frame(1080, "hi") + Frame(1020, "xyz");
-    // The first frame and a half of the second.
-    memcpy(buffer, stream.data(), 6);
-    ASSERT_TRUE(SK_Parse(buffer, &fill, 6, &packet));
-    EXPECT_EQ(1070, packet.type);
-    EXPECT_EQ(2, fill);
-    EXPECT_FALSE(SK_Parse(buffer, &fill, 0, &packet));
-    memcpy(buffer + fill, stream.data() + 6, stream.size() - 6);
-    ASSERT_TRUE(SK_Parse(buffer, &fill, static_cast<int>(stream.size() - 6), &packet));
-    EXPECT_EQ(1080, packet.type);
-    EXPECT_EQ(2, packet.length);
-    EXPECT_EQ(0, memcmp(packet.payload, "hi", 2));
-    ASSERT_TRUE(SK_Parse(buffer, &fill, 0, &packet));
-    EXPECT_EQ(1020, packet.type);
-    EXPECT_EQ(0, fill);
+    *fill = 0;
+    for (size_t at = 0; at < stream.size() && *fill >= 0;) {
+        const size_t n = std::min({chunk, stream.size() - at, sizeof buffer - static_cast<size_t>(*fill)});
+        memcpy(buffer + *fill, stream.data() + at, n);
+        at += n;
+        for (int fresh = static_cast<int>(n); SK_Parse(buffer, fill, fresh, &packet); fresh = 0)
+            packets += Frame(packet.type, std::string(reinterpret_cast<char*>(packet.payload), packet.length));
+    }
+    return packets;
+}
 
-    // A full buffer holding the largest frame parses; a claim past it is a broken stream.
-    const std::string largest = Frame(1, std::string(kvxwire::kMaxPayload, 'x'));
-    memcpy(buffer, largest.data(), largest.size());
-    fill = 0;
-    ASSERT_TRUE(SK_Parse(buffer, &fill, 2048, &packet));
-    EXPECT_EQ(0, fill);
-    memcpy(buffer, "\x01\x00\xff\x7f", 4);
-    fill = 0;
-    EXPECT_FALSE(SK_Parse(buffer, &fill, 4, &packet));
-    EXPECT_EQ(SK_STREAM_BROKEN, fill);
-    // More new bytes than the buffer has room for count only up to its end.
-    memcpy(buffer, Frame(1, std::string(100, 'y')).data(), 104);
-    fill = 2000;
+TEST_F(SockioTest, ParseTakesWholeFramesHoweverTheReadsCutThem)
+{
+    // A short frame before long ones, and the largest frame, which fills the buffer exactly.
+    const std::string stream = Frame(1070) + Frame(1080, std::string(300, 'h')) +
+                               Frame(1, std::string(kvxwire::kMaxPayload, 'x')) + Frame(1020, "xyz");
+    for (size_t chunk : {1, 3, 5, 300, 2047, 2048, 4096}) {
+        int fill = -2;
+        EXPECT_TRUE(ParseInChunks(stream, chunk, &fill) == stream) << "reads of " << chunk;
+        EXPECT_EQ(0, fill);
+    }
+    // More new bytes than the buffer has room for count only up to its end; a failed read adds none.
+    char buffer[kvxwire::kMaxFrame];
+    memcpy(buffer, Frame(7, std::string(100, 'y')).data(), 104);
+    int fill = 2000;
+    PACKET_DATA packet;
     EXPECT_TRUE(SK_Parse(buffer, &fill, 100, &packet));
     EXPECT_EQ(2048 - 104, fill);
     fill = 0;
-    EXPECT_FALSE(SK_Parse(buffer, &fill, -5, &packet)) << "a failed read adds nothing";
+    EXPECT_FALSE(SK_Parse(buffer, &fill, -5, &packet));
     EXPECT_EQ(0, fill);
+    // A length past the largest frame can never complete: the stream is broken.
+    EXPECT_EQ("", ParseInChunks(std::string("\x01\x00\xfd\x07", 4) + std::string(2044, 'z'), 2048, &fill));
+    EXPECT_EQ(SK_STREAM_BROKEN, fill);
 }
 
 } // namespace
