@@ -1,187 +1,105 @@
-// Events as the user meets them: a message kept on disk, acknowledged, blinking in the tray,
-// opened in a message window with Reply, logged, and still there after a restart.
+// Events as the user meets them: a message kept on disk before it is acknowledged, blinking
+// in the tray, opened oldest first, logged, still there after a restart; news and chat.
 #include <gtest/gtest.h>
 
-#include <string.h>
-
-#include "RosterBench.h"
-#include "roster/roster.h"
-#include "wire/Packets.h"
+#include "RosterFixture.h"
 
 namespace {
 
-MessageRecord Message(std::uint32_t id, std::int32_t from, const char* nickname, const char* text)
-{
-    MessageRecord record = {};
-    record.messageId = id;
-    record.from = from;
-    record.sentAt = 1700000000;
-    lstrcpynA(record.nickname, nickname, sizeof record.nickname);
-    lstrcpynA(record.text, text, sizeof record.text);
-    return record;
-}
-
-std::uint32_t AckedId(const PACKET_DATA& packet)
-{
-    EventAckRecord ack = {};
-    memcpy(&ack, packet.payload, sizeof ack);
-    return ack.eventId;
-}
-
-struct Pending {
-    bool pending;
-    std::string icon;
-    std::string text;
-};
-
-Pending Blink()
-{
-    char icon[100] = "";
-    char text[300] = "";
-    const bool pending = RL_EventIcon(1, icon, text) != FALSE;
-    return {pending, icon, text};
-}
-
-class EventTest : public ::testing::Test {
+class EventTest : public RosterFixture {
 protected:
-    void SetUp() override
+    EventTest() { LogIn({Entry(21, "Sniper", 300)}); }
+
+    static void Message(std::uint32_t id, std::int32_t from, const char* nickname, const char* text)
     {
-        m_bench.LogIn();
+        MessageRecord record = {id, from, 1700000000, {}, {}};
+        lstrcpynA(record.nickname, nickname, sizeof record.nickname);
+        lstrcpynA(record.text, text, sizeof record.text);
+        Event(EVENT_MESSAGE, &record, sizeof record, from);
+    }
+    // What the tray blinks: the icon's name and the tip, or "" when nothing is pending.
+    static std::string Blink()
+    {
+        char icon[100] = "", text[300] = "";
+        return RL_EventIcon(1, icon, text) ? std::string(icon) + ": " + text : std::string();
+    }
+    std::uint32_t Acknowledged(DWORD ms = 3000)
+    {
         PACKET_DATA packet;
-        ASSERT_TRUE(m_bench.ReadFrameOf(PKT_CONTACTS_REQUEST, &packet));
-        RosterBench::Contact(21, "Sniper", 300);
-        RosterBench::ListEnd();
+        return bar.Next(PKT_EVENT_ACK, &packet, ms) ? Payload<EventAckRecord>(packet).eventId : 0;
     }
-
-    void Receive(const MessageRecord& record)
-    {
-        RosterBench::Event(EVENT_MESSAGE, &record, sizeof record, record.from);
-    }
-
-    RosterBench m_bench;
 };
 
-TEST_F(EventTest, AMessageIsKeptAcknowledgedAndAnnounced)
+TEST_F(EventTest, AMessageIsAcknowledgedOnlyOnceItIsOnDiskAndLoggedOnce)
 {
-    EXPECT_FALSE(Blink().pending);
-    Receive(Message(501, 21, "Sniper", "gg, rematch?"));
-    PACKET_DATA packet;
-    ASSERT_TRUE(m_bench.ReadFrameOf(PKT_EVENT_ACK, &packet));
-    EXPECT_EQ(501u, AckedId(packet));
-    EXPECT_TRUE(m_bench.Folder().Exists("Data\\events.dat")) << "kept before it was acknowledged";
+    // A folder where the file's replacement must go makes every save fail.
+    CreateDirectoryA("Data", nullptr);
+    ASSERT_TRUE(CreateDirectoryA("Data\\events.dat.new", nullptr));
+    Message(501, 21, "Sniper", "gg, rematch?");
+    EXPECT_EQ(0u, Acknowledged(300)) << "not kept, so not acknowledged";
+    EXPECT_EQ("Msg: Message from Sniper", Blink());
 
-    const Pending pending = Blink();
-    EXPECT_TRUE(pending.pending);
-    EXPECT_EQ("Msg", pending.icon);
-    EXPECT_EQ("Message from Sniper", pending.text);
-
-    const std::string log = m_bench.Folder().Read("Logs\\1000.txt");
-    EXPECT_NE(std::string::npos, log.find("From Sniper (KVX# 21):")) << log;
-    EXPECT_NE(std::string::npos, log.find("gg, rematch?")) << log;
-
-    // Sent again by the server (our acknowledgement crossed it): acknowledged, not doubled.
-    Receive(Message(501, 21, "Sniper", "gg, rematch?"));
-    ASSERT_TRUE(m_bench.ReadFrameOf(PKT_EVENT_ACK, &packet));
+    RemoveDirectoryA("Data\\events.dat.new");
+    Message(501, 21, "Sniper", "gg, rematch?"); // the server sends it again
+    EXPECT_EQ(501u, Acknowledged());
+    EXPECT_TRUE(folder.Exists("Data\\events.dat"));
+    const std::string log = folder.Read("Logs\\1000.txt");
+    EXPECT_NE(std::string::npos, log.find("From Sniper (KVX# 21):\r\n  gg, rematch?")) << log;
+    Message(501, 21, "Sniper", "gg, rematch?");
+    EXPECT_EQ(501u, Acknowledged());
+    EXPECT_EQ(log, folder.Read("Logs\\1000.txt")) << "logged once";
     EXPECT_TRUE(RL_DoNextEvent());
     EXPECT_FALSE(RL_DoNextEvent()) << "queued once";
-    EXPECT_EQ(log, m_bench.Folder().Read("Logs\\1000.txt")) << "logged once";
 }
 
-TEST_F(EventTest, EventsOpenOldestFirstInAMessageWindowWithReply)
+TEST_F(EventTest, EventsOpenOldestFirstAndTheUnopenedOnesSurviveARestart)
 {
-    Receive(Message(601, 21, "Sniper", "first"));
-    Receive(Message(602, 33, "Rocket", "second\nline two"));
-    EXPECT_EQ("Message from Sniper", Blink().text);
-
+    Message(601, 21, "Sniper", "first");
+    ContactRecord admirer = Entry(44, "Admirer", 300);
+    admirer.eventId = 602;
+    admirer.addFlag = 1;
+    Send(EVENT_ADDED_YOU, admirer);
+    Message(603, 33, "Rocket", "second\nline two");
     ASSERT_TRUE(RL_DoNextEvent());
-    HWND note = WaitForWindow("KVXNote");
+    HWND note = WaitForWindow("KVXNote", "Message from Sniper");
     ASSERT_TRUE(note != nullptr);
-    EXPECT_EQ("Message from Sniper", TextOf(note));
     EXPECT_EQ("first", TextOf(GetDlgItem(note, 101)));
-    EXPECT_EQ("Reply", TextOf(GetDlgItem(note, IDOK)));
-    EXPECT_NE(std::string::npos, TextOf(GetDlgItem(note, 100)).find("Sniper (KVX# 21)"));
-    EXPECT_EQ("Message from Rocket", Blink().text);
 
-    // Reply: a new window to the sender, ready to write.
-    SendMessageA(note, WM_COMMAND, IDOK, 0);
-    HWND reply = WaitForWindow("KVXNote", "Message to Sniper");
-    ASSERT_TRUE(reply != nullptr);
-    EXPECT_FALSE(IsWindow(note));
-    EXPECT_EQ("", TextOf(GetDlgItem(reply, 101)));
-    EXPECT_EQ("Send", TextOf(GetDlgItem(reply, IDOK)));
-    DestroyWindow(reply);
-
+    RL_Init(bar.Handle());
+    EXPECT_EQ("Add: Admirer added you", Blink());
+    ASSERT_TRUE(RL_DoNextEvent());
+    EXPECT_TRUE(WaitForWindow("KVXInfo", "Added You") != nullptr);
+    EXPECT_EQ("Msg: Message from Rocket", Blink());
     ASSERT_TRUE(RL_DoNextEvent());
     note = WaitForWindow("KVXNote", "Message from Rocket");
     ASSERT_TRUE(note != nullptr);
     EXPECT_EQ("second\r\nline two", TextOf(GetDlgItem(note, 101)));
-    EXPECT_FALSE(RL_DoNextEvent());
-    EXPECT_FALSE(Blink().pending);
+    EXPECT_EQ("", Blink());
+    RL_Init(bar.Handle());
+    EXPECT_FALSE(RL_DoNextEvent()) << "what was opened does not come back";
 }
 
-TEST_F(EventTest, UnreadEventsComeBackAfterARestart)
+TEST_F(EventTest, NewerNewsReplacesTheNewsWindowAndChatLinesOpenAtMostEightWindows)
 {
-    Receive(Message(701, 21, "Sniper", "are you there?"));
-    ContactRecord adder = {};
-    adder.account = 44;
-    adder.eventId = 702;
-    adder.addFlag = 1;
-    lstrcpynA(adder.nickname, "Admirer", sizeof adder.nickname);
-    RosterBench::Event(EVENT_ADDED_YOU, &adder, sizeof adder, 44);
+    const char first[] = "Maintenance at midnight.", later[] = "Maintenance moved to one o'clock.";
+    Event(EVENT_NEWS, first, sizeof first);
+    HWND news = WaitForWindow("KVXInfo", "KVX News");
+    ASSERT_TRUE(news != nullptr);
+    Event(EVENT_NEWS, later, sizeof later);
+    EXPECT_FALSE(IsWindow(news)) << "newer news replaces the window";
+    EXPECT_NE(nullptr, FindWindowA("KVXInfo", "KVX News"));
 
-    RL_Init(m_bench.Bar());
-    EXPECT_EQ("Message from Sniper", Blink().text);
-    ASSERT_TRUE(RL_DoNextEvent());
-    HWND note = WaitForWindow("KVXNote");
-    ASSERT_TRUE(note != nullptr);
-    EXPECT_EQ("are you there?", TextOf(GetDlgItem(note, 101)));
-
-    const Pending added = Blink();
-    EXPECT_EQ("Add", added.icon);
-    EXPECT_EQ("Admirer added you", added.text);
-    ASSERT_TRUE(RL_DoNextEvent());
-    EXPECT_TRUE(WaitForWindow("KVXInfo", "Added You") != nullptr);
-
-    // What was opened does not come back.
-    RL_Init(m_bench.Bar());
-    EXPECT_FALSE(Blink().pending);
-    EXPECT_FALSE(RL_DoNextEvent());
-}
-
-TEST_F(EventTest, NewsAndChatLinesReachTheUser)
-{
-    const char news[] = "Server maintenance at midnight.";
-    RosterBench::Event(EVENT_NEWS, news, sizeof news);
-    HWND first = WaitForWindow("KVXInfo", "KVX News");
-    EXPECT_TRUE(first != nullptr);
-    const char later[] = "Maintenance moved to one o'clock.";
-    RosterBench::Event(EVENT_NEWS, later, sizeof later);
-    EXPECT_FALSE(IsWindow(first)) << "newer news replaces the window";
-    EXPECT_TRUE(FindWindowA("KVXInfo", "KVX News") != nullptr);
-
-    ChatLineRecord line = {};
-    line.to = RosterBench::kAccount;
-    line.from = 21;
-    lstrcpynA(line.text, "incoming!", sizeof line.text);
-    RosterBench::Event(EVENT_CHAT, &line, sizeof line, 21);
+    ChatLineRecord line = {kAccount, 21, "incoming!"};
+    Event(EVENT_CHAT, &line, sizeof line, 21);
+    lstrcpynA(line.text, "second", sizeof line.text);
+    Event(EVENT_CHAT, &line, sizeof line, 21);
     HWND chat = WaitForWindow("KVXChat", "Chat with Sniper");
     ASSERT_TRUE(chat != nullptr);
-    EXPECT_EQ("Sniper: incoming!", TextOf(GetDlgItem(chat, 100)));
-
-    lstrcpynA(line.text, "second", sizeof line.text);
-    RosterBench::Event(EVENT_CHAT, &line, sizeof line, 21);
-    EXPECT_EQ("Sniper: incoming!\r\nSniper: second", TextOf(GetDlgItem(chat, 100)));
-    EXPECT_EQ(chat, FindWindowA("KVXChat", nullptr)) << "one window per contact";
-
-    // Strangers flooding lines open only so many windows.
-    for (std::int32_t from = 1000; from < 1020; ++from) {
-        line.from = from;
-        RosterBench::Event(EVENT_CHAT, &line, sizeof line, from);
-    }
+    EXPECT_EQ("Sniper: incoming!\r\nSniper: second", TextOf(GetDlgItem(chat, 100))) << "one window per contact";
+    for (line.from = 1000; line.from < 1010; ++line.from) Event(EVENT_CHAT, &line, sizeof line, line.from);
     int open = 0;
-    for (HWND w = FindWindowExA(nullptr, nullptr, "KVXChat", nullptr); w; w = FindWindowExA(nullptr, w, "KVXChat", nullptr))
-        ++open;
-    EXPECT_EQ(8, open);
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "KVXChat", nullptr)) != nullptr;) ++open;
+    EXPECT_EQ(8, open) << "the eighth opens, the ninth does not";
 }
 
 } // namespace
