@@ -1,24 +1,29 @@
 #include "QuakeResponder.h"
 
+#include <algorithm>
+
 #include "support/ServerProcess.h"
 
-QuakeResponder::QuakeResponder(const char* address, int port, const std::string& answer)
-    : m_address(address), m_port(port), m_folder(new ScratchFolder("responder"))
+namespace {
+
+std::string FileOf(std::string server)
 {
-    m_folder->Write("answer", answer);
-    const std::string folder = UnixPath(m_folder->Path());
-    if (folder.empty()) return;
+    std::replace(server.begin(), server.end(), ':', '_');
+    return server;
+}
+
+} // namespace
+
+QuakeResponder::QuakeResponder(const std::vector<std::string>& servers) : m_folder("responder")
+{
+    std::string args;
+    for (const std::string& server : servers) args += " " + server;
     // Started in the background; the shell waits only until it listens.
-    const bool started =
-        RunShell("cd '" + folder + "' && python3 '" PROBE_RESPONDER_SCRIPT "' " + m_address + " " +
-                 std::to_string(port) + " answer . 2>log & echo $! >'" + folder +
-                 "/pid'; for i in $(seq 1 100); do [ -e '" + folder + "/ready' ] && break; sleep 0.05; done");
-    std::string pid = m_folder->Read("pid");
-    while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) pid.pop_back();
-    if (started && m_folder->Exists("ready"))
-        m_pid = pid;
-    else if (!pid.empty())
-        RunShell("kill " + pid);
+    RunShell("cd '" + UnixPath(m_folder.Path()) + "' && { python3 '" PROBE_RESPONDER_SCRIPT "' ." + args +
+             " 2>log & echo $! >pid; }; for i in $(seq 1 100); do [ -e ready ] && break; sleep 0.05; done");
+    const std::string pid = m_folder.Read("pid");
+    m_pid = pid.substr(0, pid.find_first_of("\r\n"));
+    if (!m_folder.Exists("ready") && !m_pid.empty()) RunShell("kill " + m_pid), m_pid.clear();
 }
 
 QuakeResponder::~QuakeResponder()
@@ -26,17 +31,15 @@ QuakeResponder::~QuakeResponder()
     if (!m_pid.empty()) RunShell("kill " + m_pid + "; while kill -0 " + m_pid + " 2>/dev/null; do sleep 0.05; done");
 }
 
-int QuakeResponder::Queries() const
+void QuakeResponder::Answer(const std::string& server, const std::string& datagram) const
 {
-    const std::string log = m_folder->Read("queries");
-    int lines = 0;
-    for (char c : log) lines += c == '\n';
-    return lines;
+    m_folder.Write(FileOf(server), datagram);
 }
 
-std::string QuakeResponder::Address() const { return m_address + ":" + std::to_string(m_port); }
-
-std::string QuakeResponder::QuakeIIAnswer(const std::string& info, const std::string& players)
+int QuakeResponder::Queries(const std::string& server) const
 {
-    return std::string("\xff\xff\xff\xffprint\n") + info + "\n" + players;
+    const std::string log = m_folder.Read("queries");
+    int heard = 0;
+    for (size_t at = 0; (at = log.find(FileOf(server) + "\n", at)) != std::string::npos; ++at) ++heard;
+    return heard;
 }

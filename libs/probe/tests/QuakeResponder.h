@@ -1,34 +1,28 @@
-// A Quake II server as far as the scanner can tell: a native process (Wine binds its own
-// UDP sockets to every address, so it could not have a loopback address of its own) that
-// answers every status query on the given address and port with a fixed datagram, or
-// stays silent. It is ended when the responder object goes.
+// Quake II servers as far as the scanner can tell: one native process (Wine binds its own UDP
+// sockets to every address, so it could not have a loopback address of its own) listening on
+// the given "address:port"s, each answering every status query with what Answer gave it last,
+// or not at all. It ends with the object.
 #ifndef KVX_PROBE_TESTS_QUAKERESPONDER_H
 #define KVX_PROBE_TESTS_QUAKERESPONDER_H
 
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "support/ScratchFolder.h"
 
 class QuakeResponder {
 public:
-    // An empty answer makes a server that hears queries and never answers.
-    QuakeResponder(const char* address, int port, const std::string& answer);
+    explicit QuakeResponder(const std::vector<std::string>& servers);
     ~QuakeResponder();
     QuakeResponder(const QuakeResponder&) = delete;
     QuakeResponder& operator=(const QuakeResponder&) = delete;
 
     bool Listening() const { return !m_pid.empty(); }
-    int Queries() const;         // status queries heard so far
-    std::string Address() const; // host:port
-
-    // A Quake II answer with this info line and these player lines.
-    static std::string QuakeIIAnswer(const std::string& info, const std::string& players);
+    void Answer(const std::string& server, const std::string& datagram) const; // "": silent
+    int Queries(const std::string& server) const; // status queries it has heard
 
 private:
-    std::string m_address;
-    int m_port;
-    std::unique_ptr<ScratchFolder> m_folder;
+    ScratchFolder m_folder;
     std::string m_pid;
 };
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""A game server as far as a status query can tell: answers every FF FF FF FF "status\\n"
-datagram on ADDRESS:PORT with the bytes of ANSWER_FILE (an empty file: never answers), and
-logs one line per query to FOLDER/queries. FOLDER/ready appears once it listens."""
+"""Game servers as far as a status query can tell: listens on every ADDRESS:PORT given and
+answers each FF FF FF FF "status..." datagram with the bytes the file FOLDER/ADDRESS_PORT holds
+at that moment (missing or empty: no answer), logging the server's name to FOLDER/queries
+for each query. FOLDER/ready appears once all of them listen."""
 import os
+import select
 import socket
 import sys
 
@@ -10,20 +12,25 @@ QUERY = b"\xff\xff\xff\xffstatus"  # what follows the word varies by client
 
 
 def main():
-    address, port, answer_file, folder = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
-    with open(answer_file, "rb") as f:
-        answer = f.read()
-    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    s.bind((address, port))
+    folder, servers = sys.argv[1], sys.argv[2:]
+    files = {}
+    for server in servers:
+        address, port = server.rsplit(":", 1)
+        s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        s.bind((address, int(port)))
+        files[s] = server.replace(":", "_")
     open(os.path.join(folder, "ready"), "w").close()
     while True:
-        data, sender = s.recvfrom(2048)
-        if not data.startswith(QUERY):
-            continue
-        with open(os.path.join(folder, "queries"), "a") as log:
-            log.write("%s:%d\n" % sender)
-        if answer:
-            s.sendto(answer, sender)
+        for s in select.select(list(files), [], [])[0]:
+            data, sender = s.recvfrom(2048)
+            if not data.startswith(QUERY):
+                continue
+            with open(os.path.join(folder, "queries"), "a") as log:
+                log.write(files[s] + "\n")
+            path = os.path.join(folder, files[s])
+            answer = open(path, "rb").read() if os.path.exists(path) else b""
+            if answer:
+                s.sendto(answer, sender)
 
 
 if __name__ == "__main__":

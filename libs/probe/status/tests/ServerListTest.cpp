@@ -6,81 +6,44 @@
 using kvxprobe::ServerAddress;
 using kvxprobe::ServerList;
 
-TEST(ServerList, ReadsServersOfItsSectionOnly)
+TEST(ServerList, ReadsItsOwnSectionAndKeepsEveryOtherLineWordForWord)
 {
-    ServerList list;
-    list.Load("; my servers\r\n"
-              "[Other]\r\n"
-              "Server=elsewhere:1\r\n"
-              "[Quake2]\r\n"
-              "Server=a.example:27911\r\n"
-              "  server = b.example  \n"
-              "SERVER=A.EXAMPLE:27911\r\n"
-              "# a comment\r\n");
-    const std::vector<ServerAddress> servers = list.Servers();
-    ASSERT_EQ(servers.size(), 2u) << "duplicates count once";
-    EXPECT_EQ(servers[0], ServerAddress("a.example", 27911));
-    EXPECT_EQ(servers[1], ServerAddress("b.example", 27910));
-    EXPECT_TRUE(list.Problems().empty());
-}
-
-TEST(ServerList, BadLinesAreReportedAndKeptWordForWord)
-{
-    const std::string text = "[Quake2]\r\n"
-                             "Server=good:1\r\n"
-                             "Server=bad:99999\r\n"
-                             "Servre=typo:5\r\n"
-                             "just text\r\n";
+    const std::string text = "; my servers\r\n[Other]\r\nServer=elsewhere:1\r\n[Quake2]\r\nServer=a.example:27911\r\n"
+                             "  server = b.example  \r\nSERVER=A.EXAMPLE:27911\r\nServer=bad:99999\r\nServre=typo:5\r\n";
     ServerList list;
     list.Load(text);
-    ASSERT_EQ(list.Servers().size(), 1u);
-    ASSERT_EQ(list.Problems().size(), 3u);
-    EXPECT_EQ(list.Problems()[0], "Line 3: The port must be a number from 1 to 65535: '99999'.");
-    EXPECT_EQ(list.Problems()[1], "Line 4 is not Server=host:port.");
-    EXPECT_EQ(list.Problems()[2], "Line 5 is not Server=host:port.");
-    EXPECT_EQ(list.Text(), text) << "saving unchanged writes back every byte";
-
-    ASSERT_TRUE(list.Add(ServerAddress("new", 2)));
-    ASSERT_TRUE(list.Remove(ServerAddress("good", 1)));
-    EXPECT_EQ(list.Text(), "[Quake2]\r\n"
-                           "Server=bad:99999\r\n"
-                           "Servre=typo:5\r\n"
-                           "just text\r\n"
-                           "Server=new:2\r\n");
+    const std::vector<ServerAddress> servers = list.Servers();
+    ASSERT_EQ(2u, servers.size()) << "duplicates count once";
+    EXPECT_EQ(ServerAddress("a.example", 27911), servers[0]);
+    EXPECT_EQ(ServerAddress("b.example", 27910), servers[1]);
+    EXPECT_EQ((std::vector<std::string>{"Line 8: The port must be a number from 1 to 65535: '99999'.",
+                                        "Line 9 is not Server=host:port."}),
+              list.Problems());
+    EXPECT_EQ(text, list.Text()) << "saving unchanged writes back every byte";
 }
 
-TEST(ServerList, AddGoesToTheEndOfItsSectionAndMakesOneWhenMissing)
+TEST(ServerList, AddGoesToTheEndOfItsSectionAndRemoveTakesEveryLineOfThatServer)
 {
-    ServerList empty;
-    empty.Load("");
-    ASSERT_TRUE(empty.Add(ServerAddress("first", 27910)));
-    EXPECT_EQ(empty.Text(), "[Quake2]\r\nServer=first:27910\r\n");
-
-    ServerList other;
-    other.Load("[Window]\r\nx=1\r\n");
-    ASSERT_TRUE(other.Add(ServerAddress("q", 5)));
-    EXPECT_EQ(other.Text(), "[Window]\r\nx=1\r\n\r\n[Quake2]\r\nServer=q:5\r\n");
-
-    ServerList middle;
-    middle.Load("[Quake2]\nServer=a:1\n\n[Later]\nk=v\n");
-    ASSERT_TRUE(middle.Add(ServerAddress("b", 2)));
-    EXPECT_FALSE(middle.Add(ServerAddress("A", 1))) << "already listed";
-    EXPECT_EQ(middle.Text(), "[Quake2]\r\nServer=a:1\r\nServer=b:2\r\n\r\n[Later]\r\nk=v\r\n");
-
-    // What was added is read back the same.
-    ServerList again;
-    again.Load(middle.Text());
-    EXPECT_EQ(again.Servers().size(), 2u);
-    EXPECT_EQ(again.Text(), middle.Text());
-}
-
-TEST(ServerList, RemoveTakesEveryLineOfThatServerAndNothingElse)
-{
-    ServerList list;
-    list.Load("[Quake2]\r\nServer=a:1\r\nServer=b:2\r\nserver=A:1\r\n");
-    EXPECT_FALSE(list.Remove(ServerAddress("c", 1)));
-    EXPECT_FALSE(list.Remove(ServerAddress("a", 2)));
-    ASSERT_TRUE(list.Remove(ServerAddress("a", 1)));
-    EXPECT_EQ(list.Text(), "[Quake2]\r\nServer=b:2\r\n");
-    EXPECT_FALSE(list.Remove(ServerAddress("a", 1)));
+    const struct {
+        std::string before;
+        ServerAddress added, removed;
+        std::string after;
+    } cases[] = {
+        {"", {"first", 27910}, {"none", 1}, "[Quake2]\r\nServer=first:27910\r\n"},
+        {"[Window]\r\nx=1\r\n", {"q", 5}, {"none", 1}, "[Window]\r\nx=1\r\n\r\n[Quake2]\r\nServer=q:5\r\n"},
+        {"[Quake2]\nServer=a:1\nserver=A:1\nServer=c:3\n\n[Later]\nk=v\n", {"b", 2}, {"a", 1},
+         "[Quake2]\r\nServer=c:3\r\nServer=b:2\r\n\r\n[Later]\r\nk=v\r\n"},
+    };
+    for (const auto& c : cases) {
+        ServerList list;
+        list.Load(c.before);
+        EXPECT_TRUE(list.Add(c.added));
+        EXPECT_FALSE(list.Add(c.added)) << "listed already";
+        EXPECT_EQ(c.removed.host() != "none", list.Remove(c.removed));
+        EXPECT_FALSE(list.Remove(c.removed)) << "gone already";
+        EXPECT_EQ(c.after, list.Text());
+        ServerList again;
+        again.Load(list.Text());
+        EXPECT_EQ(c.after, again.Text()) << "read back the same";
+    }
 }
