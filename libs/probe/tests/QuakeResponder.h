@@ -1,4 +1,4 @@
-// Quake II servers as far as the scanner can tell: one native process (Wine binds its own UDP
+// Stand-in Quake II servers for the scanner: one native process (Wine binds its own UDP
 // sockets to every address, so it could not have a loopback address of its own) listening on
 // the given "address:port"s, each answering every status query with what Answer gave it last,
 // or not at all. It ends with the object.
@@ -18,8 +18,10 @@ public:
     QuakeResponder& operator=(const QuakeResponder&) = delete;
 
     bool Listening() const { return !m_pid.empty(); }
-    void Answer(const std::string& server, const std::string& datagram) const; // "": silent
-    int Queries(const std::string& server) const; // status queries it has heard
+    // The datagram `server` answers with from now on ("": none).
+    void Answer(std::string server, const std::string& datagram) const;
+    // The status queries it has heard so far.
+    int Queries(std::string server) const;
 
 private:
     ScratchFolder m_folder;

@@ -13,9 +13,10 @@
 #include "support/InFolder.h"
 #include "support/StandInBar.h"
 #include "support/Wait.h"
+#include "support/WindowDriver.h"
 
 enum Column { kName, kMap, kPlayers, kPing, kAddress };
-enum Control { kField = 101, kAdd, kRemove, kRefresh, kStatus };
+enum Control { kList = 0, kField = 101, kAdd, kRemove, kRefresh, kStatus };
 
 class ScannerTest : public InScratchFolder {
 protected:
@@ -28,13 +29,7 @@ protected:
     }
     static HWND Scanner() { return FindWindowA("KVXProbe", nullptr); }
     static HWND Item(int id) { return id ? GetDlgItem(Scanner(), id) : FindWindowExA(Scanner(), nullptr, WC_LISTVIEWA, nullptr); }
-    static std::string Text(int id)
-    {
-        char text[512] = "";
-        GetWindowTextA(Item(id), text, sizeof text);
-        return text;
-    }
-    static int Rows() { return static_cast<int>(SendMessageA(Item(0), LVM_GETITEMCOUNT, 0, 0)); }
+    static int Rows() { return static_cast<int>(SendMessageA(Item(kList), LVM_GETITEMCOUNT, 0, 0)); }
     static std::string Cell(int row, Column column)
     {
         char text[256] = "";
@@ -42,29 +37,27 @@ protected:
         item.iSubItem = column;
         item.pszText = text;
         item.cchTextMax = sizeof text;
-        SendMessageA(Item(0), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        SendMessageA(Item(kList), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
         return text;
     }
-    static int RowOf(const std::string& address)
+    // The row of `address`, once it shows an answer or a mark instead of "..." when `settled`; -1 for none.
+    static int RowOf(const std::string& address, bool settled = false)
     {
-        for (int row = 0; row < Rows(); ++row)
-            if (Cell(row, kAddress) == address) return row;
-        return -1;
-    }
-    // The row of `address` once it shows an answer or a mark instead of "...", or -1.
-    static int Settled(const std::string& address)
-    {
-        WaitFor([&] { return RowOf(address) >= 0 && Cell(RowOf(address), kPing) != "..."; }, 6000);
-        return Cell(RowOf(address), kPing) == "..." ? -1 : RowOf(address);
+        int found = -1;
+        WaitFor([&] {
+            for (found = Rows() - 1; found >= 0 && Cell(found, kAddress) != address;) --found;
+            return !settled || (found >= 0 && Cell(found, kPing) != "...");
+        }, 6000);
+        return found;
     }
     static void Select(int row, UINT state = LVIS_SELECTED | LVIS_FOCUSED)
     {
         LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         item.state = state;
-        SendMessageA(Item(0), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(Item(kList), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
     }
-    static void Click(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
+    static void Press(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
 
     StandInBar bar;
 };

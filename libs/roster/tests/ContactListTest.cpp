@@ -1,7 +1,7 @@
-// The contact list as the bar shows it: entries from the server's events painted into a
-// real window in their status colours, found under the pointer, scrolled and filtered, and
-// kept in a file so they show (offline) after a restart and while not connected.
-#include <gtest/gtest.h>
+// The contact list as the bar shows it: entries from the server's events painted into a real
+// window in their status colours, found under the pointer, scrolled and filtered, and kept in
+// a file so they show (offline) after a restart and while not connected.
+#include <tuple>
 
 #include "RosterFixture.h"
 
@@ -13,60 +13,42 @@ TEST_F(ContactListTest, LoginSendsTheStatusAndAsksForTheListOncePerConnection)
 {
     bar.status = 620;
     bar.game = {htonl(0x0A000005), 7777, "Tanarus arena", {}, {}, {}};
-    for (int connection = 0; connection < 2; ++connection) {
+    for (int connection = 0; connection < 2; ++connection, bar.Connect()) {
         RL_RefreshIP(bar.Socket());
-        RL_StatusChange(kAccount, TRUE);
-        RL_StatusChange(kAccount, TRUE);
         std::vector<WORD> sent;
-        for (PACKET_DATA packet; bar.Next(0, &packet, 300);) {
-            sent.push_back(packet.type);
+        for (int i = 0; i < 2; ++i) RL_StatusChange(kAccount, TRUE);
+        for (PACKET_DATA packet; bar.Next(0, &packet, 300); sent.push_back(packet.type)) {
             const StatusRecord status = Payload<StatusRecord>(packet);
-            if (packet.type != PKT_STATUS) continue;
-            EXPECT_EQ(620, status.status);
-            EXPECT_EQ(htonl(0x0A000005), status.game.addr);
-            EXPECT_EQ(7777, status.game.port);
-            EXPECT_EQ("Tanarus arena", FieldText(status.game.info));
+            EXPECT_TRUE(packet.type != PKT_STATUS || (status.status == 620 && status.game.addr == htonl(0x0A000005) &&
+                                                      status.game.port == 7777 && !strcmp(status.game.info, "Tanarus arena")));
         }
         EXPECT_EQ((std::vector<WORD>{PKT_STATUS, PKT_CONTACTS_REQUEST, PKT_STATUS}), sent) << "the list once a connection";
         RL_StatusChange(kAccount, FALSE);
-        bar.Connect();
     }
 }
 
 TEST_F(ContactListTest, EachRowShowsItsEntryInItsStatusColourAsPresenceChanges)
 {
-    const struct {
-        WORD status;
-        COLORREF colour;
-    } looks[] = {{300, kGreen}, {299, kGrey}, {400, kYellow}, {630, kYellow}, {100, kGrey}};
-    std::vector<ContactRecord> list;
-    for (const auto& look : looks) list.push_back(Entry(10 + static_cast<int>(list.size()), "", look.status));
-    LogIn(list);
-    for (int row = 0; row < 5; ++row) EXPECT_TRUE(RowShows(row, looks[row].colour)) << row;
-    EXPECT_FALSE(RowShows(0, kYellow));
-    EXPECT_FALSE(RowShows(5, kAnything));
-
+    LogIn({Entry(10, "", 300), Entry(11, "", 299), Entry(12, "", 400), Entry(13, "", 630), Entry(14, "", 100)});
+    Send(EVENT_ADDED_YOU, Entry(15, "", 300, 1));
+    const COLORREF colours[] = {kGreen, kGrey, kYellow, kYellow, kGrey, kWhite};
+    for (int row = 0; row < 6; ++row) EXPECT_TRUE(RowShows(row, colours[row])) << row;
+    EXPECT_FALSE(RowShows(0, kYellow) || RowShows(6, kAnything));
     Send(EVENT_PRESENCE, Entry(14, "", 600));
     EXPECT_TRUE(RowShows(4, kYellow));
     const AccountRecord removed = {11};
     Event(EVENT_CONTACT_REMOVED, &removed, sizeof removed);
-    EXPECT_TRUE(RowShows(1, kYellow)) << "the gap closes";
-    EXPECT_FALSE(RowShows(4, kAnything));
-    Send(EVENT_PRESENCE, Entry(99, "Stranger", 300));
-    EXPECT_FALSE(RowShows(4, kAnything)) << "presence of someone not listed adds nothing";
+    Send(EVENT_PRESENCE, Entry(99, "Stranger", 300)); // not listed: nothing
+    EXPECT_TRUE(RowShows(1, kYellow) && !RowShows(5, kAnything)) << "the gap closes";
 
-    // A record one byte short, one that claims more than it carries, or of no known kind: nothing.
-    ContactRecord added = Entry(50, "Half", 300);
+    // A record one byte short, one claiming more than it carries, one of no known kind: nothing.
+    const ContactRecord added = Entry(50, "Added", 300);
     Event(EVENT_CONTACT, &added, sizeof added - 1);
-    std::string claims(sizeof(EventHead), '\0');
-    const EventHead head = {EVENT_CONTACT, sizeof added, 50, {}};
-    memcpy(&claims[0], &head, sizeof head);
-    claims.append(reinterpret_cast<const char*>(&added), sizeof added - 1);
-    RL_NewEvent(claims.data(), static_cast<int>(claims.size()), 0, 0, TRUE);
+    Event(EVENT_CONTACT, &added, sizeof added - 1, sizeof added);
     Event(77, &added, sizeof added);
-    EXPECT_FALSE(RowShows(4, kAnything));
+    EXPECT_FALSE(RowShows(5, kAnything));
     Event(EVENT_CONTACT, &added, sizeof added);
-    EXPECT_TRUE(RowShows(4, kGreen)) << "the whole record is taken";
+    EXPECT_TRUE(RowShows(5, kGreen)) << "the whole record is taken";
 }
 
 TEST_F(ContactListTest, ThePointerFindsRowsAndTheArrowsScrollNoFurtherThanTheEnds)
@@ -74,58 +56,38 @@ TEST_F(ContactListTest, ThePointerFindsRowsAndTheArrowsScrollNoFurtherThanTheEnd
     std::vector<ContactRecord> list;
     for (int i = 0; i < 12; ++i) list.push_back(Entry(100 + i, "", i % 2 ? 100 : 300));
     LogIn(list);
-    const struct {
-        int x, y;
-        WORD status; // of the entry hit, 0: none
-    } points[] = {
-        {kArea.left, kArea.top, 300},       {kArea.right - 1, kArea.top + 15, 300}, {kArea.left, kArea.top + 16, 100},
-        {kArea.left - 1, kArea.top, 0},     {kArea.right, kArea.top, 0},           {kArea.left, kArea.top - 1, 0},
-        {kArea.left, kArea.top + 127, 100}, {kArea.left, kArea.top + 128, 0},      {0, 0, 0},
-    };
-    for (const auto& p : points) EXPECT_EQ(p.status, ClickAt(p.x, p.y)) << p.x << "," << p.y;
-    EXPECT_EQ(300, Click(2));
-    EXPECT_TRUE(RowShows(2, kBand));
-    EXPECT_FALSE(RowShows(1, kBand));
+    const int left = kArea.left, top = kArea.top;
+    const std::tuple<int, int, WORD> points[] = {{left, top, 300},     {kArea.right - 1, top + 15, 300}, {left, top + 16, 100},
+                                                 {left - 1, top, 0},   {kArea.right, top, 0},           {left, top - 1, 0},
+                                                 {left, top + 127, 100}, {left, top + 128, 0},          {0, 0, 0}};
+    for (const auto& [x, y, status] : points) EXPECT_EQ(status, ClickAt(x, y)) << x << "," << y << " hits that status";
+    EXPECT_TRUE(Click(2) == 300 && RowShows(2, kBand) && !RowShows(1, kBand)) << "the row under the pointer is marked";
 
-    RL_Up();
-    EXPECT_EQ(300, Click(0)) << "nothing above the first row";
-    RL_Down();
-    EXPECT_EQ(100, Click(0));
-    for (int i = 0; i < 4; ++i) RL_Down();
-    EXPECT_EQ(100, Click(7)) << "the last page shows the last entry on the last row";
-    RL_Down();
-    EXPECT_EQ(100, Click(7)) << "nothing below the last row";
-    for (int i = 0; i < 5; ++i) RL_Up();
-    EXPECT_EQ(300, Click(0));
-
+    const std::tuple<void (*)(), int, int, WORD> scrolls[] = {
+        {RL_Up, 1, 0, 300}, {RL_Down, 1, 0, 100}, {RL_Down, 3, 7, 100}, {RL_Down, 1, 7, 100}, {RL_Up, 9, 0, 300}};
+    for (const auto& [step, steps, row, status] : scrolls) {
+        for (int i = 0; i < steps; ++i) step();
+        EXPECT_EQ(status, Click(row)) << "never past the first or the last row";
+    }
     for (const int view : {1, 2}) {
         RL_View(view);
         for (int row = 0; row < 6; ++row) EXPECT_TRUE(RowShows(row, view == 1 ? kGreen : kGrey)) << view;
         EXPECT_FALSE(RowShows(6, kAnything)) << view;
     }
-    RL_View(0);
-    EXPECT_TRUE(RowShows(7, kAnything));
 }
 
 TEST_F(ContactListTest, TheListShowsOfflineWhenNotConnectedAndAfterARestart)
 {
     LogIn({Entry(11, "Railgun", 300), Entry(12, "Camper", 400), Entry(13, "", 100)});
     RL_Offline();
-    for (int row = 0; row < 3; ++row) EXPECT_TRUE(RowShows(row, kGrey)) << row;
-
-    // A new connection: the old list stays until the new one has come, in the server's order.
+    EXPECT_TRUE(RowShows(0, kGrey) && RowShows(1, kGrey) && RowShows(2, kGrey));
     bar.Connect();
     LogIn({Entry(12, "Camper", 500)}, false);
-    EXPECT_TRUE(RowShows(0, kGrey));
-    EXPECT_TRUE(RowShows(1, kYellow));
-    EXPECT_TRUE(RowShows(2, kGrey));
+    EXPECT_TRUE(RowShows(0, kGrey) && RowShows(1, kYellow) && RowShows(2, kGrey)) << "the old list until the new came";
     Event(EVENT_CONTACTS_END, nullptr, 0);
-    EXPECT_EQ(500, Click(0));
-    EXPECT_FALSE(RowShows(1, kAnything)) << "entries the new list did not name are gone";
-
+    EXPECT_TRUE(Click(0) == 500 && !RowShows(1, kAnything)) << "the server's order; the unnamed are gone";
     RL_Init(bar.Handle());
-    EXPECT_EQ(100, Click(0)) << "the saved list, offline, after a restart";
-    EXPECT_FALSE(RowShows(1, kAnything));
+    EXPECT_TRUE(Click(0) == 100 && !RowShows(1, kAnything)) << "the saved list, offline, after a restart";
     folder.Write("Data\\contacts.dat", std::string("KVXC\1\0\0\0\0\0\0\0\xff\xff\0\0", 16) + "short");
     RL_Init(bar.Handle());
     EXPECT_FALSE(RowShows(0, kAnything)) << "a damaged file is an empty list";
@@ -134,24 +96,15 @@ TEST_F(ContactListTest, TheListShowsOfflineWhenNotConnectedAndAfterARestart)
 TEST_F(ContactListTest, SomeoneWhoAddedYouIsOfferedForAddingUntilTheServerListsThem)
 {
     LogIn({Entry(11, "Railgun", 300)});
-    ContactRecord fan = Entry(40, "Fan", 300);
+    ContactRecord fan = Entry(40, "Fan", 300, 1);
     fan.eventId = 7001;
-    fan.addFlag = 1;
     Send(EVENT_ADDED_YOU, fan);
-    PACKET_DATA packet;
-    ASSERT_TRUE(bar.Next(PKT_EVENT_ACK, &packet));
-    EXPECT_EQ(7001u, Payload<EventAckRecord>(packet).eventId);
-    EXPECT_TRUE(RowShows(1, kWhite));
-    Click(1);
-    EXPECT_NE(0, RL_GetVar(0, 5)[0]) << "offered";
+    EXPECT_EQ(7001, About(PKT_EVENT_ACK));
+    EXPECT_TRUE(Click(1) && RL_GetVar(0, 5)[0]) << "offered";
     RL_RCommand(25); // Add To List
-    ASSERT_TRUE(bar.Next(PKT_CONTACT_ADD, &packet));
-    EXPECT_EQ(40, Payload<AccountRecord>(packet).account);
-
+    EXPECT_EQ(40, About(PKT_CONTACT_ADD));
     Send(EVENT_CONTACT, Entry(40, "Fan", 300));
-    Click(1);
-    EXPECT_EQ(0, RL_GetVar(0, 5)[0]) << "listed now";
-    EXPECT_TRUE(RowShows(1, kGreen));
+    EXPECT_TRUE(Click(1) && !RL_GetVar(0, 5)[0] && RowShows(1, kGreen)) << "listed now";
     fan.account = 11;
     Send(EVENT_ADDED_YOU, fan);
     EXPECT_FALSE(RowShows(2, kAnything)) << "someone listed is not offered again";

@@ -1,5 +1,7 @@
-// The find-users dialog worked as a user works it while the far end of the connection reads
-// the search and answers like the server.
+// The find-users dialog worked as a user works it while the far end of the connection reads the
+// search and answers like the server.
+#include <tuple>
+
 #include "SignonFixture.h"
 #include "signon/FindIds.h"
 #include "wire/Contacts.h"
@@ -14,29 +16,24 @@ protected:
         DriveDialog(FIND_CAPTION, [&] { added = SO_Find(bar.Handle(), socket); }, driver);
         return added;
     }
-    static int Results(HWND dialog) { return static_cast<int>(SendDlgItemMessageA(dialog, IDC_FIND_RESULTS, LB_GETCOUNT, 0, 0)); }
 };
 
-TEST_F(FindTest, ASearchListsWhatTheAnswerHoldsAndAddSendsEveryoneChosen)
+TEST_F(FindTest, ASearchListsWhatTheAnswerHoldsUpToFifteenAndAddSendsEveryoneChosen)
 {
-    const struct {
-        std::uint16_t count; // what the answer claims
-        size_t held;         // entries it holds
-        int listed;
-        const char* said;
-    } answers[] = {{0, 0, 0, "Nobody found."}, {15, 1, 1, "1 found"}, {16, 15, 15, "15 found"}, {15, 15, 15, "15 found"}};
+    // The count an answer claims, the entries it holds, then what the dialog lists and says.
+    const std::tuple<std::uint16_t, size_t, LRESULT, const char*> answers[] = {
+        {0, 0, 0, "Nobody found."}, {16, 15, 15, "15 found"}, {15, 1, 1, "1 found"}, {15, 15, 15, "15 found"}};
     EXPECT_TRUE(Run([&](HWND dialog) {
-        for (const auto& a : answers) {
+        for (const auto& [count, held, listed, said] : answers) {
             SetDlgItemTextA(dialog, IDC_FIND_TEXT, "frag");
             Click(dialog, IDC_FIND_SEARCH);
             const SearchRecord search = Payload<SearchRecord>(Sent(PKT_SEARCH));
-            EXPECT_EQ(SEARCH_BY_NICKNAME, search.by);
-            EXPECT_EQ("frag", FieldText(search.text));
-            ProfileList found = {a.count, 0, {}};
+            EXPECT_TRUE(search.by == SEARCH_BY_NICKNAME && FieldText(search.text) == "frag");
+            ProfileList found = {count, 0, {}};
             for (int i = 0; i < 15; ++i) found.entries[i] = {10001 + i, 300, 0, "Fragger", {}};
-            bar.Send(PKT_SEARCH_RESULT, &found, offsetof(ProfileList, entries) + a.held * sizeof(Profile));
-            EXPECT_TRUE(ItemShows(dialog, IDC_FIND_STATUS, a.said));
-            EXPECT_EQ(a.listed, Results(dialog));
+            bar.Send(PKT_SEARCH_RESULT, &found, offsetof(ProfileList, entries) + held * sizeof(Profile));
+            EXPECT_TRUE(ItemShows(dialog, IDC_FIND_STATUS, said));
+            EXPECT_EQ(listed, SendDlgItemMessageA(dialog, IDC_FIND_RESULTS, LB_GETCOUNT, 0, 0)) << said;
         }
         SendDlgItemMessageA(dialog, IDC_FIND_RESULTS, LB_SELITEMRANGE, TRUE, MAKELPARAM(0, 14));
         Click(dialog, IDC_FIND_ADD);
@@ -49,22 +46,15 @@ TEST_F(FindTest, ASearchListsWhatTheAnswerHoldsAndAddSendsEveryoneChosen)
 
 TEST_F(FindTest, InputThatCannotBeSearchedIsExplainedAndNothingIsSent)
 {
-    const struct {
-        int by;
-        const char* text;
-        int button;
-        const char* said;
-    } cases[] = {
-        {IDC_FIND_BY_NICKNAME, "", IDC_FIND_SEARCH, "Type a nickname"},
-        {IDC_FIND_BY_ACCOUNT, "10o01", IDC_FIND_SEARCH, "is a number"},
-        {IDC_FIND_BY_ACCOUNT, "10001", IDC_FIND_ADD, "Select the users"},
-    };
+    const std::tuple<int, const char*, int, const char*> cases[] = {{IDC_FIND_BY_NICKNAME, "", IDC_FIND_SEARCH, "Type a nickname"},
+                                                                   {IDC_FIND_BY_ACCOUNT, "10o01", IDC_FIND_SEARCH, "is a number"},
+                                                                   {IDC_FIND_BY_ACCOUNT, "10001", IDC_FIND_ADD, "Select the users"}};
     EXPECT_FALSE(Run([&](HWND dialog) {
-        for (const auto& c : cases) {
-            SendDlgItemMessageA(dialog, c.by, BM_CLICK, 0, 0);
-            SetDlgItemTextA(dialog, IDC_FIND_TEXT, c.text);
-            Click(dialog, c.button);
-            EXPECT_TRUE(ItemShows(dialog, IDC_FIND_STATUS, c.said)) << c.said;
+        for (const auto& [by, text, button, said] : cases) {
+            SendDlgItemMessageA(dialog, by, BM_CLICK, 0, 0);
+            SetDlgItemTextA(dialog, IDC_FIND_TEXT, text);
+            Click(dialog, button);
+            EXPECT_TRUE(ItemShows(dialog, IDC_FIND_STATUS, said)) << said;
         }
         EXPECT_TRUE(bar.Quiet());
     }, bar.Socket()));

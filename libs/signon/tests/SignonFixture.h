@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "signon/signon.h"
-#include "support/DialogDriver.h"
+#include "support/WindowDriver.h"
 #include "support/StandInBar.h"
 #include "wire/Packets.h"
 

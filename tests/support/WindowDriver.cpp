@@ -1,10 +1,11 @@
-#include "support/DialogDriver.h"
+#include "support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "support/MessageBoxes.h"
+#include "support/Wait.h"
 
 void DriveDialog(const char* caption, const std::function<void()>& modal, const std::function<void(HWND)>& driver)
 {
@@ -21,16 +22,25 @@ void DriveDialog(const char* caption, const std::function<void()>& modal, const 
 
 void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-std::string ItemText(HWND dialog, int id)
+std::string WindowText(HWND window)
 {
     char text[4096] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
+    GetWindowTextA(window, text, sizeof text);
     return text;
 }
+
+std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 bool ItemShows(HWND dialog, int id, const std::string& part)
 {
     for (const DWORD end = GetTickCount() + 5000; GetTickCount() < end; Sleep(10))
         if (ItemText(dialog, id).find(part) != std::string::npos) return true;
     return false;
+}
+
+HWND WaitForWindow(const char* cls, const char* title)
+{
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindWindowA(cls, title)) != nullptr && IsWindowVisible(found); }, 3000, 10);
+    return found;
 }
