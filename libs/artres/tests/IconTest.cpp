@@ -30,25 +30,32 @@ std::vector<COLORREF> Drawn(HICON icon)
     return drawn ? pixels : std::vector<COLORREF>();
 }
 
-size_t Painted(const std::vector<COLORREF>& pixels) { return pixels.size() - std::count(pixels.begin(), pixels.end(), 0); }
+size_t Painted(const std::vector<COLORREF>& pixels)
+{
+    return pixels.size() - std::count(pixels.begin(), pixels.end(), 0);
+}
 
 TEST(IconTest, EveryNameHasItsOwnIconAndImagesAreTheCallersToDestroy)
 {
     std::set<std::vector<COLORREF>> looks;
-    for (const char* name : {"Off", "On", "Away", "NA", "Na", "Quake2", "Quake", "Unreal", "Subspace", "Tanarus", "Fireteam",
-                             "Launch", "System", "Prefs", "Check", "Msg", "Del", "Add", "Chat", "Spy", "Search", "email", "file",
-                             "Log", "Blank"}) {
+    for (const char* name :
+         {"Off",     "On",       "Away",   "NA",     "Na",    "Quake2", "Quake", "Unreal", "Subspace",
+          "Tanarus", "Fireteam", "Launch", "System", "Prefs", "Check",  "Msg",   "Del",    "Add",
+          "Chat",    "Spy",      "Search", "email",  "file",  "Log",    "Blank"}) {
         const std::vector<COLORREF> pixels = Drawn(AR_Icon(name));
         const bool blank = std::string(name) == "Blank";
-        EXPECT_TRUE(blank ? Painted(pixels) == 0 : Painted(pixels) > 40 && Painted(pixels) < 256) << name << ": a shape";
+        EXPECT_TRUE(blank ? Painted(pixels) == 0 : Painted(pixels) > 40 && Painted(pixels) < 256)
+            << name << ": a shape";
         EXPECT_EQ(AR_Icon(name), AR_Icon(name)) << name << ": the library's, the same on every call";
         HICON image = AR_Image(name, IMAGE_ICON, 16, 16, LR_SHARED);
-        EXPECT_TRUE(Drawn(image) == pixels && DestroyIcon(image)) << name << ": the caller's own, even asked for shared";
+        EXPECT_TRUE(Drawn(image) == pixels && DestroyIcon(image))
+            << name << ": the caller's own, even asked for shared";
         looks.insert(pixels);
     }
     EXPECT_EQ(Drawn(AR_Icon("NA")), Drawn(AR_Icon("Na"))) << "the status's and the menu's N/A look alike";
     EXPECT_EQ(24u, looks.size()) << "every other name has art of its own";
-    EXPECT_EQ(Drawn(AR_Image("On", IMAGE_ICON, 16, 16, 0)), Drawn(AR_Icon("On"))) << "the library's outlived the images";
+    EXPECT_EQ(Drawn(AR_Image("On", IMAGE_ICON, 16, 16, 0)), Drawn(AR_Icon("On")))
+        << "the library's outlived the images";
     ICONINFO info = {};
     BITMAP bitmap = {};
     GetIconInfo(AR_Image("Quake2", IMAGE_ICON, 32, 32, 0), &info);

@@ -84,8 +84,9 @@ TEST_F(NoteTest, AReceivedMessageOffersReplyAndTheLogKeepsEachContactApart)
     HWND reply = FindWindowA("KVXNote", "Message to Sniper");
     EXPECT_TRUE(!IsWindow(note) && ItemText(reply, kText).empty() && ItemText(reply, IDOK) == "Send");
 
-    for (const auto& [with, received, text] : {std::make_tuple(4, TRUE, "a\r\n\r\nb"), std::make_tuple(41, FALSE, "to 41"),
-                                               std::make_tuple(14, TRUE, "from 14"), std::make_tuple(4, FALSE, "back")})
+    for (const auto& [with, received, text] :
+         {std::make_tuple(4, TRUE, "a\r\n\r\nb"), std::make_tuple(41, FALSE, "to 41"),
+          std::make_tuple(14, TRUE, "from 14"), std::make_tuple(4, FALSE, "back")})
         NP_Log(kAccount, with, "Name", received, 1700000000, text);
     const std::string four = CCommLog(kAccount).With(4);
     EXPECT_NE(std::string::npos, four.find("From Name (KVX# 4):\r\n  a\n  \n  b\r\n\r\n")) << four;

@@ -16,8 +16,10 @@ TEST_F(ScannerTest, ListsEachServersAnswerOrWhyThereIsNoneJoinsOneThatAnsweredAn
     QuakeResponder servers({"127.0.0.61:27910", "127.0.0.61:27911", "127.0.0.63:27910"});
     ASSERT_TRUE(servers.Listening());
     servers.Answer("127.0.0.61:27910", kHead + std::string("\\mapname\\q2dm3\n17 32 \"Ranger\"\n3 110 \"Grunt\"\n"));
-    servers.Answer("127.0.0.61:27911", std::string("\xff\xff\xff\xffn\\maxclients\\8\\map\\e1m2\\hostname\\Old School QW\n1 9 "
-                                                   "20 44 \"Alpha\" \"base\" 4 4\n2 -9999 5 10 \"\\s\\Eye\" \"\" 0 0\n") + '\0');
+    servers.Answer("127.0.0.61:27911",
+                   std::string("\xff\xff\xff\xffn\\maxclients\\8\\map\\e1m2\\hostname\\Old School QW\n1 9 "
+                               "20 44 \"Alpha\" \"base\" 4 4\n2 -9999 5 10 \"\\s\\Eye\" \"\" 0 0\n") +
+                       '\0');
     folder.Write("probe.ini", "[Quake2]\r\nServer=127.0.0.61\r\nServer=127.0.0.61:27911\r\n"
                               "Server=127.0.0.63:27910\r\nServer=no.such.host.invalid:27910\r\n");
     HWND scanner = Open();
@@ -25,7 +27,8 @@ TEST_F(ScannerTest, ListsEachServersAnswerOrWhyThereIsNoneJoinsOneThatAnsweredAn
     EXPECT_EQ("...", Cell(RowOf("127.0.0.63:27910"), kPing)) << "opening waited for no answer";
     EXPECT_TRUE(WaitFor([&] { return bar.listRequests == 1; }, 2000)) << "the bar is asked for the KVX server's list";
     DWORD_PTR answer = 0;
-    EXPECT_NE(0, SendMessageTimeoutA(scanner, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer)) << "it answers while it waits";
+    EXPECT_NE(0, SendMessageTimeoutA(scanner, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer))
+        << "it answers while it waits";
     // Address, then name, map, players and ping (a number, or why there is none).
     const std::tuple<const char*, const char*, const char*, const char*, const char*> rows[] = {
         {"127.0.0.61:27910", "KVX Test Base", "q2dm3", "2/12", "#"},
@@ -35,7 +38,8 @@ TEST_F(ScannerTest, ListsEachServersAnswerOrWhyThereIsNoneJoinsOneThatAnsweredAn
     for (const auto& [address, name, map, players, ping] : rows) {
         const int row = RowOf(address, true);
         const std::string shown = Cell(row, kPing);
-        EXPECT_EQ(std::string(name) + "|" + map + "|" + players, Cell(row, kName) + "|" + Cell(row, kMap) + "|" + Cell(row, kPlayers));
+        EXPECT_EQ(std::string(name) + "|" + map + "|" + players,
+                  Cell(row, kName) + "|" + Cell(row, kMap) + "|" + Cell(row, kPlayers));
         EXPECT_EQ(ping, shown.find_first_not_of("0123456789") == std::string::npos && !shown.empty() ? "#" : shown);
     }
     EXPECT_EQ(1, servers.Queries("127.0.0.63:27910")) << "the silent one was asked";
@@ -50,10 +54,12 @@ TEST_F(ScannerTest, ListsEachServersAnswerOrWhyThereIsNoneJoinsOneThatAnsweredAn
         for (int i = 0; i < 2; ++i) LeftDown(), LeftUp();
         EXPECT_TRUE(WaitFor(seen, 3000)) << address;
     };
-    doubleClick("127.0.0.63:27910", [] { return WindowText(Item(kStatus)).find("has not answered") != std::string::npos; });
+    doubleClick("127.0.0.63:27910",
+                [] { return WindowText(Item(kStatus)).find("has not answered") != std::string::npos; });
     doubleClick("127.0.0.61:27910", [&] { return !bar.joins.empty(); });
     ASSERT_EQ(1u, bar.joins.size()) << "only the server that answered is joined";
-    EXPECT_TRUE(bar.joins[0].first.addr == htonl(0x7F00003D) && bar.joins[0].first.port == 27910) << "network, host order";
+    EXPECT_TRUE(bar.joins[0].first.addr == htonl(0x7F00003D) && bar.joins[0].first.port == 27910)
+        << "network, host order";
     EXPECT_TRUE(!strcmp(bar.joins[0].first.info, "KVX Test Base") && bar.joins[0].second == 600);
     EXPECT_NE(std::string::npos, WindowText(Item(kStatus)).find("Joining KVX Test Base"));
 

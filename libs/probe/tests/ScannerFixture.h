@@ -28,7 +28,10 @@ protected:
         return Scanner();
     }
     static HWND Scanner() { return FindWindowA("KVXProbe", nullptr); }
-    static HWND Item(int id) { return id ? GetDlgItem(Scanner(), id) : FindWindowExA(Scanner(), nullptr, WC_LISTVIEWA, nullptr); }
+    static HWND Item(int id)
+    {
+        return id ? GetDlgItem(Scanner(), id) : FindWindowExA(Scanner(), nullptr, WC_LISTVIEWA, nullptr);
+    }
     static int Rows() { return static_cast<int>(SendMessageA(Item(kList), LVM_GETITEMCOUNT, 0, 0)); }
     static std::string Cell(int row, Column column)
     {
@@ -44,10 +47,12 @@ protected:
     static int RowOf(const std::string& address, bool settled = false)
     {
         int found = -1;
-        WaitFor([&] {
-            for (found = Rows() - 1; found >= 0 && Cell(found, kAddress) != address;) --found;
-            return !settled || (found >= 0 && Cell(found, kPing) != "...");
-        }, 6000);
+        WaitFor(
+            [&] {
+                for (found = Rows() - 1; found >= 0 && Cell(found, kAddress) != address;) --found;
+                return !settled || (found >= 0 && Cell(found, kPing) != "...");
+            },
+            6000);
         return found;
     }
     static void Select(int row, UINT state = LVIS_SELECTED | LVIS_FOCUSED)

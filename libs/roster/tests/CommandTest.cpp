@@ -1,5 +1,5 @@
 // The contact menu's commands on a clicked entry, read from the far end of the connection or
-// from the windows they open; the balloon; and the user's own away message.
+// from the windows they open; and the user's own away message.
 #include <tuple>
 
 #include "RosterFixture.h"
@@ -7,7 +7,9 @@
 
 namespace {
 
-enum Command : WORD { kMessage = 22, kDelete, kPing, kChat = 26, kQuake2 = 49, kSubspace = 55, kEmail, kFile, kInfo = 61, kLog };
+// The contact menu's command ids.
+const WORD kMessage = 22, kDelete = 23, kPing = 24, kChat = 26, kQuake2 = 49, kSubspace = 55, kEmail = 56, kFile = 57;
+const WORD kAddToList = 25, kInfo = 61, kLog = 62;
 
 class CommandTest : public RosterFixture {
 protected:
@@ -30,10 +32,15 @@ TEST_F(CommandTest, EachCommandActsOnTheClickedEntry)
 {
     // Row, command, then the packet sent about the entry or the window it opens.
     const std::tuple<int, WORD, WORD, const char*, const char*> cases[] = {
-        {1, kDelete, PKT_CONTACT_DELETE, "", ""},       {0, kInfo, PKT_INFO_REQUEST, "", ""},
-        {0, kMessage, 0, "KVXNote", "Message to Medic"}, {0, kChat, 0, "KVXChat", "Chat with Medic"},
-        {0, kLog, 0, "KVXInfo", "Comm Log: Medic"},      {0, kPing, 0, "KVXInfo", "Ping"},
-        {0, kFile, 0, "KVXInfo", "Send File"},           {1, kSubspace, 0, "KVXInfo", "Game Info"},
+        {1, kDelete, PKT_CONTACT_DELETE, "", ""},
+        {0, kInfo, PKT_INFO_REQUEST, "", ""},
+        {0, kAddToList, PKT_CONTACT_ADD, "", ""},
+        {0, kMessage, 0, "KVXNote", "Message to Medic"},
+        {0, kChat, 0, "KVXChat", "Chat with Medic"},
+        {0, kLog, 0, "KVXInfo", "Comm Log: Medic"},
+        {0, kPing, 0, "KVXInfo", "Ping"},
+        {0, kFile, 0, "KVXInfo", "Send File"},
+        {1, kSubspace, 0, "KVXInfo", "Game Info"},
         {1, kQuake2, 0, "KVXGameInfo", "Quake II Game Info"}};
     for (const auto& [row, command, packet, cls, title] : cases) {
         Click(row);
@@ -66,9 +73,6 @@ TEST_F(CommandTest, EmailAsksForTheProfileFirstAndChatLinesGoOutOrStay)
     EXPECT_EQ(31, About(PKT_INFO_REQUEST));
     Profile("");
     EXPECT_TRUE(WaitForWindow("KVXInfo", "Send E-Mail") && !FindWindowA("KVXInfo", "Info: Medic")) << "said plainly";
-    RL_RCommand(kEmail);
-    EXPECT_TRUE(bar.Quiet()) << "the profile is known now";
-
     RL_RCommand(kChat);
     HWND chat = WaitForWindow("KVXChat", "Chat with Medic");
     for (const bool online : {true, false}) {
@@ -84,25 +88,15 @@ TEST_F(CommandTest, EmailAsksForTheProfileFirstAndChatLinesGoOutOrStay)
     EXPECT_EQ("need health", FieldText(Payload<ChatLineRecord>(packet).text));
 }
 
-TEST_F(CommandTest, TheBalloonDescribesTheEntryUnderThePointer)
-{
-    RL_Hilight(kArea.left + 30, kArea.top + 20, kArea);
-    HWND balloon = RL_Balloon();
-    const std::string text = WindowText(balloon);
-    DestroyWindow(balloon);
-    for (const char* part : {"Fragger", "KVX# 32", "Quake II", "brb, fragging", "192.168.1.7:27910", "q2dm1 FFA"})
-        EXPECT_NE(std::string::npos, text.find(part)) << part << " in " << text;
-    RL_Hilight(kArea.left + 30, kArea.top + 3 * 16 + 4, kArea);
-    EXPECT_EQ(nullptr, RL_Balloon()) << "no entry there";
-}
-
 TEST_F(CommandTest, TheAwayMessageGoesOutWithAwayAndNotAvailableOnly)
 {
     auto edit = [](int status, const char* caption, int button) {
-        DriveDialog(caption, [&] { EXPECT_EQ(button == IDOK, RL_EditAway(status) == 10); }, [&](HWND dialog) {
-            SetDlgItemTextA(dialog, IDC_AWAY_TEXT, button == IDOK ? "eating pizza" : "thrown away");
-            ::Click(dialog, button);
-        });
+        DriveDialog(
+            caption, [&] { EXPECT_EQ(button == IDOK, RL_EditAway(status) == 10); },
+            [&](HWND dialog) {
+                SetDlgItemTextA(dialog, IDC_AWAY_TEXT, button == IDOK ? "eating pizza" : "thrown away");
+                ::Click(dialog, button);
+            });
     };
     edit(400, AWAY_CAPTION, IDOK);
     edit(500, NA_CAPTION, IDCANCEL);

@@ -28,7 +28,8 @@ protected:
 TEST_F(EventTest, AMessageIsAcknowledgedOnlyOnceItIsOnDiskAndLoggedOnce)
 {
     CreateDirectoryA("Data", nullptr);
-    ASSERT_TRUE(CreateDirectoryA("Data\\events.dat.new", nullptr)) << "where the file's replacement goes: no save works";
+    ASSERT_TRUE(CreateDirectoryA("Data\\events.dat.new", nullptr))
+        << "where the file's replacement goes: no save works";
     Message(501, "Sniper", "gg, rematch?");
     EXPECT_TRUE(bar.Quiet(300)) << "not kept, so not acknowledged";
     EXPECT_EQ("Msg: Message from Sniper", Blink());

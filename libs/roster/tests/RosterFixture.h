@@ -18,7 +18,7 @@
 
 const COLORREF kGreen = RGB(0, 255, 0), kYellow = RGB(255, 255, 0), kGrey = RGB(128, 128, 128);
 const COLORREF kWhite = RGB(255, 255, 255), kBand = RGB(0, 0, 160); // kBand marks the row under the pointer
-const COLORREF kAnything = CLR_INVALID;                                // any pixel but the bar's black
+const COLORREF kAnything = CLR_INVALID;                             // any pixel but the bar's black
 
 inline ContactRecord Entry(std::int32_t account, const char* nickname, WORD status, std::uint8_t offered = 0)
 {

@@ -22,12 +22,14 @@ protected:
     {
         BOOL result = TRUE;
         const UINT_PTR over = socket == ~UINT_PTR(0) ? bar.Socket() : socket;
-        DriveDialog(SIGNUP_CAPTION, [&] { result = SO_Signup(bar.Handle(), &m_user, over); }, driver);
+        DriveDialog(
+            SIGNUP_CAPTION, [&] { result = SO_Signup(bar.Handle(), &m_user, over); }, driver);
         return result;
     }
     bool Untouched() const
     {
-        return m_user.accountNumber == 0x5A5A5A5A && m_user.nickname[0] == 0x5A && reinterpret_cast<const char*>(&m_user)[128] == 0x5A;
+        return m_user.accountNumber == 0x5A5A5A5A && m_user.nickname[0] == 0x5A &&
+               reinterpret_cast<const char*>(&m_user)[128] == 0x5A;
     }
     static void Fill(HWND dialog, const Entries& entries)
     {
@@ -62,7 +64,8 @@ TEST_F(SignupTest, EnterSendsTheRequestAndTheServersAcceptanceFillsTheUserRecord
         for (const DWORD end = GetTickCount() + 5000; IsWindow(dialog) && GetTickCount() < end;) Sleep(10);
     }));
     EXPECT_EQ(std::string("rocket9\0\0\0", 10), std::string(Payload<SignupRequestRecord>(request).password, 10));
-    EXPECT_TRUE(m_user.accountNumber == 4711 && !strcmp(m_user.nickname, "Fragger") && !strcmp(m_user.email, "frag@example.com"));
+    EXPECT_TRUE(m_user.accountNumber == 4711 && !strcmp(m_user.nickname, "Fragger") &&
+                !strcmp(m_user.email, "frag@example.com"));
     EXPECT_STREQ("rocket9", reinterpret_cast<const char*>(&m_user) + 128);
     EXPECT_EQ(0x5A, m_user.firstName[0]) << "other fields kept";
 }
@@ -91,7 +94,8 @@ TEST_F(SignupTest, EntriesAreCheckedAtTheirLimitsAndARefusalAllowsAnotherTry)
             Click(dialog, IDOK);
             if (!said) {
                 const SignupRequestRecord sent = Payload<SignupRequestRecord>(Sent(PKT_SIGNUP_REQUEST));
-                EXPECT_EQ(entries[0] + entries[1] + entries[2], FieldText(sent.nickname) + FieldText(sent.email) + FieldText(sent.password));
+                EXPECT_EQ(entries[0] + entries[1] + entries[2],
+                          FieldText(sent.nickname) + FieldText(sent.email) + FieldText(sent.password));
                 bar.Send(PKT_SIGNUP_ERROR, "That nickname is taken.", 24);
             }
             EXPECT_TRUE(ItemShows(dialog, IDC_SIGNUP_STATUS, said ? said : "That nickname is taken.")) << entries[1];
@@ -153,11 +157,13 @@ TEST_F(SignupTest, CancelCloseOrALostConnectionLeaveTheUserRecordAlone)
     const UINT_PTR closed = bar.Socket();
     bar.Drop();
     for (const UINT_PTR socket : {UINT_PTR(0), closed})
-        EXPECT_FALSE(Run([&](HWND dialog) {
-            Fill(dialog, kValid);
-            Click(dialog, IDOK);
-            EXPECT_TRUE(ItemShows(dialog, IDC_SIGNUP_STATUS, "The connection to the KVX server was lost."));
-        }, socket));
+        EXPECT_FALSE(Run(
+            [&](HWND dialog) {
+                Fill(dialog, kValid);
+                Click(dialog, IDOK);
+                EXPECT_TRUE(ItemShows(dialog, IDC_SIGNUP_STATUS, "The connection to the KVX server was lost."));
+            },
+            socket));
     EXPECT_TRUE(Untouched());
 }
 

@@ -19,8 +19,7 @@
 
 namespace {
 
-const UINT kConnect = WM_USER + 8;
-const UINT kEvent = WM_USER + 50;
+const UINT kConnect = WM_USER + 8, kEvent = WM_USER + 50;
 const int kMax = static_cast<int>(kvxwire::kMaxPayload);
 
 // A loopback socket of `type` connected to `port` (0: none), giving up reads after 2 s;
@@ -74,15 +73,6 @@ protected:
                 if (msg.message == kConnect || msg.message == kEvent) seen.push_back(msg);
         return seen;
     }
-    // Connects through the library: the client's socket, and the server's end in *server.
-    SOCKET ConnectPair(SOCKET* server)
-    {
-        SK_Connect(m_window, kConnect, kEvent, "127.0.0.1", m_port);
-        const std::vector<MSG> seen = Collect(5000, 1);
-        *server = accept(m_listener, nullptr, nullptr);
-        return seen.size() == 1 && seen[0].wParam == CONNECT_DONE ? static_cast<SOCKET>(seen[0].lParam) : INVALID_SOCKET;
-    }
-
     HWND m_window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     SOCKET m_listener = INVALID_SOCKET;
     int m_port = 0;
@@ -91,8 +81,9 @@ protected:
 TEST_F(SockioTest, EachConnectEndsInExactlyOneOutcome)
 {
     // Host, then the outcome and its error (-1: any but 0).
-    const std::tuple<const char*, WPARAM, LPARAM> cases[] = {
-        {"127.0.0.1", CONNECT_DONE, -1}, {"127.0.0.1", CONNECT_FAILED, WSAECONNREFUSED}, {"no-such-host.invalid", CONNECT_DNS_FAILED, -1}};
+    const std::tuple<const char*, WPARAM, LPARAM> cases[] = {{"127.0.0.1", CONNECT_DONE, -1},
+                                                             {"127.0.0.1", CONNECT_FAILED, WSAECONNREFUSED},
+                                                             {"no-such-host.invalid", CONNECT_DNS_FAILED, -1}};
     for (const auto& [host, outcome, error] : cases) {
         SK_Connect(m_window, kConnect, kEvent, host, m_port);
         const std::vector<MSG> seen = Collect(5000, 1);
@@ -125,7 +116,8 @@ TEST_F(SockioTest, TheServersBytesAndCloseAreAnnouncedAfterTheOutcome)
     ASSERT_TRUE(outcome != seen.end());
     ASSERT_EQ(static_cast<WPARAM>(CONNECT_DONE), outcome->wParam);
     EXPECT_EQ(1, std::count_if(seen.begin(), seen.end(), isOutcome));
-    EXPECT_TRUE(std::any_of(outcome + 1, seen.end(), [](const MSG& m) { return WSAGETSELECTEVENT(m.lParam) == FD_READ; }));
+    EXPECT_TRUE(
+        std::any_of(outcome + 1, seen.end(), [](const MSG& m) { return WSAGETSELECTEVENT(m.lParam) == FD_READ; }));
     const SOCKET client = static_cast<SOCKET>(outcome->lParam);
     EXPECT_EQ("hello", ReadUpTo(client, 5));
     const std::vector<MSG> closed = Collect(2000, 1);
@@ -151,9 +143,10 @@ TEST_F(SockioTest, AConnectionNobodyTakesIsClosed)
 // still go out whole once the peer reads again. Frames too long or without a socket do not.
 TEST_F(SockioTest, PacketsGoOutWholeEvenPastAFullSendBuffer)
 {
-    SOCKET server = INVALID_SOCKET;
-    const SOCKET client = ConnectPair(&server);
-    ASSERT_NE(INVALID_SOCKET, client);
+    SK_Connect(m_window, kConnect, kEvent, "127.0.0.1", m_port);
+    const std::vector<MSG> seen = Collect(5000, 1);
+    ASSERT_TRUE(seen.size() == 1 && seen[0].wParam == CONNECT_DONE);
+    const SOCKET client = static_cast<SOCKET>(seen[0].lParam), server = accept(m_listener, nullptr, nullptr);
     const std::string longest(kvxwire::kMaxPayload, 'L');
     const std::tuple<UINT_PTR, const char*, int> refused[] = {
         {0, "", 0}, {~UINT_PTR(0), "", 0}, {client, longest.data(), kMax + 1}, {client, nullptr, 1}, {client, "", -1}};
@@ -162,7 +155,8 @@ TEST_F(SockioTest, PacketsGoOutWholeEvenPastAFullSendBuffer)
     setsockopt(client, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&small), sizeof small);
     setsockopt(server, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&small), sizeof small);
     std::string expected = Frame(1060);
-    for (int i = 0; i < 1500; ++i) expected += Frame(static_cast<WORD>(i), std::string(longest.size(), static_cast<char>(i)));
+    for (int i = 0; i < 1500; ++i)
+        expected += Frame(static_cast<WORD>(i), std::string(longest.size(), static_cast<char>(i)));
     std::string arrived;
     std::thread reader([&] {
         Sleep(300); // lets the sender run into a full buffer first
@@ -198,7 +192,8 @@ std::string ParseInChunks(const std::string& stream, size_t chunk, int* fill)
 TEST(Parse, TakesWholeFramesHoweverTheReadsCutThem)
 {
     // A short frame before long ones, and the largest frame, which fills the buffer exactly.
-    const std::string stream = Frame(1070) + Frame(1080, std::string(300, 'h')) + Frame(1, std::string(kMax, 'x')) + Frame(1020, "xyz");
+    const std::string stream =
+        Frame(1070) + Frame(1080, std::string(300, 'h')) + Frame(1, std::string(kMax, 'x')) + Frame(1020, "xyz");
     int fill = -2;
     for (size_t chunk : {1, 3, 5, 300, 2047, 2048, 4096}) {
         EXPECT_TRUE(ParseInChunks(stream, chunk, &fill) == stream) << "reads of " << chunk;
@@ -229,7 +224,8 @@ TEST_F(SockioTest, ThePingListenerAnswersPingsOnlyAndReportsABusyPort)
     ASSERT_EQ(0, SK_StartPingServer(m_window)) << "a failed start leaves nothing behind";
     EXPECT_EQ(0, SK_StartPingServer(m_window)) << "starting twice is harmless";
     SOCKET udp = Dial(SOCK_DGRAM, SK_PING_PORT);
-    for (const std::string& datagram : {std::string("not a frame"), Frame(SK_PEER_PONG, "t=1"), Frame(SK_PEER_PING, "t=42")})
+    for (const std::string& datagram :
+         {std::string("not a frame"), Frame(SK_PEER_PONG, "t=1"), Frame(SK_PEER_PING, "t=42")})
         send(udp, datagram.data(), static_cast<int>(datagram.size()), 0);
     char reply[64];
     const int n = recv(udp, reply, sizeof reply, 0);
@@ -270,11 +266,11 @@ TEST_F(SockioTest, TheEventListenerTellsTheBarOfEachEventAcknowledgesItAndDropsO
     EXPECT_EQ((std::vector<std::pair<WPARAM, LPARAM>>{{7, 4711}, {8, 12}, {9, 99}}), told);
 
     const std::string rude[] = {
-        Frame(PKT_LOGIN, std::string(16, 'x')),                                  // another packet type
-        Frame(PKT_NEW_EVENT, std::string(kEventDataOffset - 1, '\0')),            // shorter than its head
-        Event(1, 1, "abc", 4),                                                    // claiming more than it has
-        Event(1, 1, std::string(kMaxEventData + 1, 'd'), kMaxEventData + 1),      // more than an event holds
-        std::string("\x32\x05\xfd\x07", 4),                                       // longer than any frame
+        Frame(PKT_LOGIN, std::string(16, 'x')),                              // another packet type
+        Frame(PKT_NEW_EVENT, std::string(kEventDataOffset - 1, '\0')),       // shorter than its head
+        Event(1, 1, "abc", 4),                                               // claiming more than it has
+        Event(1, 1, std::string(kMaxEventData + 1, 'd'), kMaxEventData + 1), // more than an event holds
+        std::string("\x32\x05\xfd\x07", 4),                                  // longer than any frame
     };
     char reply[16];
     for (const std::string& bytes : rude) {

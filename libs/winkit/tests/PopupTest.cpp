@@ -13,19 +13,22 @@ TEST(PopupTest, ABalloonComesUpBesideThePointerInsideTheWorkAreaWithoutTakingFoc
 {
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    HWND below = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 300, 300, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    HWND below =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 300, 300, 50, 50, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(below);
     // Where the pointer rests, the text, and how much of it shows: up to 511 characters.
-    const std::tuple<POINT, std::string, size_t> cases[] = {{{200, 200}, "Current Status", 14},
-                                                            {{work.right - 5, work.bottom - 5}, std::string(511, 'w'), 511},
-                                                            {{work.left, work.top}, std::string(512, 'w'), 511}};
+    const std::tuple<POINT, std::string, size_t> cases[] = {
+        {{200, 200}, "Current Status", 14},
+        {{work.right - 5, work.bottom - 5}, std::string(511, 'w'), 511},
+        {{work.left, work.top}, std::string(512, 'w'), 511}};
     for (const auto& [pointer, text, shown] : cases) {
         SetCursorPos(pointer.x, pointer.y);
         HWND balloon = WK_ShowBalloon(text.c_str());
         RECT rect = {};
         GetWindowRect(balloon, &rect);
         EXPECT_EQ(text.substr(0, shown), WindowText(balloon));
-        EXPECT_TRUE(rect.left >= work.left && rect.top >= work.top && rect.right <= work.right && rect.bottom <= work.bottom);
+        EXPECT_TRUE(rect.left >= work.left && rect.top >= work.top && rect.right <= work.right &&
+                    rect.bottom <= work.bottom);
         EXPECT_TRUE(rect.top > pointer.y || rect.bottom < pointer.y) << "beside the pointer, not over it";
         EXPECT_NE(balloon, WindowFromPoint({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2})) << "no mouse";
         EXPECT_EQ(below, GetForegroundWindow()) << "the focus stays where it was";
@@ -66,7 +69,8 @@ TEST(PopupTest, AnOwnerDrawnItemPaintsItsMenusFrameInTheBarsColours)
 {
     WNDCLASSA wc = {0, MenuOwner, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "KVXMenuOwner"};
     RegisterClassA(&wc);
-    HWND owner = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 50, 50, 40, 40, nullptr, nullptr, nullptr, nullptr);
+    HWND owner = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 50, 50, 40, 40, nullptr, nullptr,
+                                 nullptr, nullptr);
     SetForegroundWindow(owner);
     HMENU menu = CreatePopupMenu();
     for (UINT id = 1; id <= 2; ++id) AppendMenuA(menu, MF_OWNERDRAW, id, nullptr);
