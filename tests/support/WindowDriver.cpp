@@ -4,7 +4,6 @@
 
 #include <thread>
 
-#include "support/MessageBoxes.h"
 #include "support/Wait.h"
 
 void DriveDialog(const char* caption, const std::function<void()>& modal, const std::function<void(HWND)>& driver)
@@ -20,8 +19,6 @@ void DriveDialog(const char* caption, const std::function<void()>& modal, const 
     thread.join();
 }
 
-void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
 std::string WindowText(HWND window)
 {
     char text[4096] = "";
@@ -29,12 +26,10 @@ std::string WindowText(HWND window)
     return text;
 }
 
-std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-
 bool ItemShows(HWND dialog, int id, const std::string& part)
 {
     for (const DWORD end = GetTickCount() + 5000; GetTickCount() < end; Sleep(10))
-        if (ItemText(dialog, id).find(part) != std::string::npos) return true;
+        if (WindowText(GetDlgItem(dialog, id)).find(part) != std::string::npos) return true;
     return false;
 }
 

@@ -52,7 +52,8 @@ TEST_F(NoteTest, SendWritesOnTheBarsSocketAndIntoTheLogOrSaysWhyNot)
         bar.online = online;
         SendMessageA(note, WM_COMMAND, IDOK, 0);
         if (IsWindow(note)) { // not sent: says why and loses nothing
-            EXPECT_TRUE(ItemText(note, kStatus).find(result) != std::string::npos && ItemText(note, kText) == text);
+            EXPECT_TRUE(DialogItemText(note, kStatus).find(result) != std::string::npos &&
+                        DialogItemText(note, kText) == text);
             EXPECT_TRUE(bar.Quiet(50));
             DestroyWindow(note);
             continue;
@@ -78,11 +79,11 @@ TEST_F(NoteTest, AReceivedMessageOffersReplyAndTheLogKeepsEachContactApart)
 {
     NP_Show(21, "Sniper", 1700000000, "first\nline", kAccount, bar.Handle());
     HWND note = FindWindowA("KVXNote", "Message from Sniper");
-    EXPECT_EQ("first\r\nline", ItemText(note, kText));
-    EXPECT_EQ(0u, ItemText(note, kPeer).find("Sniper (KVX# 21), 2023-11-1")) << "who and when";
+    EXPECT_EQ("first\r\nline", DialogItemText(note, kText));
+    EXPECT_EQ(0u, DialogItemText(note, kPeer).find("Sniper (KVX# 21), 2023-11-1")) << "who and when";
     SendMessageA(note, WM_COMMAND, IDOK, 0); // Reply
     HWND reply = FindWindowA("KVXNote", "Message to Sniper");
-    EXPECT_TRUE(!IsWindow(note) && ItemText(reply, kText).empty() && ItemText(reply, IDOK) == "Send");
+    EXPECT_TRUE(!IsWindow(note) && DialogItemText(reply, kText).empty() && DialogItemText(reply, IDOK) == "Send");
 
     for (const auto& [with, received, text] :
          {std::make_tuple(4, TRUE, "a\r\n\r\nb"), std::make_tuple(41, FALSE, "to 41"),

@@ -51,7 +51,7 @@ TEST_F(CommandTest, EachCommandActsOnTheClickedEntry)
     Profile("medic@example.com");
     EXPECT_NE(nullptr, WaitForWindow("KVXInfo", "Info: Medic"));
     HWND game = FindWindowA("KVXGameInfo", nullptr);
-    EXPECT_NE(std::string::npos, ItemText(game, 100).find("Fragger is playing Quake II on 192.168.1.7:27910"));
+    EXPECT_NE(std::string::npos, DialogItemText(game, 100).find("Fragger is playing Quake II on 192.168.1.7:27910"));
     SendMessageA(game, WM_COMMAND, IDOK, 0);
     ASSERT_EQ(1u, bar.joins.size()) << "joined through the bar";
     const GAME_RECORD& joined = bar.joins[0].first;
@@ -79,9 +79,9 @@ TEST_F(CommandTest, EmailAsksForTheProfileFirstAndChatLinesGoOutOrStay)
         bar.online = online;
         SetDlgItemTextA(chat, 101, "need health");
         SendMessageA(chat, WM_COMMAND, IDOK, 0);
-        EXPECT_EQ(online ? "" : "need health", ItemText(chat, 101)) << "kept to send again";
+        EXPECT_EQ(online ? "" : "need health", DialogItemText(chat, 101)) << "kept to send again";
     }
-    EXPECT_EQ(0u, ItemText(chat, 100).find("Me: need health\r\nKVX: Not sent"));
+    EXPECT_EQ(0u, DialogItemText(chat, 100).find("Me: need health\r\nKVX: Not sent"));
     PACKET_DATA packet;
     ASSERT_TRUE(bar.Next(PKT_CHAT_LINE, &packet));
     EXPECT_EQ(31, Payload<ChatLineRecord>(packet).to);
@@ -95,7 +95,7 @@ TEST_F(CommandTest, TheAwayMessageGoesOutWithAwayAndNotAvailableOnly)
             caption, [&] { EXPECT_EQ(button == IDOK, RL_EditAway(status) == 10); },
             [&](HWND dialog) {
                 SetDlgItemTextA(dialog, IDC_AWAY_TEXT, button == IDOK ? "eating pizza" : "thrown away");
-                ::Click(dialog, button);
+                PressButton(dialog, button);
             });
     };
     edit(400, AWAY_CAPTION, IDOK);

@@ -59,7 +59,7 @@ TEST_F(EventTest, EventsOpenOldestFirstAndTheUnopenedOnesSurviveARestart)
         EXPECT_EQ(blink, Blink());
         ASSERT_TRUE(RL_DoNextEvent());
         const HWND window = WaitForWindow(cls, title);
-        EXPECT_TRUE(window && (!text || ItemText(window, 101) == text)) << title;
+        EXPECT_TRUE(window && (!text || DialogItemText(window, 101) == text)) << title;
         RL_Init(bar.Handle()); // a restart
     }
     EXPECT_TRUE(Blink().empty() && !RL_DoNextEvent()) << "what was opened does not come back";
@@ -77,7 +77,8 @@ TEST_F(EventTest, NewerNewsReplacesTheNewsWindowAndChatLinesOpenAtMostEightWindo
         line.from = from;
         Event(EVENT_CHAT, &line, sizeof line);
     }
-    EXPECT_EQ("Sniper: incoming!\r\nSniper: incoming!", ItemText(WaitForWindow("KVXChat", "Chat with Sniper"), 100));
+    EXPECT_EQ("Sniper: incoming!\r\nSniper: incoming!",
+              DialogItemText(WaitForWindow("KVXChat", "Chat with Sniper"), 100));
     int open = 0;
     for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "KVXChat", nullptr)) != nullptr;) ++open;
     EXPECT_EQ(8, open) << "one window per contact; the eighth opens, the ninth does not";

@@ -28,7 +28,7 @@ TEST_F(FindTest, ASearchListsWhatTheAnswerHoldsUpToFifteenAndAddSendsEveryoneCho
         [&](HWND dialog) {
             for (const auto& [count, held, listed, said] : answers) {
                 SetDlgItemTextA(dialog, IDC_FIND_TEXT, "frag");
-                Click(dialog, IDC_FIND_SEARCH);
+                PressButton(dialog, IDC_FIND_SEARCH);
                 const SearchRecord search = Payload<SearchRecord>(Sent(PKT_SEARCH));
                 EXPECT_TRUE(search.by == SEARCH_BY_NICKNAME && FieldText(search.text) == "frag");
                 ProfileList found = {count, 0, {}};
@@ -38,7 +38,7 @@ TEST_F(FindTest, ASearchListsWhatTheAnswerHoldsUpToFifteenAndAddSendsEveryoneCho
                 EXPECT_EQ(listed, SendDlgItemMessageA(dialog, IDC_FIND_RESULTS, LB_GETCOUNT, 0, 0)) << said;
             }
             SendDlgItemMessageA(dialog, IDC_FIND_RESULTS, LB_SELITEMRANGE, TRUE, MAKELPARAM(0, 14));
-            Click(dialog, IDC_FIND_ADD);
+            PressButton(dialog, IDC_FIND_ADD);
             int sum = 0;
             for (int i = 0; i < 15; ++i) sum += Payload<AccountRecord>(Sent(PKT_CONTACT_ADD)).account;
             EXPECT_EQ(15 * 10001 + 105, sum) << "every chosen user, once";
@@ -58,7 +58,7 @@ TEST_F(FindTest, InputThatCannotBeSearchedIsExplainedAndNothingIsSent)
             for (const auto& [by, text, button, said] : cases) {
                 SendDlgItemMessageA(dialog, by, BM_CLICK, 0, 0);
                 SetDlgItemTextA(dialog, IDC_FIND_TEXT, text);
-                Click(dialog, button);
+                PressButton(dialog, button);
                 EXPECT_TRUE(ItemShows(dialog, IDC_FIND_STATUS, said)) << said;
             }
             EXPECT_TRUE(bar.Quiet());
@@ -67,7 +67,7 @@ TEST_F(FindTest, InputThatCannotBeSearchedIsExplainedAndNothingIsSent)
     EXPECT_FALSE(Run(
         [&](HWND dialog) {
             SetDlgItemTextA(dialog, IDC_FIND_TEXT, "frag");
-            Click(dialog, IDC_FIND_SEARCH);
+            PressButton(dialog, IDC_FIND_SEARCH);
             EXPECT_TRUE(ItemShows(dialog, IDC_FIND_STATUS, "Not connected"));
         },
         0));

@@ -91,7 +91,7 @@ TEST_F(SignupTest, EntriesAreCheckedAtTheirLimitsAndARefusalAllowsAnotherTry)
         for (const auto& [entries, said, field] : cases) {
             SetDlgItemTextA(dialog, IDC_SIGNUP_STATUS, "");
             Fill(dialog, entries);
-            Click(dialog, IDOK);
+            PressButton(dialog, IDOK);
             if (!said) {
                 const SignupRequestRecord sent = Payload<SignupRequestRecord>(Sent(PKT_SIGNUP_REQUEST));
                 EXPECT_EQ(entries[0] + entries[1] + entries[2],
@@ -100,7 +100,7 @@ TEST_F(SignupTest, EntriesAreCheckedAtTheirLimitsAndARefusalAllowsAnotherTry)
             }
             EXPECT_TRUE(ItemShows(dialog, IDC_SIGNUP_STATUS, said ? said : "That nickname is taken.")) << entries[1];
             EXPECT_EQ(GetDlgItem(dialog, field), Focus(dialog)) << entries[1];
-            for (int i = 0; i < 4; ++i) EXPECT_EQ(entries[i], ItemText(dialog, kFields[i])) << "nothing lost";
+            for (int i = 0; i < 4; ++i) EXPECT_EQ(entries[i], DialogItemText(dialog, kFields[i])) << "nothing lost";
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
         }
         EXPECT_TRUE(bar.Quiet()) << "nothing unchecked was sent";
@@ -130,10 +130,10 @@ TEST_F(SignupTest, TheServersAnswerIsReadOnlyAsFarAsItsPayloadGoes)
     EXPECT_FALSE(Run([&](HWND dialog) {
         Fill(dialog, kValid);
         for (const auto& [answer, said] : cases) {
-            Click(dialog, IDOK);
+            PressButton(dialog, IDOK);
             Sent(PKT_SIGNUP_REQUEST);
             bar.Deliver(answer);
-            EXPECT_EQ(said, ItemText(dialog, IDC_SIGNUP_STATUS));
+            EXPECT_EQ(said, WindowText(GetDlgItem(dialog, IDC_SIGNUP_STATUS)));
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
         }
     }));
@@ -142,14 +142,14 @@ TEST_F(SignupTest, TheServersAnswerIsReadOnlyAsFarAsItsPayloadGoes)
 
 TEST_F(SignupTest, CancelCloseOrALostConnectionLeaveTheUserRecordAlone)
 {
-    EXPECT_FALSE(Run([](HWND dialog) { Click(dialog, IDCANCEL); }));
+    EXPECT_FALSE(Run([](HWND dialog) { PressButton(dialog, IDCANCEL); }));
     EXPECT_FALSE(Run([](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }));
     EXPECT_FALSE(Run([&](HWND dialog) {
         Fill(dialog, kValid);
-        Click(dialog, IDOK);
+        PressButton(dialog, IDOK);
         Sent(PKT_SIGNUP_REQUEST);
         EXPECT_TRUE(ItemShows(dialog, IDC_SIGNUP_STATUS, "Creating"));
-        Click(dialog, IDCANCEL);
+        PressButton(dialog, IDCANCEL);
     }));
     const SignupOkRecord ok = {99};
     bar.Send(PKT_SIGNUP_OK, &ok, sizeof ok); // too late: no wizard, no window
@@ -160,7 +160,7 @@ TEST_F(SignupTest, CancelCloseOrALostConnectionLeaveTheUserRecordAlone)
         EXPECT_FALSE(Run(
             [&](HWND dialog) {
                 Fill(dialog, kValid);
-                Click(dialog, IDOK);
+                PressButton(dialog, IDOK);
                 EXPECT_TRUE(ItemShows(dialog, IDC_SIGNUP_STATUS, "The connection to the KVX server was lost."));
             },
             socket));
