@@ -30,8 +30,8 @@ responder=libs/probe/tests/quake_responder.py
 serve() { # serve ADDRESS PORT ANSWER-BYTES
   local dir="$work/$1-$2"
   mkdir -p "$dir"
-  printf '%b' "$3" >"$dir/answer"
-  python3 "$responder" "$1" "$2" "$dir/answer" "$dir" &
+  printf '%b' "$3" >"$dir/$1_$2"
+  python3 "$responder" "$dir" "$1:$2" &
   pids+=($!)
   for _ in $(seq 1 100); do [ -e "$dir/ready" ] && return 0; sleep 0.05; done
   echo "screenshot-probe: no stand-in server on $1:$2" >&2

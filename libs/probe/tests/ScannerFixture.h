@@ -1,55 +1,70 @@
-// What the scanner tests share: Winsock, a scratch folder as the current folder (where
-// probe.ini lives), a window standing in for the bar that records what the scanner sends
-// it, and readers of the scanner's real window and list.
+// What the scanner's tests share: a scratch folder as the current folder (where probe.ini
+// lives), a stand-in bar that keeps what the scanner asks of it, and readers of the scanner's
+// real window and list.
 #ifndef KVX_PROBE_TESTS_SCANNERFIXTURE_H
 #define KVX_PROBE_TESTS_SCANNERFIXTURE_H
 
-#include <gtest/gtest.h>
-
 #include <winsock2.h>
+#include <commctrl.h>
 
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "games/GameRecord.h"
-#include "support/ScratchFolder.h"
+#include "probe/probe.h"
+#include "support/InFolder.h"
+#include "support/StandInBar.h"
+#include "support/Wait.h"
+#include "support/WindowDriver.h"
 
 enum Column { kName, kMap, kPlayers, kPing, kAddress };
+enum Control { kList = 0, kField = 101, kAdd, kRemove, kRefresh, kStatus };
 
-class ScannerTest : public ::testing::Test {
+class ScannerTest : public InScratchFolder {
 protected:
-    ScannerTest();
-    ~ScannerTest() override;
+    ~ScannerTest() override { DestroyWindow(Scanner()); }
 
-    // PR_StartSpy(bar, 600); the scanner's window, NULL when none opened.
-    HWND Open();
-    HWND Scanner() const;
-    HWND Table() const;
-    HWND Control(int id) const; // 101 address, 102 Add, 103 Remove, 104 Refresh, 105 status
+    HWND Open()
+    {
+        PR_StartSpy(bar.Handle(), 600);
+        return Scanner();
+    }
+    static HWND Scanner() { return FindWindowA("KVXProbe", nullptr); }
+    static HWND Item(int id)
+    {
+        return id ? GetDlgItem(Scanner(), id) : FindWindowExA(Scanner(), nullptr, WC_LISTVIEWA, nullptr);
+    }
+    static int Rows() { return static_cast<int>(SendMessageA(Item(kList), LVM_GETITEMCOUNT, 0, 0)); }
+    static std::string Cell(int row, Column column)
+    {
+        char text[256] = "";
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(Item(kList), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+    // The row of `address`, once it shows an answer or a mark instead of "..." when `settled`; -1 for none.
+    static int RowOf(const std::string& address, bool settled = false)
+    {
+        int found = -1;
+        WaitFor(
+            [&] {
+                for (found = Rows() - 1; found >= 0 && Cell(found, kAddress) != address;) --found;
+                return !settled || (found >= 0 && Cell(found, kPing) != "...");
+            },
+            6000);
+        return found;
+    }
+    static void Select(int row, UINT state = LVIS_SELECTED | LVIS_FOCUSED)
+    {
+        LVITEMA item = {};
+        item.state = state;
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(Item(kList), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+    static void Press(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
 
-    int Rows() const;
-    std::string Cell(int row, Column column) const;
-    // The row whose address column reads `address`, or -1.
-    int RowOf(const std::string& address) const;
-    // Pumps messages until the server's row has an answer or a mark (no "..." ping).
-    bool WaitSettled(const std::string& address, DWORD timeoutMs = 6000) const;
-    std::string Status() const;
-
-    // What the stand-in bar saw.
-    int LibraryRequests() const;
-    int Joins() const;
-    GAME_RECORD LastJoin() const;
-    LPARAM LastJoinGame() const;
-
-    std::unique_ptr<ScratchFolder> m_folder;
-    HWND m_bar;
-
-private:
-    std::string m_previousFolder;
+    StandInBar bar;
 };
-
-// A PKT_GAME_SERVERS payload naming these dotted addresses and ports.
-std::string GameServersPayload(const std::vector<std::pair<std::string, int>>& servers);
 
 #endif

@@ -1,30 +1,21 @@
 #!/usr/bin/env python3
-"""A game server as far as a status query can tell: answers every FF FF FF FF "status\\n"
-datagram on ADDRESS:PORT with the bytes of ANSWER_FILE (an empty file: never answers), and
-logs one line per query to FOLDER/queries. FOLDER/ready appears once it listens."""
-import os
-import socket
-import sys
+# Stand-in game servers: listens on each ADDRESS:PORT given and answers every status query with
+# what FOLDER/ADDRESS_PORT holds at that moment (nothing: no answer), noting each query in
+# FOLDER/queries; FOLDER/ready appears once all listen.
+import os, select, socket, sys
 
-QUERY = b"\xff\xff\xff\xffstatus"  # what follows the word varies by client
-
-
-def main():
-    address, port, answer_file, folder = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
-    with open(answer_file, "rb") as f:
-        answer = f.read()
+folder, files = sys.argv[1], {}
+for server in sys.argv[2:]:
     s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    s.bind((address, port))
-    open(os.path.join(folder, "ready"), "w").close()
-    while True:
+    s.bind((server.rsplit(":", 1)[0], int(server.rsplit(":", 1)[1])))
+    files[s] = os.path.join(folder, server.replace(":", "_"))
+open(os.path.join(folder, "ready"), "w").close()
+while True:
+    for s in select.select(list(files), [], [])[0]:
         data, sender = s.recvfrom(2048)
-        if not data.startswith(QUERY):
-            continue
-        with open(os.path.join(folder, "queries"), "a") as log:
-            log.write("%s:%d\n" % sender)
-        if answer:
-            s.sendto(answer, sender)
-
-
-if __name__ == "__main__":
-    main()
+        if data.startswith(b"\xff\xff\xff\xffstatus"):  # what follows the word varies by client
+            with open(os.path.join(folder, "queries"), "a") as log:
+                log.write(os.path.basename(files[s]) + "\n")
+            answer = open(files[s], "rb").read() if os.path.exists(files[s]) else b""
+            if answer:
+                s.sendto(answer, sender)

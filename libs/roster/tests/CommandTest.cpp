@@ -1,233 +1,112 @@
-// The contact menu's commands on a clicked entry, read from the far end of the connection
-// or from the windows they open; and the user's own away message.
-#include <gtest/gtest.h>
+// The contact menu's commands on a clicked entry, read from the far end of the connection or
+// from the windows they open; and the user's own away message.
+#include <tuple>
 
-#include <string.h>
-
-#include <thread>
-
-#include "RosterBench.h"
+#include "RosterFixture.h"
 #include "roster/RosterIds.h"
-#include "roster/roster.h"
-#include "wire/Packets.h"
 
 namespace {
 
-enum Command : WORD {
-    kMessage = 22,
-    kDelete = 23,
-    kPing = 24,
-    kChat = 26,
-    kQuake2Info = 49,
-    kSubspaceInfo = 55,
-    kEmail = 56,
-    kFile = 57,
-    kInfo = 61,
-    kCommLog = 62,
-};
+// The contact menu's command ids.
+const WORD kMessage = 22, kDelete = 23, kPing = 24, kChat = 26, kQuake2 = 49, kSubspace = 55, kEmail = 56, kFile = 57;
+const WORD kAddToList = 25, kInfo = 61, kLog = 62;
 
-std::int32_t AccountIn(const PACKET_DATA& packet)
-{
-    AccountRecord account = {};
-    memcpy(&account, packet.payload, sizeof account);
-    return account.account;
-}
-
-class CommandTest : public ::testing::Test {
+class CommandTest : public RosterFixture {
 protected:
-    void SetUp() override
+    CommandTest()
     {
-        m_bench.LogIn();
-        PACKET_DATA packet;
-        ASSERT_TRUE(m_bench.ReadFrameOf(PKT_CONTACTS_REQUEST, &packet));
-        RosterBench::Contact(31, "Medic", 300);
-        ContactRecord player = {};
-        player.account = 32;
-        lstrcpynA(player.nickname, "Fragger", sizeof player.nickname);
-        player.status = 600;
-        player.game.addr = htonl(0xC0A80107); // 192.168.1.7
-        player.game.port = 27910;
-        lstrcpynA(player.game.info, "q2dm1 FFA", sizeof player.game.info);
+        ContactRecord player = Entry(32, "Fragger", 600);
+        player.game = {htonl(0xC0A80107), 27910, "q2dm1 FFA"}; // 192.168.1.7
         lstrcpynA(player.away, "brb, fragging", sizeof player.away);
-        RosterBench::Event(EVENT_CONTACT, &player, sizeof player, 32);
-        RosterBench::ListEnd();
+        LogIn({Entry(31, "Medic", 300), player});
     }
-
-    void Profile(std::int32_t account, const char* nickname, const char* email)
+    static void Profile(const char* email)
     {
-        ProfileList list = {};
-        list.count = 1;
-        list.entries[0].account = account;
-        list.entries[0].status = 300;
-        lstrcpynA(list.entries[0].nickname, nickname, sizeof list.entries[0].nickname);
+        ProfileList list = {1, 0, {{31, 300, 0, "Medic", {}}}};
         lstrcpynA(list.entries[0].email, email, sizeof list.entries[0].email);
         RL_GotInfoRes(reinterpret_cast<const SEARCH_INFO_STRUCT*>(&list));
     }
-
-    RosterBench m_bench;
 };
 
-TEST_F(CommandTest, DeleteAndInfoAskTheServerAboutTheClickedEntry)
+TEST_F(CommandTest, EachCommandActsOnTheClickedEntry)
 {
-    ASSERT_TRUE(m_bench.Click(1));
-    RL_RCommand(kDelete);
-    PACKET_DATA packet;
-    ASSERT_TRUE(m_bench.ReadFrame(&packet));
-    EXPECT_EQ(PKT_CONTACT_DELETE, packet.type);
-    EXPECT_EQ(32, AccountIn(packet));
-    EXPECT_TRUE(m_bench.RowUsed(1)) << "gone only when the server says so";
+    // Row, command, then the packet sent about the entry or the window it opens.
+    const std::tuple<int, WORD, WORD, const char*, const char*> cases[] = {
+        {1, kDelete, PKT_CONTACT_DELETE, "", ""},
+        {0, kInfo, PKT_INFO_REQUEST, "", ""},
+        {0, kAddToList, PKT_CONTACT_ADD, "", ""},
+        {0, kMessage, 0, "KVXNote", "Message to Medic"},
+        {0, kChat, 0, "KVXChat", "Chat with Medic"},
+        {0, kLog, 0, "KVXInfo", "Comm Log: Medic"},
+        {0, kPing, 0, "KVXInfo", "Ping"},
+        {0, kFile, 0, "KVXInfo", "Send File"},
+        {1, kSubspace, 0, "KVXInfo", "Game Info"},
+        {1, kQuake2, 0, "KVXGameInfo", "Quake II Game Info"}};
+    for (const auto& [row, command, packet, cls, title] : cases) {
+        Click(row);
+        RL_RCommand(command);
+        EXPECT_TRUE(packet ? About(packet) == 31 + row : WaitForWindow(cls, title) != nullptr) << command;
+    }
+    EXPECT_TRUE(RowShows(1, kAnything)) << "deleted only when the server says so";
+    Profile("medic@example.com");
+    EXPECT_NE(nullptr, WaitForWindow("KVXInfo", "Info: Medic"));
+    HWND game = FindWindowA("KVXGameInfo", nullptr);
+    EXPECT_NE(std::string::npos, DialogItemText(game, 100).find("Fragger is playing Quake II on 192.168.1.7:27910"));
+    SendMessageA(game, WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(1u, bar.joins.size()) << "joined through the bar";
+    const GAME_RECORD& joined = bar.joins[0].first;
+    EXPECT_TRUE(joined.addr == htonl(0xC0A80107) && joined.port == 27910 && bar.joins[0].second == 600);
+    EXPECT_STREQ("q2dm1 FFA", joined.info);
 
-    ASSERT_TRUE(m_bench.Click(0));
-    RL_RCommand(kInfo);
-    ASSERT_TRUE(m_bench.ReadFrame(&packet));
-    EXPECT_EQ(PKT_INFO_REQUEST, packet.type);
-    EXPECT_EQ(31, AccountIn(packet));
-    Profile(31, "Medic", "medic@example.com");
-    EXPECT_TRUE(WaitForWindow("KVXInfo", "Info: Medic") != nullptr);
-
-    // Without a connection the user is told, and nothing is sent.
+    RL_UserEvent(); // a double click on the clicked entry
+    EXPECT_NE(nullptr, WaitForWindow("KVXNote", "Message to Fragger"));
     RL_RefreshIP(0);
-    m_bench.answerSocket = false;
-    RL_StatusChange(RosterBench::kAccount, FALSE);
-    CloseAll("KVXInfo");
-    ASSERT_TRUE(m_bench.Click(0));
     RL_RCommand(kDelete);
-    EXPECT_TRUE(WaitForWindow("KVXInfo", "KVX") != nullptr);
-    EXPECT_TRUE(m_bench.Quiet());
+    EXPECT_NE(nullptr, WaitForWindow("KVXInfo", "KVX")) << "offline, the user is told";
+    EXPECT_TRUE(bar.Quiet());
 }
 
-TEST_F(CommandTest, EmailNeedsTheProfileFirst)
+TEST_F(CommandTest, EmailAsksForTheProfileFirstAndChatLinesGoOutOrStay)
 {
-    ASSERT_TRUE(m_bench.Click(0));
+    Click(0);
     RL_RCommand(kEmail);
-    PACKET_DATA packet;
-    ASSERT_TRUE(m_bench.ReadFrame(&packet));
-    EXPECT_EQ(PKT_INFO_REQUEST, packet.type);
-    EXPECT_EQ(31, AccountIn(packet));
-    // A profile without an address: said plainly, and no information window about it.
-    Profile(31, "Medic", "");
-    EXPECT_TRUE(WaitForWindow("KVXInfo", "Send E-Mail") != nullptr);
-    EXPECT_EQ(nullptr, FindWindowA("KVXInfo", "Info: Medic"));
-    CloseAll("KVXInfo");
-    RL_RCommand(kEmail);
-    EXPECT_TRUE(WaitForWindow("KVXInfo", "Send E-Mail") != nullptr);
-    EXPECT_TRUE(m_bench.Quiet()) << "the profile is known now";
-}
-
-TEST_F(CommandTest, GameInfoJoinsTheContactsServerThroughTheBar)
-{
-    ASSERT_TRUE(m_bench.Click(1));
-    RL_RCommand(kQuake2Info);
-    HWND info = WaitForWindow("KVXGameInfo", "Quake II Game Info");
-    ASSERT_TRUE(info != nullptr);
-    const std::string text = TextOf(GetDlgItem(info, 100));
-    EXPECT_NE(std::string::npos, text.find("Fragger is playing Quake II on 192.168.1.7:27910")) << text;
-    EXPECT_NE(std::string::npos, text.find("q2dm1 FFA")) << text;
-    SendMessageA(info, WM_COMMAND, IDOK, 0);
-    ASSERT_EQ(1u, m_bench.joined.size());
-    EXPECT_EQ(htonl(0xC0A80107), m_bench.joined[0].addr);
-    EXPECT_EQ(27910, m_bench.joined[0].port);
-    EXPECT_STREQ("q2dm1 FFA", m_bench.joined[0].info);
-    EXPECT_EQ(600, m_bench.joinedGames[0]);
-    EXPECT_FALSE(IsWindow(info));
-
-    // Not in that game: a sentence, no window to join from.
-    RL_RCommand(kSubspaceInfo);
-    EXPECT_TRUE(WaitForWindow("KVXInfo", "Game Info") != nullptr);
-    EXPECT_EQ(nullptr, FindWindowA("KVXGameInfo", nullptr));
-}
-
-TEST_F(CommandTest, ChatLinesGoOutToTheContact)
-{
-    ASSERT_TRUE(m_bench.Click(0));
+    EXPECT_EQ(31, About(PKT_INFO_REQUEST));
+    Profile("");
+    EXPECT_TRUE(WaitForWindow("KVXInfo", "Send E-Mail") && !FindWindowA("KVXInfo", "Info: Medic")) << "said plainly";
     RL_RCommand(kChat);
     HWND chat = WaitForWindow("KVXChat", "Chat with Medic");
-    ASSERT_TRUE(chat != nullptr);
-    SetWindowTextA(GetDlgItem(chat, 101), "need health");
-    SendMessageA(chat, WM_COMMAND, IDOK, 0);
+    for (const bool online : {true, false}) {
+        bar.online = online;
+        SetDlgItemTextA(chat, 101, "need health");
+        SendMessageA(chat, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(online ? "" : "need health", DialogItemText(chat, 101)) << "kept to send again";
+    }
+    EXPECT_EQ(0u, DialogItemText(chat, 100).find("Me: need health\r\nKVX: Not sent"));
     PACKET_DATA packet;
-    ASSERT_TRUE(m_bench.ReadFrame(&packet));
-    EXPECT_EQ(PKT_CHAT_LINE, packet.type);
-    ChatLineRecord line;
-    memcpy(&line, packet.payload, sizeof line);
-    EXPECT_EQ(31, line.to);
-    EXPECT_EQ("need health", Field(line.text, sizeof line.text));
-    EXPECT_EQ("Me: need health", TextOf(GetDlgItem(chat, 100)));
-    EXPECT_EQ("", TextOf(GetDlgItem(chat, 101)));
-
-    m_bench.answerSocket = false;
-    SetWindowTextA(GetDlgItem(chat, 101), "hello?");
-    SendMessageA(chat, WM_COMMAND, IDOK, 0);
-    EXPECT_NE(std::string::npos, TextOf(GetDlgItem(chat, 100)).find("Not sent"));
-    EXPECT_EQ("hello?", TextOf(GetDlgItem(chat, 101))) << "kept to send again";
+    ASSERT_TRUE(bar.Next(PKT_CHAT_LINE, &packet));
+    EXPECT_EQ(31, Payload<ChatLineRecord>(packet).to);
+    EXPECT_EQ("need health", FieldText(Payload<ChatLineRecord>(packet).text));
 }
 
-TEST_F(CommandTest, PingAndFileSaySoInOneSentence)
+TEST_F(CommandTest, TheAwayMessageGoesOutWithAwayAndNotAvailableOnly)
 {
-    ASSERT_TRUE(m_bench.Click(0));
-    RL_RCommand(kPing);
-    EXPECT_TRUE(WaitForWindow("KVXInfo", "Ping") != nullptr);
-    RL_RCommand(kFile);
-    EXPECT_TRUE(WaitForWindow("KVXInfo", "Send File") != nullptr);
-    EXPECT_TRUE(m_bench.Quiet());
-}
-
-TEST_F(CommandTest, TheBalloonDescribesTheEntryUnderThePointer)
-{
-    const RECT area = m_bench.Area();
-    RL_Hilight(area.left + 30, area.top + 16 + 4, area);
-    HWND balloon = RL_Balloon();
-    ASSERT_TRUE(balloon != nullptr);
-    const std::string text = TextOf(balloon);
-    DestroyWindow(balloon);
-    for (const char* part : {"Fragger", "KVX# 32", "Quake II", "brb, fragging", "192.168.1.7:27910", "q2dm1 FFA"})
-        EXPECT_NE(std::string::npos, text.find(part)) << part << " in " << text;
-
-    RL_Hilight(area.left + 30, area.top + 3 * 16 + 4, area);
-    EXPECT_EQ(nullptr, RL_Balloon()) << "no entry there";
-}
-
-TEST_F(CommandTest, TheAwayMessageGoesOutWithTheNextStatus)
-{
-    std::thread driver([] {
-        HWND dialog = nullptr;
-        for (int i = 0; i < 300 && !dialog; ++i, Sleep(10)) dialog = FindWindowA("#32770", AWAY_CAPTION);
-        if (!dialog) return;
-        SetDlgItemTextA(dialog, IDC_AWAY_TEXT, "eating pizza");
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    });
-    EXPECT_EQ(10, RL_EditAway(400));
-    driver.join();
-
-    m_bench.status = 400;
-    RL_StatusChange(RosterBench::kAccount, TRUE);
-    PACKET_DATA packet;
-    ASSERT_TRUE(m_bench.ReadFrameOf(PKT_STATUS, &packet));
-    StatusRecord status;
-    memcpy(&status, packet.payload, sizeof status);
-    EXPECT_EQ(400, status.status);
-    EXPECT_EQ("eating pizza", Field(status.away, sizeof status.away));
-
-    // Cancel keeps the old message and stops the change.
-    std::thread canceller([] {
-        HWND dialog = nullptr;
-        for (int i = 0; i < 300 && !dialog; ++i, Sleep(10)) dialog = FindWindowA("#32770", NA_CAPTION);
-        if (!dialog) return;
-        SetDlgItemTextA(dialog, IDC_AWAY_TEXT, "thrown away");
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    });
-    EXPECT_NE(10, RL_EditAway(500));
-    canceller.join();
-    m_bench.status = 300;
-    RL_StatusChange(RosterBench::kAccount, TRUE);
-    ASSERT_TRUE(m_bench.ReadFrameOf(PKT_STATUS, &packet));
-    memcpy(&status, packet.payload, sizeof status);
-    EXPECT_EQ("", Field(status.away, sizeof status.away)) << "online carries no away message";
-    m_bench.status = 500;
-    RL_StatusChange(RosterBench::kAccount, TRUE);
-    ASSERT_TRUE(m_bench.ReadFrameOf(PKT_STATUS, &packet));
-    memcpy(&status, packet.payload, sizeof status);
-    EXPECT_EQ("eating pizza", Field(status.away, sizeof status.away));
+    auto edit = [](int status, const char* caption, int button) {
+        DriveDialog(
+            caption, [&] { EXPECT_EQ(button == IDOK, RL_EditAway(status) == 10); },
+            [&](HWND dialog) {
+                SetDlgItemTextA(dialog, IDC_AWAY_TEXT, button == IDOK ? "eating pizza" : "thrown away");
+                PressButton(dialog, button);
+            });
+    };
+    edit(400, AWAY_CAPTION, IDOK);
+    edit(500, NA_CAPTION, IDCANCEL);
+    for (const WORD status : {400, 300, 500}) {
+        bar.status = status;
+        RL_StatusChange(kAccount, TRUE);
+        PACKET_DATA packet;
+        ASSERT_TRUE(bar.Next(PKT_STATUS, &packet));
+        EXPECT_EQ(status == 300 ? "" : "eating pizza", FieldText(Payload<StatusRecord>(packet).away)) << status;
+    }
 }
 
 } // namespace

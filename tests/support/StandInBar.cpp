@@ -1,0 +1,158 @@
+#include "support/StandInBar.h"
+
+#include "wire/Frame.h"
+
+namespace {
+
+const char kClass[] = "KVXStandInBar";
+const UINT kQueryStatus = WM_USER + 10;
+const UINT kQuerySocket = WM_USER + 13;
+const UINT kListRequest = WM_USER + 14;
+const UINT kJoinGame = WM_USER + 17;
+const UINT kQueryGameRecord = WM_USER + 19;
+const UINT kSocketEvent = WM_USER + 50;
+const UINT kDeliver = WM_APP + 1;
+
+// Takes one whole frame off the front of `bytes`.
+bool TakeFrame(std::string& bytes, PACKET_DATA* out)
+{
+    const kvxwire::FrameView frame = kvxwire::PeekFrame(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    if (frame.state != kvxwire::FrameState::Complete) return false;
+    memset(out, 0, sizeof *out);
+    out->type = frame.type;
+    out->length = frame.length;
+    memcpy(out->payload, frame.payload, frame.length);
+    bytes.erase(0, frame.frameSize);
+    return true;
+}
+
+} // namespace
+
+StandInBar::StandInBar(std::function<void(HDC)> paint, int height) : m_paint(std::move(paint))
+{
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = &Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kClass;
+    RegisterClassA(&wc);
+    m_window = CreateWindowExA(WS_EX_TOOLWINDOW, kClass, "KVX", WS_POPUP | (m_paint ? WS_VISIBLE : 0), 700, 100, 199,
+                               height, nullptr, nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    Connect();
+}
+
+StandInBar::~StandInBar()
+{
+    Drop();
+    DestroyWindow(m_window);
+    WSACleanup();
+}
+
+void StandInBar::Drop()
+{
+    if (m_client != INVALID_SOCKET) closesocket(m_client);
+    if (m_server != INVALID_SOCKET) closesocket(m_server);
+    m_client = m_server = INVALID_SOCKET;
+    m_fromClient.clear();
+    m_toClient.clear();
+}
+
+void StandInBar::Connect()
+{
+    Drop();
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof address;
+    bind(listener, reinterpret_cast<sockaddr*>(&address), size);
+    listen(listener, 1);
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    m_client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    connect(m_client, reinterpret_cast<sockaddr*>(&address), size);
+    m_server = accept(listener, nullptr, nullptr);
+    closesocket(listener);
+    // The client's connection works the same way: its reads arrive as window messages.
+    WSAAsyncSelect(m_client, m_window, kSocketEvent, FD_READ);
+}
+
+bool StandInBar::Next(WORD type, PACKET_DATA* out, DWORD ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    for (;;) {
+        while (TakeFrame(m_fromClient, out))
+            if (type == 0 || out->type == type) return true;
+        const long left = static_cast<long>(end - GetTickCount());
+        if (left <= 0) return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(m_server, &readable);
+        timeval wait = {0, (left < 20 ? left : 20) * 1000};
+        if (select(0, &readable, nullptr, nullptr, &wait) != 1) continue;
+        char chunk[4096];
+        const int got = recv(m_server, chunk, sizeof chunk, 0);
+        if (got <= 0) return false;
+        m_fromClient.append(chunk, static_cast<size_t>(got));
+    }
+}
+
+bool StandInBar::Quiet(DWORD ms)
+{
+    PACKET_DATA unexpected;
+    return !Next(0, &unexpected, ms);
+}
+
+void StandInBar::Send(WORD type, const void* payload, size_t length)
+{
+    uint8_t frame[kvxwire::kMaxFrame];
+    const size_t size = kvxwire::EncodeFrame(type, payload, length, frame, sizeof frame);
+    send(m_server, reinterpret_cast<const char*>(frame), static_cast<int>(size), 0);
+}
+
+void StandInBar::Deliver(const PACKET_DATA& packet)
+{
+    SendMessageA(m_window, kDeliver, 0, reinterpret_cast<LPARAM>(&packet));
+}
+
+void StandInBar::Receive()
+{
+    char chunk[4096];
+    const int got = recv(m_client, chunk, sizeof chunk, 0);
+    if (got > 0) m_toClient.append(chunk, static_cast<size_t>(got));
+    PACKET_DATA packet;
+    while (TakeFrame(m_toClient, &packet))
+        if (onPacket) onPacket(packet);
+}
+
+LRESULT CALLBACK StandInBar::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    StandInBar* self = reinterpret_cast<StandInBar*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_PAINT: {
+        if (!self->m_paint) break;
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        self->m_paint(dc);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case kQueryStatus: return self->status;
+    case kQuerySocket: return self->online ? static_cast<LRESULT>(self->m_client) : 0;
+    case kQueryGameRecord: return self->game.info[0] ? reinterpret_cast<LRESULT>(&self->game) : 0;
+    case kListRequest: ++self->listRequests; return 0;
+    case kJoinGame: self->joins.push_back({*reinterpret_cast<const GAME_RECORD*>(wParam), lParam}); return 0;
+    case kSocketEvent:
+        if (static_cast<SOCKET>(wParam) == self->m_client) self->Receive();
+        return 0;
+    case kDeliver:
+        if (self->onPacket) self->onPacket(*reinterpret_cast<const PACKET_DATA*>(lParam));
+        return 0;
+    default: break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,41 @@
+#include "support/WindowDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "support/Wait.h"
+
+void DriveDialog(const char* caption, const std::function<void()>& modal, const std::function<void(HWND)>& driver)
+{
+    std::thread thread([&] {
+        const HWND dialog = FindMessageBox(GetCurrentProcessId(), caption, 5000).window;
+        EXPECT_TRUE(dialog != nullptr) << "no dialog '" << caption << "' appeared";
+        if (!dialog) return;
+        driver(dialog);
+        if (IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    modal();
+    thread.join();
+}
+
+std::string WindowText(HWND window)
+{
+    char text[4096] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+bool ItemShows(HWND dialog, int id, const std::string& part)
+{
+    for (const DWORD end = GetTickCount() + 5000; GetTickCount() < end; Sleep(10))
+        if (WindowText(GetDlgItem(dialog, id)).find(part) != std::string::npos) return true;
+    return false;
+}
+
+HWND WaitForWindow(const char* cls, const char* title)
+{
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindWindowA(cls, title)) != nullptr && IsWindowVisible(found); }, 3000, 10);
+    return found;
+}
