@@ -155,7 +155,7 @@ TEST_F(SignupTest, CancelCloseOrALostConnectionLeaveTheUserRecordAlone)
     const SignupOkRecord ok = {99};
     bar.Send(PKT_SIGNUP_OK, &ok, sizeof ok); // too late: no wizard, no window
     // Other test processes may show dialogs of their own meanwhile: only this thread's count.
-    bool dialog = false;
+    bool leftOpen = false;
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM found) {
@@ -164,8 +164,8 @@ TEST_F(SignupTest, CancelCloseOrALostConnectionLeaveTheUserRecordAlone)
             if (!strcmp(cls, "#32770")) *reinterpret_cast<bool*>(found) = true;
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&dialog));
-    EXPECT_TRUE(bar.Quiet() && !dialog);
+        reinterpret_cast<LPARAM>(&leftOpen));
+    EXPECT_TRUE(bar.Quiet() && !leftOpen);
     const UINT_PTR closed = bar.Socket();
     bar.Drop();
     for (const UINT_PTR socket : {UINT_PTR(0), closed})
