@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -18,11 +19,14 @@ const char* const kLibraries[] = {"winkit.dll", "sockio.dll", "artres.dll", "not
                                   "roster.dll", "probe.dll", "signon.dll"};
 const UINT kTrayId = 1;
 
-bool LoadLibraries(const std::string& folder)
+// Loaded for the process's life, as the bar keeps them; `loaded` holds them to be freed.
+bool LoadLibraries(const std::string& folder, std::vector<HMODULE>& loaded)
 {
     for (const char* name : kLibraries) {
         const std::string path = folder + "\\" + name;
-        if (!LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) return false;
+        HMODULE library = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        if (!library) return false;
+        loaded.push_back(library);
     }
     return true;
 }
@@ -46,12 +50,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
     if (FAILED(CoInitialize(nullptr))) return 1;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    if (!LoadLibraryA("RICHED32.DLL")) return 1;
+    std::vector<HMODULE> loaded;
+    HMODULE richEdit = LoadLibraryA("RICHED32.DLL");
+    if (!richEdit) return 1;
+    loaded.push_back(richEdit);
     WSADATA wsa;
     if (WSAStartup(MAKEWORD(1, 1), &wsa) != 0) return 1;
     std::string folder = commandLine;
     folder.erase(std::remove(folder.begin(), folder.end(), '"'), folder.end());
-    if (!LoadLibraries(folder)) return 1;
+    if (!LoadLibraries(folder, loaded)) return 1;
 
     WNDCLASSA wc = {};
     wc.lpfnWndProc = DefWindowProcA;
@@ -65,6 +72,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
     Shell_NotifyIconA(NIM_DELETE, &icon);
+    for (HMODULE library : loaded) FreeLibrary(library);
     WSACleanup();
     CoUninitialize();
     return 0;
