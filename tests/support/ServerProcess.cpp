@@ -33,8 +33,12 @@ bool Spawn(const std::string& command)
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return false;
-    if (info.hThread) CloseHandle(info.hThread);
-    if (info.hProcess) CloseHandle(info.hProcess);
+    // For a Unix program Wine gives no process handle and leaves a stray value in hThread:
+    // closing that closed a handle of this process's own (Winsock's, seen as WSAENOTSOCK).
+    if (info.hProcess) {
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
     return true;
 }
 
