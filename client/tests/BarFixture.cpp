@@ -23,12 +23,7 @@ BarFixture::BarFixture()
     Recorder::Get().Reset();
 }
 
-BarFixture::~BarFixture()
-{
-    DeleteBar();
-    if (g_hMainWnd) DestroyWindow(g_hMainWnd);
-    g_hMainWnd = nullptr;
-}
+BarFixture::~BarFixture() { DeleteBar(); }
 
 void BarFixture::Skin(const std::string& name, int bottomHeight)
 {
@@ -52,6 +47,9 @@ CBar& BarFixture::MakeBarFromIni()
 
 void BarFixture::DeleteBar()
 {
+    // As the application ends: the window goes first, then the bar.
+    if (g_hMainWnd) DestroyWindow(g_hMainWnd);
+    g_hMainWnd = nullptr;
     delete g_bar;
     bar = g_bar = nullptr;
     delete g_Settings;

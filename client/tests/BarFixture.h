@@ -24,6 +24,7 @@ protected:
     CBar& MakeBar(const std::string& ini);
     // A bar made from whatever KVX.ini holds now.
     CBar& MakeBarFromIni();
+    // The window and the bar, as the application ends.
     void DeleteBar();
     std::string StoredSkin();
     // The bar's window, 199 x height at (x, y), painted once.

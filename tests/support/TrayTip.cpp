@@ -3,6 +3,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
+#include "support/Wait.h"
+
 namespace {
 
 struct Search {
@@ -70,4 +74,12 @@ HWND FirstTrayIcon()
 {
     HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
     return tray ? FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr) : nullptr;
+}
+
+bool TrayTipShows(const std::string& tip, DWORD timeoutMs)
+{
+    return WaitFor([&] {
+        const std::vector<std::string> tips = TrayTips();
+        return std::find(tips.begin(), tips.end(), tip) != tips.end();
+    }, timeoutMs);
 }

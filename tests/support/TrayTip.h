@@ -10,6 +10,8 @@
 
 // The tips of every icon now in the notification area, in the tray's order.
 std::vector<std::string> TrayTips();
+// True once an icon's tip is `tip`, waiting up to `timeoutMs`.
+bool TrayTipShows(const std::string& tip, DWORD timeoutMs);
 // The window of the first icon in the notification area (mouse messages posted to it reach
 // the icon's owner as a user's clicks would), or null.
 HWND FirstTrayIcon();

@@ -1,8 +1,6 @@
+// sockio double; SK_Parse is the real one, from the library itself.
 #include "doubles/Recorder.h"
 #include "sockio/sockio.h"
-#include "wire/Frame.h"
-
-#include <string.h>
 
 BOOL SK_Init(WORD major, WORD minor)
 {
@@ -27,24 +25,6 @@ BOOL SK_WPacket(UINT_PTR socket, WORD type, const void* data, int length)
     Recorder::Get().Log("SK_WPacket" + Args({Num(socket), Num(type), Num(length)}));
     Recorder::Get().Sent({socket, type, std::string(static_cast<const char*>(data), data ? length : 0)});
     return socket != 0;
-}
-
-// The real framing, so the client's receive loop meets the stream it will meet.
-BOOL SK_Parse(char* buffer, int* fill, int newBytes, PACKET_DATA* out)
-{
-    *fill += newBytes;
-    const kvxwire::FrameView frame = kvxwire::PeekFrame(reinterpret_cast<const uint8_t*>(buffer), *fill);
-    if (frame.state == kvxwire::FrameState::Broken) {
-        *fill = SK_STREAM_BROKEN;
-        return FALSE;
-    }
-    if (frame.state != kvxwire::FrameState::Complete) return FALSE;
-    out->type = frame.type;
-    out->length = frame.length;
-    memcpy(out->payload, frame.payload, frame.length);
-    memmove(buffer, buffer + frame.frameSize, *fill - frame.frameSize);
-    *fill -= static_cast<int>(frame.frameSize);
-    return TRUE;
 }
 
 int SK_StartPingServer(HWND) { Recorder::Get().Log("SK_StartPingServer()"); return 0; }

@@ -1,5 +1,5 @@
-// A hot region following the pointer on a real window: its edges, its anchor to the
-// client bottom, hover against pressed, and what its release does.
+// A hot region following the pointer on a real window: its inclusive edges, its anchor to
+// the client bottom, hover against pressed, and what its release does.
 #include <gtest/gtest.h>
 
 #include "bar/HotRegion.h"
@@ -13,12 +13,10 @@ UINT g_command = 0;
 
 LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_COMMAND) {
-        g_command = LOWORD(wParam);
-        g_commandRect = *reinterpret_cast<const RECT*>(lParam);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    if (message != WM_COMMAND) return DefWindowProcA(window, message, wParam, lParam);
+    g_command = LOWORD(wParam);
+    g_commandRect = *reinterpret_cast<const RECT*>(lParam);
+    return 0;
 }
 
 class HotRegionTest : public ::testing::Test {
@@ -35,8 +33,8 @@ protected:
         GetAsyncKeyState(VK_LBUTTON); // forget any press since the last query
     }
     ~HotRegionTest() override { DestroyWindow(window); }
-    // Whether the region would repaint: its tracking invalidated something.
-    bool Invalidated()
+    // Whether the region's tracking invalidated anything since the last look.
+    bool Repainted()
     {
         RECT update;
         const bool any = GetUpdateRect(window, &update, FALSE) != FALSE;
@@ -47,34 +45,28 @@ protected:
     HWND window = nullptr;
 };
 
-TEST_F(HotRegionTest, EdgesAreInsideAndPointsLeftOrAboveAreNot)
+TEST_F(HotRegionTest, EdgesAreInsideAndAnchoredRegionsMoveWithTheClientHeight)
 {
     CHotRegion exit(window, {173, 6, 189, 21}, CMD_EXIT, 0);
-    ValidateRect(window, nullptr);
-    EXPECT_TRUE(exit.Track(189, 21)) << "right and bottom edges are inside";
-    EXPECT_TRUE(exit.IsHovered());
-    EXPECT_TRUE(Invalidated()) << "becoming hovered repaints the region";
-    EXPECT_TRUE(exit.Track(173, 6));
-    EXPECT_FALSE(Invalidated()) << "no change, no repaint";
-    EXPECT_FALSE(exit.Track(190, 21));
-    EXPECT_TRUE(Invalidated());
-
-    CHotRegion ad(window, {0, 0, 188, 78}, CMD_AD, 0);
-    EXPECT_TRUE(ad.Track(0, 0));
-    EXPECT_FALSE(ad.Track(-1, 5)) << "a negative coordinate is a large unsigned one";
-    EXPECT_FALSE(ad.Track(5, -1));
-}
-
-TEST_F(HotRegionTest, BottomAnchoredRegionsMoveWithTheClientHeight)
-{
-    // 300 high, bottom piece 60: the piece's top is at 240.
-    CHotRegion menu(window, {12, 29, 63, 48}, CMD_MAIN_MENU, 60);
-    EXPECT_FALSE(menu.Track(20, 40));
-    EXPECT_TRUE(menu.Track(20, 269));
+    CHotRegion menu(window, {12, 29, 63, 48}, CMD_MAIN_MENU, 60); // 300 high: the bottom piece starts at 240
+    const struct {
+        CHotRegion& region;
+        LONG x, y;
+        bool inside;
+    } rows[] = {
+        {exit, 173, 6, true},    {exit, 189, 21, true},  {exit, 172, 10, false}, {exit, 190, 10, false},
+        {exit, 180, 5, false},   {exit, 180, 22, false}, {exit, -1, 10, false},  {menu, 20, 40, false},
+        {menu, 20, 268, false},  {menu, 12, 269, true},  {menu, 63, 288, true},  {menu, 20, 289, false},
+    };
+    for (const auto& row : rows) {
+        ValidateRect(window, nullptr);
+        const bool was = row.region.IsHovered();
+        EXPECT_EQ(row.inside, row.region.Track(row.x, row.y)) << row.x << ", " << row.y;
+        EXPECT_EQ(row.inside, row.region.IsHovered());
+        EXPECT_EQ(was != row.inside, Repainted()) << "a change repaints, no change does not";
+    }
     EXPECT_EQ(269, menu.CurrentRect().top);
-    EXPECT_EQ(288, menu.CurrentRect().bottom);
-    EXPECT_FALSE(menu.Track(20, 289));
-
+    EXPECT_FALSE(menu.Track(5, -1)) << "a point above the client area is outside";
     SetWindowPos(window, nullptr, 0, 0, 199, 400, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_TRUE(menu.Track(20, 369)) << "a taller bar moves the anchored regions down";
     EXPECT_EQ(388, menu.CurrentRect().bottom);
@@ -102,14 +94,10 @@ TEST_F(HotRegionTest, ActivatingSendsTheCommandWithTheCurrentRectangleOrHidesOrQ
     status.Activate();
     EXPECT_EQ(static_cast<UINT>(CMD_STATUS_MENU), g_command);
     EXPECT_EQ(269, g_commandRect.top) << "the rectangle as last tracked, in client coordinates";
-
-    CHotRegion hide(window, {151, 6, 168, 21}, CMD_HIDE, 0);
-    hide.Activate();
+    CHotRegion(window, {151, 6, 168, 21}, CMD_HIDE, 0).Activate();
     EXPECT_FALSE(IsWindowVisible(window));
-
+    CHotRegion(window, {173, 6, 189, 21}, CMD_EXIT, 0).Activate();
     MSG msg;
-    CHotRegion exit(window, {173, 6, 189, 21}, CMD_EXIT, 0);
-    exit.Activate();
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 

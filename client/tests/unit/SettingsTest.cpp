@@ -1,9 +1,10 @@
-// The settings store against the real private-profile functions, in a scratch folder.
+// The settings store and the data-file wrapper against the real private-profile and file
+// functions, in a scratch folder.
 #include <climits>
 #include <string>
 
+#include "app/File.h"
 #include "app/Settings.h"
-#include "doubles/Recorder.h"
 #include "support/InFolder.h"
 #include "support/MessageBoxes.h"
 
@@ -12,111 +13,94 @@ namespace {
 class SettingsTest : public InScratchFolder {
 protected:
     CSettings settings{"KVX"};
-    std::string Ini() const { return folder.Read("KVX.ini"); }
 };
 
-TEST_F(SettingsTest, PathIsTheStoreNameInTheCurrentFolder)
+TEST_F(SettingsTest, ValuesReadAsTheTableSays)
 {
-    EXPECT_TRUE(settings.IsUsable());
-    EXPECT_EQ(folder.Path() + "\\KVX.ini", settings.Path());
-}
-
-TEST_F(SettingsTest, MissingFileSectionKeyAndNoneAllReadAsNoValue)
-{
-    char buffer[32];
-    EXPECT_FALSE(settings.ReadString("Window", "x", buffer, sizeof buffer));
-    EXPECT_EQ(-1, settings.ReadInt("Window", "x"));
-    EXPECT_FALSE(folder.Exists("KVX.ini")) << "reading must not create the file";
-
-    folder.Write("KVX.ini", "[Window]\r\na=none\r\nb=None\r\nc=NONE\r\nd=nonetheless\r\n");
-    for (const char* key : {"a", "b", "c", "missing"}) {
-        EXPECT_FALSE(settings.ReadString("Window", key, buffer, sizeof buffer)) << key;
-        EXPECT_EQ(-1, settings.ReadInt("Window", key)) << key;
+    char buffer[10];
+    EXPECT_EQ(-1, settings.ReadInt("Window", "x")) << "no file";
+    EXPECT_FALSE(folder.Exists("KVX.ini")) << "reading makes no file";
+    folder.Write("KVX.ini", "[V]\r\na=none\r\nb=None\r\nc=NONE\r\nd=nonex\r\ne=xNONE\r\nf=abc\r\ng=12abc\r\n"
+                            "h=  -7\r\ni=+42\r\nj=-1\r\nk=123456789012345678901234567890\r\nl=0123456789\r\nm=\r\n");
+    const struct {
+        const char* key;
+        bool read;
+        LONG number;
+    } rows[] = {
+        {"a", false, -1}, {"b", false, -1}, {"c", false, -1}, {"d", true, 0}, {"e", true, 0},
+        {"f", true, 0},   {"g", true, 12},  {"h", true, -7},  {"i", true, 42}, {"j", true, -1},
+        {"k", true, LONG_MAX}, {"missing", false, -1},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.read, settings.ReadString("v", row.key, buffer, sizeof buffer)) << row.key << ": names in any case";
+        EXPECT_EQ(row.number, settings.ReadInt("V", row.key)) << row.key;
     }
-    EXPECT_EQ(-1, settings.ReadInt("Other", "a"));
-    ASSERT_TRUE(settings.ReadString("window", "D", buffer, sizeof buffer)) << "names match in any case";
-    EXPECT_STREQ("nonetheless", buffer);
+    EXPECT_EQ(-1, settings.ReadInt("W", "a")) << "another section";
+    ASSERT_TRUE(settings.ReadString("V", "L", buffer, sizeof buffer));
+    EXPECT_STREQ("012345678", buffer) << "cut to the buffer";
 
-    ASSERT_TRUE(settings.WriteString("Window", "d", "NONE"));
-    EXPECT_FALSE(settings.ReadString("Window", "d", buffer, sizeof buffer));
-}
-
-TEST_F(SettingsTest, IntegersAreWrittenInDecimalAndReadLikeAtol)
-{
-    ASSERT_TRUE(settings.WriteInt("Window", "min", LONG_MIN));
-    ASSERT_TRUE(settings.WriteInt("Window", "minus", -1));
-    ASSERT_TRUE(settings.WriteInt("Window", "max", LONG_MAX));
-    EXPECT_NE(std::string::npos, Ini().find("min=-2147483648"));
-    EXPECT_EQ(LONG_MIN, settings.ReadInt("Window", "min"));
-    EXPECT_EQ(LONG_MAX, settings.ReadInt("Window", "max"));
-    EXPECT_EQ(-1, settings.ReadInt("Window", "minus")) << "indistinguishable from missing, by design";
-
-    folder.Write("KVX.ini", "[V]\r\nabc=abc\r\nmixed=12abc\r\nblank=  -7\r\nplus=+42\r\n");
-    EXPECT_EQ(0, settings.ReadInt("V", "abc"));
-    EXPECT_EQ(12, settings.ReadInt("V", "mixed"));
-    EXPECT_EQ(-7, settings.ReadInt("V", "blank"));
-    EXPECT_EQ(42, settings.ReadInt("V", "plus"));
-}
-
-TEST_F(SettingsTest, EmptyValueIsReportedOnEveryReadAndReadsAsMissing)
-{
-    folder.Write("KVX.ini", "[User]\r\nPW=\r\n");
+    // An empty value is reported at every read, and reads as missing.
     BoxAnswerer answerer;
-    char buffer[16] = "unchanged";
-    EXPECT_FALSE(settings.ReadString("User", "PW", buffer, sizeof buffer));
-    EXPECT_EQ(-1, settings.ReadInt("User", "PW"));
-
-    const auto seen = answerer.Seen();
+    EXPECT_FALSE(settings.ReadString("V", "m", buffer, sizeof buffer));
+    EXPECT_EQ(-1, settings.ReadInt("V", "m"));
+    const std::vector<SeenBox> seen = answerer.Seen();
     ASSERT_EQ(2u, seen.size());
     for (const SeenBox& box : seen) {
         EXPECT_EQ("KVX Error", box.caption);
-        const std::string expected = "Cannot read setting from INI file. (" + folder.Path() + "\\KVX.ini)\n\n";
-        EXPECT_EQ(expected, box.text.substr(0, expected.size()));
-        EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
+        EXPECT_EQ(0u, box.text.find("Cannot read setting from INI file. (" + folder.Path() + "\\KVX.ini)\n\n"));
     }
 }
 
-TEST_F(SettingsTest, LongValuesAreCutToTheCallersBuffer)
+TEST_F(SettingsTest, WrittenValuesReadBack)
 {
-    const std::string value(300, 'v');
-    ASSERT_TRUE(settings.WriteString("Server", "1", value.c_str()));
-    char small[10];
-    ASSERT_TRUE(settings.ReadString("Server", "1", small, sizeof small));
-    EXPECT_EQ(std::string(9, 'v'), small);
-
-    folder.Write("KVX.ini", "[V]\r\nn=123456789012345678901234567890\r\n");
-    EXPECT_EQ(LONG_MAX, settings.ReadInt("V", "n")) << "overlong numbers saturate";
+    ASSERT_TRUE(settings.WriteInt("W", "min", LONG_MIN));
+    EXPECT_NE(std::string::npos, folder.Read("KVX.ini").find("min=-2147483648\r\n"));
+    EXPECT_EQ(LONG_MIN, settings.ReadInt("W", "min"));
+    ASSERT_TRUE(settings.WriteString("W", "d", "value"));
+    ASSERT_TRUE(settings.WriteString("W", "d", "NoNe"));
+    char buffer[8];
+    EXPECT_FALSE(settings.ReadString("W", "d", buffer, sizeof buffer)) << "writing NONE makes a key read as missing";
 }
 
-TEST_F(SettingsTest, AFolderTooLongForThePathLimitIsRefused)
+TEST_F(SettingsTest, ThePathIsTheCurrentFolderAndOneTooLongForThePathLimitIsRefused)
 {
-    // A current folder of 257 characters is legal, but "\KVX.ini" no longer fits the
-    // 259-character path. The wide functions with the \\?\ prefix can make such folders.
-    std::string deep = folder.Path();
-    size_t remaining = 257 - deep.size();
-    while (remaining > 0) {
-        const size_t piece = remaining > 42 ? 40 : remaining - 1;
-        deep += "\\" + std::string(piece, 'd');
-        remaining -= piece + 1;
-        const std::wstring wide = L"\\\\?\\" + std::wstring(deep.begin(), deep.end());
-        ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << deep;
-    }
-    ASSERT_EQ(257u, deep.size());
-    if (!SetCurrentDirectoryA(deep.c_str())) GTEST_SKIP() << "this system refuses such a current folder itself";
-    CSettings tooLong("KVX");
-    SetCurrentDirectoryA(folder.Path().c_str());
-    EXPECT_FALSE(tooLong.IsUsable());
-    EXPECT_STREQ("", tooLong.Path());
-}
-
-TEST_F(SettingsTest, TheRootOfADriveGetsNoDoubleBackslash)
-{
+    EXPECT_EQ(folder.Path() + "\\KVX.ini", settings.Path());
     char before[MAX_PATH];
     GetCurrentDirectoryA(sizeof before, before);
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
-    CSettings atRoot("KVX");
+    EXPECT_STREQ("C:\\KVX.ini", CSettings("KVX").Path()) << "a drive's root has its backslash already";
+
+    // 257 characters are a legal folder (made through the \\?\ prefix), but "\KVX.ini" no
+    // longer fits the 259-character path.
+    std::string deep = folder.Path();
+    while (deep.size() < 257) {
+        const size_t rest = 257 - deep.size();
+        deep += "\\" + std::string(rest > 42 ? 40 : rest - 1, 'd');
+        const std::wstring wide = L"\\\\?\\" + std::wstring(deep.begin(), deep.end());
+        CreateDirectoryW(wide.c_str(), nullptr);
+    }
+    ASSERT_EQ(257u, deep.size());
+    const bool entered = SetCurrentDirectoryA(deep.c_str()) != FALSE;
+    CSettings tooLong("KVX");
     SetCurrentDirectoryA(before);
-    EXPECT_STREQ("C:\\KVX.ini", atRoot.Path());
+    if (!entered) GTEST_SKIP() << "this system refuses such a current folder itself";
+    EXPECT_FALSE(tooLong.IsUsable());
+}
+
+TEST_F(SettingsTest, AFileOpensOnlyWhenItExistsIsEmptiedByCreateAndReadsToItsEnd)
+{
+    CFile file;
+    EXPECT_FALSE(file.Open("missing.adi"));
+    char bytes[8] = {};
+    EXPECT_EQ(0u, file.Read(bytes, 1)) << "no file open";
+    folder.Write("ad001.adi", std::string(5000, 'x'));
+    ASSERT_TRUE(file.Create("ad001.adi"));
+    EXPECT_EQ(4u, file.Write("abcd", 4));
+    CFile reader;
+    ASSERT_TRUE(reader.Open("ad001.adi")) << "shared with other readers and writers";
+    EXPECT_EQ(4u, reader.Read(bytes, sizeof bytes)) << "emptied, then four bytes";
+    EXPECT_STREQ("abcd", bytes);
+    EXPECT_EQ(0u, reader.Read(bytes, sizeof bytes)) << "the end";
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // contact-list event blinks it, and the status icon comes back once the event is taken.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,51 +10,42 @@
 #include "session/Session.h"
 #include "BarFixture.h"
 #include "support/TrayTip.h"
-#include "support/Wait.h"
 
 namespace {
 
-class TrayTest : public BarFixture {
-protected:
-    bool TipShows(const std::string& tip)
-    {
-        return WaitFor([&] {
-            const std::vector<std::string> tips = TrayTips();
-            return std::find(tips.begin(), tips.end(), tip) != tips.end();
-        }, 3000);
-    }
-    // The icons the tray was given, in order.
-    static std::vector<std::string> Icons()
-    {
-        std::vector<std::string> icons;
-        for (const std::string& call : Recorder::Get().Calls())
-            if (call.rfind("AR_Image(", 0) == 0) icons.push_back(call.substr(10, call.find('"', 10) - 10));
-        return icons;
-    }
-    void Tick() { SendMessageA(g_hMainWnd, WM_TIMER, 60, 0); }
-};
+using TrayTest = BarFixture;
+
+// The icons the tray was given, in order.
+std::vector<std::string> Icons()
+{
+    std::vector<std::string> icons;
+    for (const std::string& call : Recorder::Get().Calls())
+        if (call.rfind("AR_Image(", 0) == 0) icons.push_back(call.substr(10, call.find('"', 10) - 10));
+    return icons;
+}
 
 TEST_F(TrayTest, TheTipFollowsTheStatusAndAPendingEventBlinksUntilItIsTaken)
 {
     MakeBar("[User]\r\nID=4242\r\n");
     Create(300);
+    EXPECT_TRUE(TrayTipShows("KVX (Connecting)", 3000)) << "no account number before the login";
     bar->Session()->SetStatus(300);
-    EXPECT_TRUE(TipShows("KVX (Online) [4242]"));
+    EXPECT_TRUE(TrayTipShows("KVX (Online) [4242]", 3000));
     bar->Session()->SetStatus(610);
-    EXPECT_TRUE(TipShows("KVX (Unreal) [4242]"));
+    EXPECT_TRUE(TrayTipShows("KVX (Unreal) [4242]", 3000));
 
+    const auto tick = [] { SendMessageA(g_hMainWnd, WM_TIMER, 60, 0); };
     Recorder::Get().Reset();
     Recorder::Get().Script().eventPending = TRUE;
-    for (int i = 0; i < 4; ++i) Tick();
+    for (int i = 0; i < 4; ++i) tick();
     EXPECT_EQ((std::vector<std::string>{"Blank", "Msg", "Blank", "Msg"}), Icons());
-    EXPECT_TRUE(TipShows("KVX Message from 10001"));
-
+    EXPECT_TRUE(TrayTipShows("KVX Message from 10001", 3000));
     Recorder::Get().Script().eventPending = FALSE;
-    Tick();
-    Tick();
+    tick();
+    tick();
     EXPECT_EQ((std::vector<std::string>{"Blank", "Msg", "Blank", "Msg", "Unreal"}), Icons())
         << "the status icon comes back at the next tick, once";
-    EXPECT_TRUE(TipShows("KVX (Unreal) [4242]"));
+    EXPECT_TRUE(TrayTipShows("KVX (Unreal) [4242]", 3000));
 }
 
 } // namespace
