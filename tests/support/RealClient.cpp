@@ -2,31 +2,23 @@
 
 #include <functional>
 
+#include "support/Wait.h"
 #include "support/WireClient.h"
 
 namespace {
 
-std::string TestName()
-{
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(info->test_suite_name()) + "." + info->name();
-}
+const ::testing::TestInfo& Current() { return *::testing::UnitTest::GetInstance()->current_test_info(); }
 
 // One address a test, so a server still going down from the test before cannot answer.
 std::string TestAddress()
 {
-    const size_t hash = std::hash<std::string>()(TestName());
+    const size_t hash = std::hash<std::string>()(std::string(Current().test_suite_name()) + "." + Current().name());
     return "127.0." + std::to_string(10 + hash % 200) + "." + std::to_string(2 + hash / 200 % 250);
 }
 
 } // namespace
 
-RealClientTest::RealClientTest() : folder(::testing::UnitTest::GetInstance()->current_test_info()->name()),
-                                   server(folder.Path(), TestAddress())
-{
-}
-
-RealClientTest::~RealClientTest() { client.Kill(); }
+RealClientTest::RealClientTest() : folder(Current().name()), server(folder.Path(), TestAddress()) {}
 
 long RealClientTest::SignUp(const std::string& nickname)
 {
@@ -43,11 +35,7 @@ void RealClientTest::WriteIni(long user, const std::string& extra, const std::st
     folder.Write("KVX.ini", ini + extra);
 }
 
-HWND RealClientTest::Start()
-{
-    bar = client.Start(folder.Path()) ? client.WaitForBar() : nullptr;
-    return bar;
-}
+HWND RealClientTest::Start() { return bar = client.Start(folder.Path()) ? client.WaitForBar() : nullptr; }
 
 HWND RealClientTest::StartOnline(const std::string& args, const std::string& extraIni)
 {
@@ -60,6 +48,14 @@ void RealClientTest::Choose(WORD command)
 {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(bar, WM_COMMAND, command, 0, SMTO_NORMAL, 5000, &ignored);
+}
+
+SeenBox RealClientTest::Answer(const char* caption, int button)
+{
+    const SeenBox box = Box(caption, 20000);
+    PressButton(box.window, button);
+    WaitFor([&] { return !IsWindow(box.window); }, 3000);
+    return box;
 }
 
 bool RealClientTest::Close()

@@ -9,24 +9,32 @@
 
 namespace {
 
-// Winsock stays started for the life of the test process.
-void StartWinsock()
+SOCKET NewSocket()
 {
-    static const bool started = [] {
+    static const bool started = [] { // Winsock stays started for the life of the test process
         WSADATA data;
         return WSAStartup(MAKEWORD(2, 2), &data) == 0;
     }();
-    (void)started;
+    return started ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : INVALID_SOCKET;
 }
 
 SOCKET ConnectTo(const sockaddr_in& address)
 {
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    SOCKET s = NewSocket();
     DWORD timeout = 10000;
     setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
     if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return s;
     closesocket(s);
     return INVALID_SOCKET;
+}
+
+sockaddr_in Address(const char* dotted, u_short port)
+{
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = inet_addr(dotted);
+    address.sin_port = htons(port);
+    return address;
 }
 
 } // namespace
@@ -39,31 +47,20 @@ std::string Frame(uint16_t type, const std::string& payload)
     return out;
 }
 
-WirePeer::WirePeer(const std::string& address)
-{
-    StartWinsock();
-    sockaddr_in server = {};
-    server.sin_family = AF_INET;
-    server.sin_addr.s_addr = inet_addr(address.c_str());
-    server.sin_port = htons(2600);
-    m_socket = ConnectTo(server);
-}
+WirePeer::WirePeer(const std::string& address) : m_socket(ConnectTo(Address(address.c_str(), 2600))) {}
 
 WirePeer::WirePeer()
 {
-    StartWinsock();
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    SOCKET listener = NewSocket();
+    sockaddr_in address = Address("127.0.0.1", 0);
     int size = sizeof address;
     if (bind(listener, reinterpret_cast<sockaddr*>(&address), size) == 0 && listen(listener, 1) == 0 &&
-        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
-        m_other = ConnectTo(address);
-        if (m_other != INVALID_SOCKET) m_socket = accept(listener, nullptr, nullptr);
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) == 0 &&
+        (m_other = ConnectTo(address)) != INVALID_SOCKET) {
+        m_socket = accept(listener, nullptr, nullptr);
+        u_long nonBlocking = 1;
+        ioctlsocket(m_other, FIONBIO, &nonBlocking);
     }
-    u_long nonBlocking = 1;
-    if (m_other != INVALID_SOCKET) ioctlsocket(m_other, FIONBIO, &nonBlocking);
     closesocket(listener);
 }
 
@@ -81,23 +78,18 @@ uintptr_t WirePeer::TakeOther()
 
 bool WirePeer::SendRaw(const std::string& bytes)
 {
-    if (send(m_socket, bytes.data(), static_cast<int>(bytes.size()), 0) != static_cast<int>(bytes.size()))
-        return false;
+    if (send(m_socket, bytes.data(), static_cast<int>(bytes.size()), 0) != static_cast<int>(bytes.size())) return false;
     // Loopback delivery is not instant: wait until the other end holds every byte.
-    for (int i = 0; m_other != kNone && i < 200; ++i) {
-        u_long waiting = 0;
+    u_long waiting = 0;
+    for (int i = 0; m_other != kNone && i < 200; ++i, Sleep(5))
         if (ioctlsocket(m_other, FIONREAD, &waiting) == 0 && waiting >= bytes.size()) return true;
-        Sleep(5);
-    }
     return m_other == kNone;
 }
 
 bool WirePeer::Send(uint16_t type, const void* payload, size_t length)
 {
-    uint8_t frame[kvxwire::kMaxFrame];
-    const size_t size = kvxwire::EncodeFrame(type, payload, length, frame, sizeof frame);
-    return size && send(m_socket, reinterpret_cast<const char*>(frame), static_cast<int>(size), 0) ==
-                       static_cast<int>(size);
+    const std::string frame = Frame(type, std::string(static_cast<const char*>(payload), length));
+    return !frame.empty() && send(m_socket, frame.data(), static_cast<int>(frame.size()), 0) == int(frame.size());
 }
 
 bool WirePeer::Receive(uint16_t type, std::string* payload, uint16_t* gotType)
@@ -134,15 +126,9 @@ long SignUpOverWire(const std::string& address, const std::string& nickname, con
         !peer.Send(PKT_SIGNUP_REQUEST, &request, sizeof request))
         return 0;
     while (peer.Receive(0, &payload, &type)) {
-        if (type == PKT_SIGNUP_OK && payload.size() >= sizeof(SignupOkRecord)) {
-            int32_t account = 0;
-            memcpy(&account, payload.data(), sizeof account);
-            return account;
-        }
-        if (type == PKT_SIGNUP_ERROR) {
-            if (error) *error = payload.c_str();
-            return 0;
-        }
+        if (type == PKT_SIGNUP_ERROR && error) *error = payload.c_str();
+        if (type == PKT_SIGNUP_ERROR || (type == PKT_SIGNUP_OK && payload.size() >= sizeof(SignupOkRecord)))
+            return type == PKT_SIGNUP_OK ? kvxwire::ReadU32(reinterpret_cast<const uint8_t*>(payload.data())) : 0;
     }
     return 0;
 }
@@ -162,13 +148,10 @@ WireHand::WireHand(const std::string& address, long account, const std::string& 
 bool WireHand::WaitForEvent(uint16_t kind, std::string* data)
 {
     std::string payload;
-    while (Receive(PKT_NEW_EVENT, &payload)) {
-        EventHead head;
-        if (payload.size() < kEventDataOffset) continue;
-        memcpy(&head, payload.data(), sizeof head);
-        if (head.kind != kind) continue;
-        if (data) *data = payload.substr(kEventDataOffset);
-        return true;
-    }
+    while (Receive(PKT_NEW_EVENT, &payload))
+        if (payload.size() >= kEventDataOffset && kvxwire::ReadU16(reinterpret_cast<const uint8_t*>(payload.data())) == kind) {
+            if (data) *data = payload.substr(kEventDataOffset);
+            return true;
+        }
     return false;
 }

@@ -83,13 +83,13 @@ protected:
 TEST_F(DuoTest, TwoUsersAddEachOtherSeePresenceAndMessagesArriveEvenAfterAServerKill)
 {
     if (peerPrefix.empty()) GTEST_SKIP() << "no second Wine prefix (scripts/test.sh makes one)";
-    ASSERT_TRUE(server.Start()) << server.Log();
-    const long alpha = SignUp("alpha"), bravo = SignUp("bravo");
-    for (ScratchFolder* f : {&folder, &bravoFolder}) ASSERT_TRUE(CopyArt(f->Path()));
-    bravoFolder.Write("KVX.ini", "[Server]\r\n1=" + server.Address() + "\r\n[User]\r\nID=" + std::to_string(bravo) +
-                                     "\r\nPW=pass1\r\n" + kPlace);
+    ASSERT_TRUE(server.Start() && CopyArt(folder.Path()) && CopyArt(bravoFolder.Path())) << server.Log();
+    const long bravo = SignUp("bravo");
+    WriteIni(bravo, kPlace);
+    bravoFolder.Write("KVX.ini", folder.Read("KVX.ini"));
     ASSERT_TRUE(StartBravo());
     ASSERT_TRUE(WaitFor([&] { return bravoFolder.IsFolder("Logs"); }, 15000)) << "bravo's client started";
+    const long alpha = SignUp("alpha");
     WriteIni(alpha, kPlace);
     ASSERT_NE(nullptr, Start());
     ASSERT_TRUE(Becomes(300, 15000)) << server.Log();

@@ -2,22 +2,16 @@
 // files: KVX.ini, the skin pieces, the ads' pictures and records, and web.pal. Files are
 // cut at the edges of what they hold (headers, palettes, records, entries): nothing is read
 // past the length a file has, unusable values read as defaults, and what the user had stays.
-#include <stdio.h>
 #include <string.h>
 
-#include <algorithm>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "ads/AdRotator.h"
 #include "app/Settings.h"
-#include "doubles/Recorder.h"
 #include "skin/Painter.h"
 #include "BarFixture.h"
 #include "support/ClientProcess.h"
 #include "support/MessageBoxes.h"
-#include "support/Pixels.h"
 
 namespace {
 
@@ -26,17 +20,6 @@ std::string Noise(size_t size, unsigned seed)
 {
     std::string bytes(size, '\0');
     for (char& c : bytes) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
-    return bytes;
-}
-
-std::string DistFile(const std::string& relative)
-{
-    const std::string path = DistFolder() + "\\" + relative;
-    FILE* file = fopen(path.c_str(), "rb");
-    std::string bytes;
-    char buffer[4096];
-    for (size_t got; file && (got = fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
-    if (file) fclose(file);
     return bytes;
 }
 
@@ -137,7 +120,7 @@ TEST_F(BadFilesTest, SkinPiecesAndAdPicturesCutAtAnyEdgeOfTheirHeadersOrPixelsAr
         {"ads\\ad000.ad", {}},
     };
     for (const auto& row : rows) {
-        const std::string whole = DistFile(row.sample);
+        const std::string whole = ReadWhole(DistFolder() + "\\" + row.sample);
         ASSERT_GT(whole.size(), 1078u) << row.sample;
         std::vector<size_t> cuts = {0, 1, 13, 14, 53, 54, whole.size() - 1};
         cuts.insert(cuts.end(), row.cuts.begin(), row.cuts.end());

@@ -3,13 +3,9 @@
 // game noticed after its grace time, and reading a running Subspace.
 #include <winsock2.h>
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <string>
 #include <thread>
 
-#include "app/Globals.h"
 #include "games/GameRecord.h"
 #include "games/GameTable.h"
 #include "menus/CommandIds.h"
@@ -53,7 +49,8 @@ TEST_F(GamesTest, TheTableKnowsLaunchAndLocationCommandsAndStatusCodesOnly)
         WORD id, status;
         const char* name;
     } rows[] = {{47, 600, "Quake II"}, {48, 600, "Quake II"}, {59, 630, "Fireteam"}, {615, 615, "Subspace"},
-                {31, 0, "unset"},      {60, 0, "unset"},      {625, 0, "unset"},      {599, 0, "unset"}, {0, 0, "unset"}};
+                {31, 0, "unset"},      {60, 0, "unset"},      {625, 0, "unset"},      {599, 0, "unset"},
+                {0, 0, "unset"}};
     for (const auto& row : rows) {
         char name[kGameNameSize] = "unset";
         EXPECT_EQ(row.status, LookupGame(row.id, name)) << row.id;
@@ -115,7 +112,6 @@ TEST_F(GamesTest, LaunchesAskWhereAGameIsSubspaceIsReadAndAWatchedGameEndsOnlyAf
         BoxAnswerer answerer;
         Command(CMD_LAUNCH_TANARUS);
         ASSERT_EQ(1u, answerer.Seen().size());
-        EXPECT_EQ("KVX Error", answerer.Seen()[0].caption);
         EXPECT_EQ(0u, answerer.Seen()[0].text.find("Error launching (Tanarus)"));
     }
     EXPECT_EQ(600, Session().Status());
