@@ -53,13 +53,21 @@ SeenBox Describe(HWND window)
     return box;
 }
 
+// The first visible box or dialog of process `pid` captioned `caption` (any when null), or null.
+HWND FindBox(DWORD pid, const char* caption)
+{
+    Search search = {pid, caption, nullptr};
+    EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 } // namespace
 
 SeenBox FindMessageBox(DWORD pid, const char* caption, DWORD timeoutMs)
 {
-    Search search = {pid, caption, nullptr};
-    WaitFor([&] { return !EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search)) || search.found; }, timeoutMs);
-    return search.found ? Describe(search.found) : SeenBox();
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindBox(pid, caption)) != nullptr; }, timeoutMs);
+    return found ? Describe(found) : SeenBox();
 }
 
 std::string DialogItemText(HWND dialog, int id)
@@ -76,8 +84,11 @@ BoxAnswerer::BoxAnswerer(int button) : m_button(button)
     m_thread = std::thread([this] {
         std::vector<HWND> answered;
         while (!m_stop) {
-            const SeenBox box = FindMessageBox(GetCurrentProcessId(), nullptr, 0);
-            if (box.window && std::find(answered.begin(), answered.end(), box.window) == answered.end()) {
+            // Only a box not answered yet is described: describing sends it messages, which a
+            // box already answered and closing (its thread gone on) would never take.
+            HWND found = FindBox(GetCurrentProcessId(), nullptr);
+            if (found && std::find(answered.begin(), answered.end(), found) == answered.end()) {
+                const SeenBox box = Describe(found);
                 const bool has = std::count(box.buttons.begin(), box.buttons.end(), m_button) > 0;
                 std::lock_guard<std::mutex> hold(m_lock);
                 m_seen.push_back(box);
