@@ -169,6 +169,7 @@ TEST_F(SessionTest, FailuresAreSilentAndRetriedUntilTheUserChoseAndADropAlwaysRe
         EXPECT_EQ(0u, s.LoggedInSocket()) << "no socket for the libraries before the login";
         if (HIWORD(event)) s.SetStatus(CMD_AVAILABLE);
         EXPECT_EQ(HIWORD(event) != 0, s.LoggedInSocket() != 0);
+        s.OnSocketEvent(HIWORD(event), event, 0);
         EXPECT_EQ(100, s.Status());
         EXPECT_TRUE(RetryPending());
         EXPECT_EQ(0u, s.SocketHandle()) << "the connection is closed";
