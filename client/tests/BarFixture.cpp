@@ -1,19 +1,9 @@
 #include "BarFixture.h"
 
-#include "app/Globals.h"
 #include "app/Settings.h"
-#include "doubles/Recorder.h"
-#include "support/Pixels.h"
 
 namespace {
-
 CBar* g_bar = nullptr; // the window procedure's way to the bar under test
-
-LRESULT CALLBACK BarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return g_bar ? g_bar->WindowProc(window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
-}
-
 } // namespace
 
 BarFixture::BarFixture()
@@ -21,13 +11,6 @@ BarFixture::BarFixture()
     g_hInstance = GetModuleHandleA(nullptr);
     CreateDirectoryA("skins", nullptr);
     Recorder::Get().Reset();
-}
-
-BarFixture::~BarFixture()
-{
-    DeleteBar();
-    if (g_hMainWnd) DestroyWindow(g_hMainWnd);
-    g_hMainWnd = nullptr;
 }
 
 void BarFixture::Skin(const std::string& name, int bottomHeight)
@@ -46,33 +29,36 @@ CBar& BarFixture::MakeBar(const std::string& ini)
 CBar& BarFixture::MakeBarFromIni()
 {
     g_Settings = new CSettings("KVX");
-    bar = g_bar = new CBar;
-    return *bar;
+    return *(bar = g_bar = new CBar);
 }
 
 void BarFixture::DeleteBar()
 {
+    if (g_hMainWnd) DestroyWindow(g_hMainWnd);
+    g_hMainWnd = nullptr;
     delete g_bar;
     bar = g_bar = nullptr;
     delete g_Settings;
     g_Settings = nullptr;
 }
 
-std::string BarFixture::StoredSkin()
+std::string BarFixture::Setting(const std::string& key) const
 {
     const std::string ini = folder.Read("KVX.ini");
-    const size_t at = ini.find("SkinM=");
-    return at == std::string::npos ? "" : ini.substr(at + 6, ini.find_first_of("\r\n", at) - at - 6);
+    const size_t at = ini.find("\n" + key + "=");
+    return at == std::string::npos ? "" : ini.substr(at + key.size() + 2, ini.find_first_of("\r\n", at + 1) - at - key.size() - 2);
 }
 
 void BarFixture::Show(int height, int x, int y)
 {
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = BarProc;
+    wc.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        return g_bar ? g_bar->WindowProc(window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+    };
     wc.lpszClassName = "KVXBarFixture";
     RegisterClassA(&wc);
-    g_hMainWnd = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, x, y, 199, height,
-                                 nullptr, nullptr, nullptr, nullptr);
+    g_hMainWnd = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, x, y, 199,
+                                            height, nullptr, nullptr, nullptr, nullptr);
     RedrawWindow(g_hMainWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
@@ -82,33 +68,15 @@ void BarFixture::Create(int height, int x, int y)
     bar->OnCreate();
 }
 
-COLORREF BarFixture::At(int x, int y) const
-{
-    HDC dc = GetDC(g_hMainWnd);
-    const COLORREF colour = GetPixel(dc, x, y);
-    ReleaseDC(g_hMainWnd, dc);
-    return colour;
-}
-
-bool BarFixture::Shows(const RECT& rect, COLORREF colour) const
-{
-    for (LONG y = rect.top; y < rect.bottom; ++y)
-        for (LONG x = rect.left; x < rect.right; ++x)
-            if (At(x, y) == colour) return true;
-    return false;
-}
-
 bool BarFixture::Pump(DWORD ms)
 {
-    const DWORD end = GetTickCount() + ms;
-    do {
+    for (const DWORD end = GetTickCount() + ms; GetTickCount() < end; Sleep(5)) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) return false;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        Sleep(5);
-    } while (GetTickCount() < end);
+    }
     return true;
 }

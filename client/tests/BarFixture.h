@@ -1,5 +1,5 @@
-// A real CBar in this process on a real window, with the recording doubles of the
-// in-house libraries, a scratch folder for KVX.ini and skins, and pixel probes.
+// A real CBar in this process on a real window, with the recording doubles of the in-house
+// libraries and a scratch folder for KVX.ini and skins.
 #ifndef KVX_TEST_BAR_FIXTURE_H
 #define KVX_TEST_BAR_FIXTURE_H
 
@@ -7,16 +7,19 @@
 
 #include <string>
 
+#include "app/Globals.h"
 #include "bar/Bar.h"
+#include "doubles/Recorder.h"
 #include "support/InFolder.h"
+#include "support/Pixels.h"
 
 const COLORREF kTopColour = RGB(40, 0, 0), kBottomColour = RGB(0, 0, 40), kRed = RGB(255, 0, 0),
-               kGrey = RGB(128, 128, 128);
+               kGrey = RGB(128, 128, 128), kYellow = RGB(255, 255, 0);
 
 class BarFixture : public InScratchFolder {
 protected:
     BarFixture();
-    ~BarFixture() override;
+    ~BarFixture() override { DeleteBar(); }
 
     // The three pieces of a skin in two solid colours: top and middle, then bottom.
     void Skin(const std::string& name, int bottomHeight = 60);
@@ -24,14 +27,15 @@ protected:
     CBar& MakeBar(const std::string& ini);
     // A bar made from whatever KVX.ini holds now.
     CBar& MakeBarFromIni();
+    // The window, then the bar, as the application ends.
     void DeleteBar();
-    std::string StoredSkin();
-    // The bar's window, 199 x height at (x, y), painted once.
+    std::string Setting(const std::string& key) const; // the first "key=" value in KVX.ini
+    // The bar's window, 199 x height at (x, y), painted once; Create then does what the
+    // application does once the window exists: regions, timers, session.
     void Show(int height, int x = 30, int y = 30);
-    // Show, then what the application does once the window exists: regions, timers, session.
     void Create(int height, int x = 30, int y = 30);
-    COLORREF At(int x, int y) const;
-    bool Shows(const RECT& rect, COLORREF colour) const;
+    COLORREF At(int x, int y) const { return PixelAt(g_hMainWnd, x, y); }
+    bool Shows(const RECT& rect, COLORREF colour) const { return ::Shows(g_hMainWnd, rect, colour); }
     // Dispatches this thread's messages for `ms` milliseconds; false when WM_QUIT came.
     bool Pump(DWORD ms);
 

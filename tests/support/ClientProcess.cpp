@@ -1,26 +1,18 @@
 #include "support/ClientProcess.h"
 
-#include <vector>
-
 #include "support/Wait.h"
 
 namespace {
 
-struct Owned {
-    DWORD pid;
-    const char* cls;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectOwned(HWND window, LPARAM param)
+// The first visible top-level window of process `pid` and class `cls`, or null.
+HWND FindOwned(DWORD pid, const char* cls)
 {
-    Owned* owned = reinterpret_cast<Owned*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char cls[64] = "";
-    GetClassNameA(window, cls, sizeof cls);
-    if (pid == owned->pid && lstrcmpA(cls, owned->cls) == 0) owned->found.push_back(window);
-    return TRUE;
+    for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w; w = FindWindowExA(nullptr, w, cls, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -29,7 +21,17 @@ std::string DistFolder() { return KVX_DIST_DIR_WINDOWS; }
 
 std::string StandInFolder() { return KVX_STANDINS_DIR_WINDOWS; }
 
-std::string StandInText(const char* windowClass, DWORD timeoutMs)
+bool CopyArt(const std::string& folder)
+{
+    CreateDirectoryA((folder + "\\skins").c_str(), nullptr);
+    bool copied = true;
+    for (const char* file : {"\\web.pal", "\\skins\\HiDef-T.bmp", "\\skins\\HiDef-M.bmp", "\\skins\\HiDef-B.bmp",
+                             "\\skins\\LoDef-T.bmp", "\\skins\\LoDef-M.bmp", "\\skins\\LoDef-B.bmp"})
+        copied &= CopyFileA((DistFolder() + file).c_str(), (folder + file).c_str(), FALSE) != FALSE;
+    return copied;
+}
+
+std::string StandInText(const char* windowClass)
 {
     // The game's window comes a moment before the text inside it.
     char shown[1024] = "";
@@ -37,7 +39,7 @@ std::string StandInText(const char* windowClass, DWORD timeoutMs)
         HWND game = FindWindowA(windowClass, nullptr);
         HWND text = game ? FindWindowExA(game, nullptr, "STATIC", nullptr) : nullptr;
         return text && GetWindowTextA(text, shown, sizeof shown) > 0;
-    }, timeoutMs);
+    }, 10000);
     return shown;
 }
 
@@ -50,61 +52,30 @@ void CloseStandIns(const char* windowClass)
     }, 5000, 50);
 }
 
-bool CopyArt(const std::string& folder)
-{
-    CreateDirectoryA((folder + "\\skins").c_str(), nullptr);
-    bool copied = CopyFileA((DistFolder() + "\\web.pal").c_str(), (folder + "\\web.pal").c_str(), FALSE) != FALSE;
-    for (const char* skin : {"HiDef", "LoDef"})
-        for (const char* piece : {"T", "M", "B"}) {
-            const std::string name = std::string("\\skins\\") + skin + "-" + piece + ".bmp";
-            copied &= CopyFileA((DistFolder() + name).c_str(), (folder + name).c_str(), FALSE) != FALSE;
-        }
-    return copied;
-}
+ClientProcess::~ClientProcess() { Kill(); }
 
-ClientProcess::~ClientProcess()
+bool ClientProcess::Start(const std::string& folder, const std::string& program, const std::string& args)
 {
-    Kill();
-    if (m_info.hThread) CloseHandle(m_info.hThread);
-    if (m_info.hProcess) CloseHandle(m_info.hProcess);
-}
-
-bool ClientProcess::Start(const std::string& folder, const std::string& program)
-{
-    // A restart reuses the object: the handles of the process before go first.
-    if (m_info.hThread) CloseHandle(m_info.hThread);
-    if (m_info.hProcess) CloseHandle(m_info.hProcess);
-    m_info = {};
+    Kill(); // a restart reuses the object
     const std::string exe = program.empty() ? DistFolder() + "\\KVX.exe" : program;
-    std::string commandLine = "\"" + exe + "\"";
+    std::string commandLine = "\"" + exe + "\" " + args;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, &m_info) != FALSE;
+    return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                          &m_info) != FALSE;
 }
 
 HWND ClientProcess::WaitForBar(DWORD timeoutMs)
 {
     HWND bar = nullptr;
-    WaitFor([&] {
-        Owned owned = {Pid(), "KVX1", {}};
-        EnumWindows(CollectOwned, reinterpret_cast<LPARAM>(&owned));
-        for (HWND w : owned.found)
-            if (IsWindowVisible(w)) bar = w;
-        return bar != nullptr || !IsRunning();
-    }, timeoutMs);
+    WaitFor([&] { return (bar = FindOwned(Pid(), "KVX1")) != nullptr || !IsRunning(); }, timeoutMs);
     return bar;
 }
 
 bool ClientProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
 {
-    if (!m_info.hProcess || WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
-    return GetExitCodeProcess(m_info.hProcess, exitCode) != FALSE;
-}
-
-bool ClientProcess::IsRunning() const
-{
-    return m_info.hProcess && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+    return m_info.hProcess && WaitForSingleObject(m_info.hProcess, timeoutMs) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(m_info.hProcess, exitCode);
 }
 
 void ClientProcess::Kill()
@@ -113,11 +84,7 @@ void ClientProcess::Kill()
         TerminateProcess(m_info.hProcess, 99);
         WaitForSingleObject(m_info.hProcess, 5000);
     }
-}
-
-int CountWindows(DWORD pid, const char* cls)
-{
-    Owned owned = {pid, cls, {}};
-    EnumWindows(CollectOwned, reinterpret_cast<LPARAM>(&owned));
-    return static_cast<int>(owned.found.size());
+    if (m_info.hThread) CloseHandle(m_info.hThread);
+    if (m_info.hProcess) CloseHandle(m_info.hProcess);
+    m_info = {};
 }

@@ -1,4 +1,5 @@
-// The real KVX.exe, started in a folder of the test's choosing and watched from outside.
+// The real KVX.exe, started in a folder of the test's choosing and watched from outside,
+// and the files and stand-in games around it.
 #ifndef KVX_TEST_CLIENT_PROCESS_H
 #define KVX_TEST_CLIENT_PROCESS_H
 
@@ -8,14 +9,14 @@
 
 // The runnable client folder of this build (KVX.exe with its DLLs), in Windows form.
 std::string DistFolder();
-// Copies the palette and the skins of the runnable folder into `folder`, which a client
-// started there reads them from, as from its install folder.
+// Copies web.pal and the skins of the runnable folder into `folder`, which a client started
+// there reads them from, as from its install folder.
 bool CopyArt(const std::string& folder);
 // Where the game stand-ins (tools/standins) are, with no trailing backslash.
 std::string StandInFolder();
-// The text a running stand-in shows ("Arguments: ...\r\nFolder: ..."), waiting up to
-// `timeoutMs` for a window of `windowClass`; empty when none came.
-std::string StandInText(const char* windowClass, DWORD timeoutMs = 10000);
+// The text a running stand-in shows ("Arguments: ...\r\nFolder: ..."), waiting up to 10 s
+// for a window of `windowClass`; empty when none came.
+std::string StandInText(const char* windowClass);
 // Closes every window of `windowClass` and waits until they are gone.
 void CloseStandIns(const char* windowClass);
 
@@ -26,23 +27,18 @@ public:
     ClientProcess(const ClientProcess&) = delete;
     ClientProcess& operator=(const ClientProcess&) = delete;
 
-    // Starts KVX.exe from the dist folder (or the program `exe`) with `folder` as its
-    // current directory.
-    bool Start(const std::string& folder, const std::string& exe = std::string());
+    // Starts KVX.exe from the dist folder (or the program `exe`, with `args`) in `folder`.
+    bool Start(const std::string& folder, const std::string& exe = std::string(), const std::string& args = "");
     DWORD Pid() const { return m_info.dwProcessId; }
-
-    // The bar window (class "KVX1") of this process, waiting up to timeoutMs; null if none.
+    // The visible bar window (class "KVX1") of this process, waiting up to timeoutMs; or null.
     HWND WaitForBar(DWORD timeoutMs = 10000);
-    // Waits for the process to end; true with its exit code when it did in time.
+    // True with the exit code when the process ended in time.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
-    bool IsRunning() const;
+    bool IsRunning() const { return m_info.hProcess && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
     void Kill();
 
 private:
     PROCESS_INFORMATION m_info = {};
 };
-
-// The top-level windows of class `cls` owned by process `pid`.
-int CountWindows(DWORD pid, const char* cls);
 
 #endif

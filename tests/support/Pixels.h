@@ -14,27 +14,25 @@
 std::string SolidBmp(int width, int height, COLORREF colour, COLORREF topRow);
 inline std::string SolidBmp(int width, int height, COLORREF colour) { return SolidBmp(width, height, colour, colour); }
 
-// A visible popup window whose WM_PAINT runs `paint` (which must validate the window,
-// through BeginPaint or CPainter::Begin).
+// What a window's client area shows: one pixel, every pixel of `rect` row by row, and
+// whether any pixel of `rect` has exactly `colour`.
+COLORREF PixelAt(HWND window, int x, int y);
+std::vector<COLORREF> Pixels(HWND window, const RECT& rect);
+bool Shows(HWND window, const RECT& rect, COLORREF colour);
+
+// A visible topmost popup window whose WM_PAINT runs `paint` (which must validate the
+// window, through BeginPaint or CPainter::Begin); painted once at construction.
 class PaintWindow {
 public:
     PaintWindow(int width, int height, std::function<void(HWND)> paint);
-    ~PaintWindow();
+    ~PaintWindow() { DestroyWindow(m_window); }
     PaintWindow(const PaintWindow&) = delete;
     PaintWindow& operator=(const PaintWindow&) = delete;
 
     HWND Handle() const { return m_window; }
-    // Repaints the whole window now and reads the pixel at (x, y) of its client area.
-    void Repaint() const;
-    COLORREF At(int x, int y) const;
-    // True when any pixel of `rect` has exactly `colour`.
-    bool Shows(const RECT& rect, COLORREF colour) const;
-    // Every pixel of `rect`, row by row.
-    std::vector<COLORREF> Pixels(const RECT& rect) const;
+    void Repaint() const { RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
     HWND m_window = nullptr;
     std::function<void(HWND)> m_paint;
 };

@@ -24,9 +24,11 @@ void ScratchFolder::Write(const std::string& relative, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string ScratchFolder::Read(const std::string& relative) const
+std::string ScratchFolder::Read(const std::string& relative) const { return ReadWhole(File(relative)); }
+
+std::string ReadWhole(const std::string& path)
 {
-    std::ifstream in(File(relative), std::ios::binary);
+    std::ifstream in(path, std::ios::binary);
     std::ostringstream all;
     all << in.rdbuf();
     return all.str();

@@ -25,5 +25,7 @@ private:
 
 // Removes a folder and everything below it.
 void RemoveTree(const std::string& path);
+// A whole file's bytes, "" when it is missing.
+std::string ReadWhole(const std::string& path);
 
 #endif

@@ -2,22 +2,10 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
-
+#include "support/ScratchFolder.h"
 #include "support/Wait.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Starts `command` under /bin/sh without waiting; Wine runs the Unix program directly.
 bool Spawn(const std::string& command)
@@ -33,8 +21,12 @@ bool Spawn(const std::string& command)
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return false;
-    if (info.hThread) CloseHandle(info.hThread);
-    if (info.hProcess) CloseHandle(info.hProcess);
+    // For a Unix program Wine gives no process handle and leaves a stray value in hThread:
+    // closing that closed a handle of this process's own (Winsock's, seen as WSAENOTSOCK).
+    if (info.hProcess) {
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
     return true;
 }
 
@@ -64,7 +56,7 @@ bool RunShell(const std::string& command, unsigned timeoutMs)
                                std::to_string(++counter);
     DeleteFileA(marker.c_str());
     if (!Spawn("(" + command + "); touch '" + UnixPath(marker) + "'")) return false;
-    const bool done = WaitFor([&] { return Exists(marker); }, timeoutMs);
+    const bool done = WaitFor([&] { return GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
     DeleteFileA(marker.c_str());
     return done;
 }
@@ -103,7 +95,7 @@ bool ServerProcess::Launch(const std::string& program, const std::string& args)
     const bool listening = WaitFor([&] { return Output().find("listening on") != std::string::npos; }, 15000);
     std::string pid;
     WaitFor([&] {
-        pid = ReadFile(pidPath);
+        pid = ReadWhole(pidPath);
         return !pid.empty() && pid.back() == '\n';
     }, 5000);
     while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) pid.pop_back();
@@ -111,7 +103,7 @@ bool ServerProcess::Launch(const std::string& program, const std::string& args)
     return listening && !m_pid.empty();
 }
 
-std::string ServerProcess::Output() const { return m_outPath.empty() ? std::string() : ReadFile(m_outPath); }
+std::string ServerProcess::Output() const { return m_outPath.empty() ? std::string() : ReadWhole(m_outPath); }
 
 bool ServerProcess::Stop() { return Signal("TERM"); }
 
@@ -126,4 +118,4 @@ bool ServerProcess::Signal(const char* signal)
                     " 2>/dev/null; do sleep 0.05; done");
 }
 
-std::string ServerProcess::Log() const { return ReadFile(m_folder + "\\server.log"); }
+std::string ServerProcess::Log() const { return ReadWhole(m_folder + "\\server.log"); }

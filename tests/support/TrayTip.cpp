@@ -1,69 +1,48 @@
 #include "support/TrayTip.h"
 
-#include <windows.h>
 #include <commctrl.h>
 
+#include "support/Wait.h"
+
 namespace {
-
-struct Search {
-    DWORD shellPid;
-    std::vector<HWND> tooltips;
-};
-
-BOOL CALLBACK CollectTooltips(HWND window, LPARAM param)
-{
-    Search* search = reinterpret_cast<Search*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char cls[64] = "";
-    GetClassNameA(window, cls, sizeof cls);
-    if (pid == search->shellPid && lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0) search->tooltips.push_back(window);
-    return TRUE;
-}
 
 // The first tool's text of a tooltip window in another process: the record and the text
 // buffer must live in that process for the control to fill them.
 std::string ToolText(HANDLE process, HWND tooltip)
 {
-    const SIZE_T textSize = 512;
-    BYTE* remote = static_cast<BYTE*>(VirtualAllocEx(process, nullptr, sizeof(TOOLINFOW) + textSize,
-                                                      MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    if (!remote) return std::string();
+    BYTE* remote = static_cast<BYTE*>(
+        VirtualAllocEx(process, nullptr, sizeof(TOOLINFOW) + 512, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     TOOLINFOW info = {};
     info.cbSize = sizeof info;
     info.lpszText = reinterpret_cast<LPWSTR>(remote + sizeof info);
-    std::string text;
     WCHAR wide[256] = {};
-    if (WriteProcessMemory(process, remote, &info, sizeof info, nullptr) &&
+    char narrow[256] = "";
+    if (remote && WriteProcessMemory(process, remote, &info, sizeof info, nullptr) &&
         SendMessageW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(remote)) &&
-        ReadProcessMemory(process, remote + sizeof info, wide, sizeof wide - sizeof(WCHAR), nullptr)) {
-        char narrow[256] = "";
+        ReadProcessMemory(process, remote + sizeof info, wide, sizeof wide - sizeof(WCHAR), nullptr))
         WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
-        text = narrow;
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    return text;
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return narrow;
 }
 
 } // namespace
 
-std::vector<std::string> TrayTips()
+bool TrayTipShows(const std::string& tip, DWORD timeoutMs)
 {
-    std::vector<std::string> tips;
-    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-    if (!tray) tray = FindWindowA("Shell_TrayWnd", nullptr);
-    if (!tray) return tips;
-    Search search = {0, {}};
-    GetWindowThreadProcessId(tray, &search.shellPid);
-    EnumWindows(CollectTooltips, reinterpret_cast<LPARAM>(&search));
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, search.shellPid);
-    if (!process) return tips;
-    for (HWND tooltip : search.tooltips) {
-        const std::string text = ToolText(process, tooltip);
-        if (!text.empty()) tips.push_back(text);
-    }
-    CloseHandle(process);
-    return tips;
+    return WaitFor([&] {
+        DWORD shell = 0;
+        GetWindowThreadProcessId(FindWindowA("__winex11_standalone_tray", nullptr), &shell);
+        HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell);
+        bool shown = false;
+        for (HWND w = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); process && w && !shown;
+             w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            shown = owner == shell && ToolText(process, w) == tip;
+        }
+        if (process) CloseHandle(process);
+        return shown;
+    }, timeoutMs);
 }
 
 HWND FirstTrayIcon()

@@ -9,126 +9,149 @@
 
 namespace {
 
-bool SendFrame(SOCKET s, uint16_t type, const void* payload, size_t length)
+SOCKET NewSocket()
 {
-    uint8_t frame[kvxwire::kMaxFrame];
-    const size_t size = kvxwire::EncodeFrame(type, payload, length, frame, sizeof frame);
-    return size && send(s, reinterpret_cast<const char*>(frame), static_cast<int>(size), 0) == static_cast<int>(size);
+    static const bool started = [] { // Winsock stays started for the life of the test process
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return started ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : INVALID_SOCKET;
 }
 
-// The next frame of `type` (0: any), skipping others, with `held` the bytes read ahead on
-// this socket; false on close or timeout.
-bool ReceiveFrame(SOCKET s, std::string& held, uint16_t type, std::string* payload, uint16_t* gotType)
+SOCKET ConnectTo(const sockaddr_in& address)
 {
-    uint8_t buffer[kvxwire::kMaxFrame];
-    for (;;) {
-        const kvxwire::FrameView frame =
-            kvxwire::PeekFrame(reinterpret_cast<const uint8_t*>(held.data()), held.size());
-        if (frame.state == kvxwire::FrameState::Complete) {
-            *gotType = frame.type;
-            payload->assign(reinterpret_cast<const char*>(frame.payload), frame.length);
-            held.erase(0, frame.frameSize);
-            if (frame.type == type || type == 0) return true;
-            continue;
-        }
-        if (frame.state == kvxwire::FrameState::Broken) return false;
-        const int n = recv(s, reinterpret_cast<char*>(buffer), sizeof buffer, 0);
-        if (n <= 0) {
-            held.clear();
-            return false;
-        }
-        held.append(reinterpret_cast<const char*>(buffer), n);
-    }
+    SOCKET s = NewSocket();
+    DWORD timeout = 10000;
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return s;
+    closesocket(s);
+    return INVALID_SOCKET;
+}
+
+sockaddr_in Address(const char* dotted, u_short port)
+{
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = inet_addr(dotted);
+    address.sin_port = htons(port);
+    return address;
 }
 
 } // namespace
 
+std::string Frame(uint16_t type, const std::string& payload)
+{
+    std::string out(kvxwire::kHeaderSize + payload.size(), '\0');
+    out.resize(kvxwire::EncodeFrame(type, payload.data(), payload.size(), reinterpret_cast<uint8_t*>(&out[0]),
+                                    out.size()));
+    return out;
+}
+
+WirePeer::WirePeer(const std::string& address) : m_socket(ConnectTo(Address(address.c_str(), 2600))) {}
+
+WirePeer::WirePeer()
+{
+    SOCKET listener = NewSocket();
+    sockaddr_in address = Address("127.0.0.1", 0);
+    int size = sizeof address;
+    if (bind(listener, reinterpret_cast<sockaddr*>(&address), size) == 0 && listen(listener, 1) == 0 &&
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) == 0 &&
+        (m_other = ConnectTo(address)) != INVALID_SOCKET) {
+        m_socket = accept(listener, nullptr, nullptr);
+        u_long nonBlocking = 1;
+        ioctlsocket(m_other, FIONBIO, &nonBlocking);
+    }
+    closesocket(listener);
+}
+
+WirePeer::~WirePeer()
+{
+    if (m_ownsOther && m_other != kNone) closesocket(m_other);
+    if (m_socket != kNone) closesocket(m_socket);
+}
+
+uintptr_t WirePeer::TakeOther()
+{
+    m_ownsOther = false;
+    return m_other;
+}
+
+bool WirePeer::SendRaw(const std::string& bytes)
+{
+    if (send(m_socket, bytes.data(), static_cast<int>(bytes.size()), 0) != static_cast<int>(bytes.size())) return false;
+    // Loopback delivery is not instant: wait until the other end holds every byte.
+    u_long waiting = 0;
+    for (int i = 0; m_other != kNone && i < 200; ++i, Sleep(5))
+        if (ioctlsocket(m_other, FIONREAD, &waiting) == 0 && waiting >= bytes.size()) return true;
+    return m_other == kNone;
+}
+
+bool WirePeer::Send(uint16_t type, const void* payload, size_t length)
+{
+    const std::string frame = Frame(type, std::string(static_cast<const char*>(payload), length));
+    return !frame.empty() && send(m_socket, frame.data(), static_cast<int>(frame.size()), 0) == int(frame.size());
+}
+
+bool WirePeer::Receive(uint16_t type, std::string* payload, uint16_t* gotType)
+{
+    char buffer[kvxwire::kMaxFrame];
+    for (;;) {
+        const kvxwire::FrameView frame = kvxwire::PeekFrame(reinterpret_cast<const uint8_t*>(m_held.data()), m_held.size());
+        if (frame.state == kvxwire::FrameState::Broken) return false;
+        if (frame.state == kvxwire::FrameState::Complete) {
+            if (gotType) *gotType = frame.type;
+            payload->assign(reinterpret_cast<const char*>(frame.payload), frame.length);
+            m_held.erase(0, frame.frameSize);
+            if (frame.type == type || type == 0) return true;
+            continue;
+        }
+        const int n = recv(m_socket, buffer, sizeof buffer, 0);
+        if (n <= 0) return false;
+        m_held.append(buffer, static_cast<size_t>(n));
+    }
+}
+
 long SignUpOverWire(const std::string& address, const std::string& nickname, const std::string& email,
                     const std::string& password, std::string* error)
 {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    long account = 0;
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in server = {};
-    server.sin_family = AF_INET;
-    server.sin_addr.s_addr = inet_addr(address.c_str());
-    server.sin_port = htons(2600);
-    DWORD timeout = 10000;
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
-    std::string payload, held;
-    uint16_t type = 0;
+    WirePeer peer(address);
     const uint32_t build = BUILD_NUMBER;
-    if (connect(s, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0 &&
-        SendFrame(s, PKT_VERSION, &build, sizeof build) && ReceiveFrame(s, held, PKT_VERSION_OK, &payload, &type)) {
-        SignupRequestRecord request = {};
-        lstrcpynA(request.nickname, nickname.c_str(), sizeof request.nickname);
-        lstrcpynA(request.email, email.c_str(), sizeof request.email);
-        lstrcpynA(request.password, password.c_str(), sizeof request.password);
-        if (SendFrame(s, PKT_SIGNUP_REQUEST, &request, sizeof request)) {
-            while (ReceiveFrame(s, held, 0, &payload, &type)) {
-                if (type == PKT_SIGNUP_OK && payload.size() >= sizeof(SignupOkRecord)) {
-                    memcpy(&account, payload.data(), sizeof(int32_t));
-                    break;
-                }
-                if (type == PKT_SIGNUP_ERROR) {
-                    if (error) *error = std::string(payload.c_str());
-                    break;
-                }
-            }
-        }
+    SignupRequestRecord request = {};
+    lstrcpynA(request.nickname, nickname.c_str(), sizeof request.nickname);
+    lstrcpynA(request.email, email.c_str(), sizeof request.email);
+    lstrcpynA(request.password, password.c_str(), sizeof request.password);
+    std::string payload;
+    uint16_t type = 0;
+    if (!peer.Send(PKT_VERSION, &build, sizeof build) || !peer.Receive(PKT_VERSION_OK, &payload) ||
+        !peer.Send(PKT_SIGNUP_REQUEST, &request, sizeof request))
+        return 0;
+    while (peer.Receive(0, &payload, &type)) {
+        if (type == PKT_SIGNUP_ERROR && error) *error = payload.c_str();
+        if (type == PKT_SIGNUP_ERROR || (type == PKT_SIGNUP_OK && payload.size() >= sizeof(SignupOkRecord)))
+            return type == PKT_SIGNUP_OK ? kvxwire::ReadU32(reinterpret_cast<const uint8_t*>(payload.data())) : 0;
     }
-    closesocket(s);
-    WSACleanup();
-    return account;
+    return 0;
 }
 
-WireHand::WireHand(const std::string& address, long account, const std::string& password)
+WireHand::WireHand(const std::string& address, long account, const std::string& password) : WirePeer(address)
 {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    m_socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in server = {};
-    server.sin_family = AF_INET;
-    server.sin_addr.s_addr = inet_addr(address.c_str());
-    server.sin_port = htons(2600);
-    DWORD timeout = 10000;
-    setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
     const uint32_t build = BUILD_NUMBER;
     LoginRecord login = {};
     login.account = static_cast<int32_t>(account);
     lstrcpynA(login.password, password.c_str(), sizeof login.password);
     std::string payload;
     uint16_t type = 0;
-    m_loggedIn = connect(m_socket, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0 &&
-                 SendFrame(m_socket, PKT_VERSION, &build, sizeof build) &&
-                 ReceiveFrame(m_socket, m_held, PKT_VERSION_OK, &payload, &type) &&
-                 SendFrame(m_socket, PKT_LOGIN, &login, sizeof login) &&
-                 ReceiveFrame(m_socket, m_held, 0, &payload, &type) && type == PKT_LOGIN_OK;
-}
-
-WireHand::~WireHand()
-{
-    closesocket(m_socket);
-    WSACleanup();
-}
-
-bool WireHand::Send(uint16_t type, const void* payload, size_t length)
-{
-    return SendFrame(m_socket, type, payload, length);
+    m_loggedIn = Send(PKT_VERSION, &build, sizeof build) && Receive(PKT_VERSION_OK, &payload) &&
+                 Send(PKT_LOGIN, &login, sizeof login) && Receive(0, &payload, &type) && type == PKT_LOGIN_OK;
 }
 
 bool WireHand::WaitForEvent(uint16_t kind, std::string* data)
 {
     std::string payload;
-    uint16_t type = 0;
-    while (ReceiveFrame(m_socket, m_held, PKT_NEW_EVENT, &payload, &type)) {
-        if (payload.size() < kEventDataOffset) continue;
-        EventHead head;
-        memcpy(&head, payload.data(), sizeof head);
-        if (head.kind != kind) continue;
-        if (data) *data = payload.substr(kEventDataOffset);
-        return true;
-    }
+    while (Receive(PKT_NEW_EVENT, &payload))
+        if (payload.size() >= kEventDataOffset && kvxwire::ReadU16(reinterpret_cast<const uint8_t*>(payload.data())) == kind) {
+            if (data) *data = payload.substr(kEventDataOffset);
+            return true;
+        }
     return false;
 }

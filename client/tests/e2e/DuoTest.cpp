@@ -4,19 +4,12 @@
 // They add each other, alpha sees bravo's presence in the list's balloon, messages go both
 // ways, and one sent while bravo is away arrives at bravo's next login after the server was
 // killed and restarted in between.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <vector>
 
-#include "support/BarQueries.h"
-#include "support/ClientProcess.h"
 #include "support/Input.h"
 #include "support/MenuProbe.h"
-#include "support/ScratchFolder.h"
-#include "support/ServerProcess.h"
+#include "support/RealClient.h"
 #include "support/TrayTip.h"
 #include "support/Wait.h"
 #include "support/WireClient.h"
@@ -25,34 +18,21 @@
 namespace {
 
 const POINT kFirstRow = {60, 124 + 8};
-const int kNoteTo = 100, kNoteText = 101; // the message window's fields
-
-bool TipShows(const std::string& tip)
-{
-    return WaitFor(
-        [&] {
-            for (const std::string& shown : TrayTips())
-                if (shown == tip) return true;
-            return false;
-        },
-        10000);
-}
+const char kPlace[] = "[Window]\r\nx=300\r\ny=100\r\nh=420\r\n";
 
 std::string BalloonText()
 {
     char text[600] = "";
-    WaitFor(
-        [&] {
-            HWND balloon = FindWindowA("KVXBalloon", nullptr);
-            return balloon && GetWindowTextA(balloon, text, sizeof text) > 0;
-        },
-        3000);
+    WaitFor([&] {
+        HWND balloon = FindWindowA("KVXBalloon", nullptr);
+        return balloon && GetWindowTextA(balloon, text, sizeof text) > 0;
+    }, 3000);
     return text;
 }
 
-class DuoTest : public ::testing::Test {
+class DuoTest : public RealClientTest {
 protected:
-    DuoTest() : alphaFolder("DuoAlpha"), bravoFolder("DuoBravo"), server(alphaFolder.Path(), "127.0.0.45")
+    DuoTest() : bravoFolder("DuoBravo")
     {
         const char* peer = std::getenv("KVX_PEER_PREFIX");
         peerPrefix = peer ? peer : "";
@@ -61,20 +41,6 @@ protected:
     }
     ~DuoTest() override { StopBravo(); }
 
-    long Account(const char* nickname)
-    {
-        std::string error;
-        const long account =
-            SignUpOverWire(server.Address(), nickname, std::string(nickname) + "@kvx.example", "pass1", &error);
-        EXPECT_GT(account, 0) << error;
-        return account;
-    }
-    void Prepare(ScratchFolder& folder, long account)
-    {
-        EXPECT_TRUE(CopyArt(folder.Path()));
-        folder.Write("KVX.ini", "[Server]\r\n1=" + server.Address() + "\r\n[User]\r\nID=" + std::to_string(account) +
-                                    "\r\nPW=pass1\r\n[Window]\r\nx=300\r\ny=100\r\nh=420\r\n");
-    }
     bool StartBravo()
     {
         return RunShell("cd '" + UnixPath(bravoFolder.Path()) + "' && WINEPREFIX='" + peerPrefix +
@@ -87,49 +53,52 @@ protected:
     // Bravo's own log of every message sent or received (Logs\\<own KVX#>.txt).
     bool BravoLogHolds(long bravo, const std::string& text)
     {
-        return WaitFor(
-            [&] { return bravoFolder.Read("Logs\\" + std::to_string(bravo) + ".txt").find(text) != std::string::npos; },
-            15000);
+        return WaitFor([&] { return bravoFolder.Read("Logs\\" + std::to_string(bravo) + ".txt").find(text) != std::string::npos; },
+                       15000);
     }
-    // F5 on alpha's bar: a message window to a typed KVX#.
-    bool AlphaSends(HWND bar, long to, const std::string& text)
+    // F5 on alpha's bar: a message window to a typed KVX#, sent; it closes once sent.
+    bool AlphaSends(long to, const std::string& text)
     {
         PostMessageA(bar, WM_KEYDOWN, VK_F5, 0);
         HWND note = nullptr;
         if (!WaitFor([&] { return (note = FindWindowA("KVXNote", nullptr)) != nullptr; }, 5000)) return false;
-        SetDlgItemTextA(note, kNoteTo, std::to_string(to).c_str());
-        SetDlgItemTextA(note, kNoteText, text.c_str());
+        SetDlgItemTextA(note, 100, std::to_string(to).c_str());
+        SetDlgItemTextA(note, 101, text.c_str());
         PostMessageA(note, WM_COMMAND, IDOK, 0);
-        return WaitFor([&] { return !IsWindow(note); }, 5000); // it closes once sent
+        return WaitFor([&] { return !IsWindow(note); }, 5000);
+    }
+    void Click(bool right, LONG x, LONG y)
+    {
+        MoveTo(bar, x, y);
+        Sleep(200);
+        right ? RightDown() : LeftDown();
+        Sleep(100);
+        right ? RightUp() : LeftUp();
     }
 
-    ScratchFolder alphaFolder;
     ScratchFolder bravoFolder;
-    ServerProcess server;
-    ClientProcess alpha;
     std::string peerPrefix;
 };
 
 TEST_F(DuoTest, TwoUsersAddEachOtherSeePresenceAndMessagesArriveEvenAfterAServerKill)
 {
     if (peerPrefix.empty()) GTEST_SKIP() << "no second Wine prefix (scripts/test.sh makes one)";
-    ASSERT_TRUE(server.Start()) << server.Log();
-    const long alphaAccount = Account("alpha");
-    const long bravoAccount = Account("bravo");
-    Prepare(alphaFolder, alphaAccount);
-    Prepare(bravoFolder, bravoAccount);
+    ASSERT_TRUE(server.Start() && CopyArt(folder.Path()) && CopyArt(bravoFolder.Path())) << server.Log();
+    const long bravo = SignUp("bravo");
+    WriteIni(bravo, kPlace);
+    bravoFolder.Write("KVX.ini", folder.Read("KVX.ini"));
     ASSERT_TRUE(StartBravo());
     ASSERT_TRUE(WaitFor([&] { return bravoFolder.IsFolder("Logs"); }, 15000)) << "bravo's client started";
-    ASSERT_TRUE(alpha.Start(alphaFolder.Path()));
-    HWND bar = alpha.WaitForBar();
-    ASSERT_NE(nullptr, bar);
-    ASSERT_TRUE(StatusBecomes(bar, 300, 15000)) << server.Log();
+    const long alpha = SignUp("alpha");
+    WriteIni(alpha, kPlace);
+    ASSERT_NE(nullptr, Start());
+    ASSERT_TRUE(Becomes(300, 15000)) << server.Log();
 
-    WireHand bravo(server.Address(), bravoAccount, "pass1");
-    ASSERT_TRUE(bravo.LoggedIn());
-    const AccountRecord addAlpha = {static_cast<int32_t>(alphaAccount)};
-    ASSERT_TRUE(bravo.Send(PKT_CONTACT_ADD, &addAlpha, sizeof addAlpha));
-    EXPECT_TRUE(TipShows("KVX bravo added you")) << "alpha's tray tells";
+    WireHand hands(server.Address(), bravo, "pass1");
+    ASSERT_TRUE(hands.LoggedIn());
+    const AccountRecord addAlpha = {static_cast<int32_t>(alpha)};
+    ASSERT_TRUE(hands.Send(PKT_CONTACT_ADD, &addAlpha, sizeof addAlpha));
+    EXPECT_TRUE(TrayTipShows("KVX bravo added you", 10000)) << "alpha's tray tells";
     // A double click on the tray opens the notice; closing it leaves the tray quiet again.
     PostMessageA(FirstTrayIcon(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(8, 8));
     HWND notice = nullptr;
@@ -137,23 +106,15 @@ TEST_F(DuoTest, TwoUsersAddEachOtherSeePresenceAndMessagesArriveEvenAfterAServer
     if (notice) PostMessageA(notice, WM_COMMAND, IDOK, 0);
 
     // Alpha takes the offer from the contact menu of the list's first entry.
-    MoveTo(bar, kFirstRow.x, kFirstRow.y);
-    Sleep(300);
-    RightDown();
-    Sleep(100);
-    RightUp();
-    const std::vector<HWND> menus = WaitForMenus(alpha.Pid(), 1);
+    Click(true, kFirstRow.x, kFirstRow.y);
+    const std::vector<HWND> menus = WaitForMenus(client.Pid(), 1);
     ASSERT_EQ(1u, menus.size()) << "the contact menu of the offered entry";
     PressKeys(menus[0], {VK_DOWN, VK_RETURN}); // Add To List
-    EXPECT_TRUE(bravo.WaitForEvent(EVENT_ADDED_YOU, nullptr)) << "bravo is told";
+    EXPECT_TRUE(hands.WaitForEvent(EVENT_ADDED_YOU, nullptr)) << "bravo is told";
 
     // Presence, as alpha's list shows it when the pointer rests on bravo (a click below the
     // entries first gives the bar the focus, which balloons need).
-    MoveTo(bar, kFirstRow.x, kFirstRow.y + 150);
-    Sleep(200);
-    LeftDown();
-    Sleep(100);
-    LeftUp();
+    Click(false, kFirstRow.x, kFirstRow.y + 150);
     Sleep(200);
     MoveTo(bar, kFirstRow.x + 20, kFirstRow.y);
     std::string shown = BalloonText();
@@ -163,7 +124,7 @@ TEST_F(DuoTest, TwoUsersAddEachOtherSeePresenceAndMessagesArriveEvenAfterAServer
     StatusRecord away = {};
     away.status = 400;
     strcpy(away.away, "brb pizza");
-    ASSERT_TRUE(bravo.Send(PKT_STATUS, &away, sizeof away));
+    ASSERT_TRUE(hands.Send(PKT_STATUS, &away, sizeof away));
     Sleep(1000);
     MoveTo(bar, kFirstRow.x + 21, kFirstRow.y);
     WaitFor([&] { return !IsWindow(first); }, 3000); // the move took the old one away
@@ -172,21 +133,21 @@ TEST_F(DuoTest, TwoUsersAddEachOtherSeePresenceAndMessagesArriveEvenAfterAServer
 
     // Messages both ways: bravo's arrives at alpha's tray, alpha's in bravo's own client.
     MessageSendRecord hello = {};
-    hello.to = static_cast<int32_t>(alphaAccount);
+    hello.to = static_cast<int32_t>(alpha);
     strcpy(hello.text, "hello from bravo");
-    ASSERT_TRUE(bravo.Send(PKT_MESSAGE_SEND, &hello, sizeof hello));
-    EXPECT_TRUE(TipShows("KVX Message from bravo"));
-    ASSERT_TRUE(AlphaSends(bar, bravoAccount, "hi bravo"));
-    EXPECT_TRUE(BravoLogHolds(bravoAccount, "hi bravo")) << "bravo's client logs what it received";
+    ASSERT_TRUE(hands.Send(PKT_MESSAGE_SEND, &hello, sizeof hello));
+    EXPECT_TRUE(TrayTipShows("KVX Message from bravo", 10000));
+    ASSERT_TRUE(AlphaSends(bravo, "hi bravo"));
+    EXPECT_TRUE(BravoLogHolds(bravo, "hi bravo")) << "bravo's client logs what it received";
 
     // Bravo away; a message waits on the server through a kill -9 and a restart.
     StopBravo();
-    ASSERT_TRUE(AlphaSends(bar, bravoAccount, "while you were out"));
+    ASSERT_TRUE(AlphaSends(bravo, "while you were out"));
     Sleep(500); // the server's acknowledgement is not shown to the user; give it its moment
     ASSERT_TRUE(server.Kill());
     ASSERT_TRUE(server.Start()) << server.Log();
     ASSERT_TRUE(StartBravo());
-    EXPECT_TRUE(BravoLogHolds(bravoAccount, "while you were out")) << server.Log();
+    EXPECT_TRUE(BravoLogHolds(bravo, "while you were out")) << server.Log();
 }
 
 } // namespace

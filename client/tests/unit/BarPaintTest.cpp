@@ -1,13 +1,14 @@
-// The bar's skin choice at start and exit, and its paint on a real window: the pieces,
-// then the texts, the icons and the contact list on top, the bottom-piece places anchored.
-#include <string>
-
+// The real bar on a real window: the skin chosen at start and stored at exit, its paint
+// (the pieces, then the texts, icons and the contact list at their places, the bottom-piece
+// places anchored), what a resize or a status change repaints, and the notification-area
+// icon's tooltip and blinking.
 #include "app/Globals.h"
-#include "app/Settings.h"
-#include "bar/Bar.h"
-#include "doubles/Recorder.h"
+#include "menus/CommandIds.h"
+#include "session/Session.h"
 #include "skin/Painter.h"
 #include "BarFixture.h"
+#include "support/TrayTip.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -15,105 +16,98 @@ using BarPaintTest = BarFixture;
 
 TEST_F(BarPaintTest, TheStoredSkinIsUsedAndTheOneInUseIsStoredAtExit)
 {
-    Skin("HiDef");
-    Skin("LoDef");
-    Skin("Night-Blue");
-    MakeBar("");
-    EXPECT_EQ("HiDef", std::string(bar->Painter()->Skin().Name())) << "no choice stored";
-    DeleteBar();
-    EXPECT_EQ("HiDef", StoredSkin());
-
-    MakeBar("[Window]\r\nSkinM=Night-Blue\r\n");
-    EXPECT_EQ("Night-Blue", std::string(bar->Painter()->Skin().Name()));
-    DeleteBar();
-
-    MakeBar("[Window]\r\nSkinM=Removed\r\n");
-    EXPECT_EQ("LoDef", std::string(bar->Painter()->Skin().Name())) << "a stored skin that is gone falls back";
-    DeleteBar();
-    EXPECT_EQ("LoDef", StoredSkin()) << "what is stored is the skin in use";
-
-    MakeBar("[Window]\r\nSkinM=none\r\n");
-    EXPECT_EQ("HiDef", std::string(bar->Painter()->Skin().Name()));
-}
-
-TEST_F(BarPaintTest, WithNoSkinAtAllTheStoredChoiceIsKept)
-{
+    for (const char* skin : {"HiDef", "LoDef", "Night-Blue"}) Skin(skin);
+    const struct {
+        const char* stored;
+        const char* used;
+    } rows[] = {{nullptr, "HiDef"}, {"Night-Blue", "Night-Blue"}, {"Removed", "LoDef"}, {"none", "HiDef"}};
+    for (const auto& row : rows) {
+        MakeBar(row.stored ? std::string("[Window]\r\nSkinM=") + row.stored + "\r\n" : "");
+        EXPECT_STREQ(row.used, bar->Painter()->Skin().Name()) << (row.stored ? row.stored : "no SkinM");
+        DeleteBar();
+        EXPECT_EQ(row.used, Setting("SkinM"));
+    }
+    // With no skin at all nothing is stored: an empty name would not load next time either.
+    RemoveTree(folder.File("skins"));
     MakeBar("[Window]\r\nSkinM=Night-Blue\r\n");
     EXPECT_STREQ("", bar->Painter()->Skin().Name());
     DeleteBar();
-    EXPECT_EQ("Night-Blue", StoredSkin()) << "nothing loaded, nothing to store";
+    EXPECT_EQ("Night-Blue", Setting("SkinM"));
 }
 
-TEST_F(BarPaintTest, TextsIconsAndTheContactListArePaintedOverTheSkinAtTheirPlaces)
+TEST_F(BarPaintTest, TextsIconsAndTheListGoOverTheSkinAndEveryResizeOrStatusChangeRepaintsItsPart)
 {
     Skin("HiDef");
     MakeBar("[User]\r\nID=4242\r\n");
     Show(300);
     EXPECT_EQ(kTopColour, At(50, 5));
-    EXPECT_EQ(kBottomColour, At(5, 250)) << "bottom piece at 300 - 60";
-    EXPECT_TRUE(Shows({100, 269, 187, 289}, kRed)) << "Offline in red, 240 pixels down with the bottom piece";
+    EXPECT_EQ(kBottomColour, At(5, 250)) << "the bottom piece at 300 - 60";
+    EXPECT_TRUE(Shows({100, 269, 187, 289}, kRed)) << "Offline in red, moved down with the bottom piece";
     EXPECT_EQ(kDoubleIconColour, At(80, 275)) << "its icon at left + 5, top + 2";
     EXPECT_FALSE(Shows({100, 29, 187, 49}, kRed)) << "nothing at the unanchored place";
-    EXPECT_TRUE(Shows({13, 6, 103, 20}, bar->IsActive() ? RGB(255, 255, 0) : kGrey)) << "the account number";
-    for (const POINT& icon : {POINT{15, 92}, POINT{167, 92}, POINT{39, 92}})
-        EXPECT_EQ(kDoubleIconColour, At(icon.x, icon.y)) << "button icon at " << icon.x;
-    EXPECT_EQ(1, Recorder::Get().Count("RL_Paint")) << "one paint, one contact list";
-    bool handedOn = false;
-    for (const std::string& call : Recorder::Get().Calls()) handedOn |= call == "RL_Paint(12, 124, 167, 257)";
-    EXPECT_TRUE(handedOn) << "the list ends 43 pixels above the bottom";
-}
+    EXPECT_TRUE(Shows({13, 6, 103, 20}, bar->IsActive() ? kYellow : kGrey)) << "the account number";
+    for (const LONG x : {15, 167, 39}) EXPECT_EQ(kDoubleIconColour, At(x, 92)) << "button icon at " << x;
+    EXPECT_EQ(1, Recorder::Get().Count("RL_Paint"));
+    EXPECT_TRUE(Recorder::Get().Has("RL_Paint(12, 124, 167, 257)")) << "the list ends 43 above the bottom";
 
-TEST_F(BarPaintTest, ATallerBarIsRepaintedWholeWithItsBottomPieceMovedDown)
-{
-    Skin("HiDef");
-    MakeBar("");
-    Show(300);
-    ASSERT_EQ(kBottomColour, At(5, 250));
+    // Taller, then docked (moved and made taller): repainted whole each time.
     SetWindowPos(g_hMainWnd, nullptr, 0, 0, 199, 500, SWP_NOMOVE | SWP_NOZORDER);
     UpdateWindow(g_hMainWnd);
     EXPECT_EQ(kTopColour, At(5, 250)) << "where the bottom piece was, middle tiles now";
     EXPECT_EQ(kBottomColour, At(5, 450));
-
-    SendMessageA(g_hMainWnd, WM_COMMAND, 19, 0); // docked at the left: moved and made taller
+    SendMessageA(g_hMainWnd, WM_COMMAND, 19, 0);
     UpdateWindow(g_hMainWnd);
-    EXPECT_EQ(kTopColour, At(5, 450)) << "moved and taller, repainted whole";
-}
+    EXPECT_EQ(kTopColour, At(5, 450));
 
-TEST_F(BarPaintTest, AStatusChangeRepaintsTheAnchoredStatusAreaOnly)
-{
-    Skin("HiDef", 50);
-    MakeBar("");
-    Show(300);
+    RECT client, update = {};
+    GetClientRect(g_hMainWnd, &client);
     ValidateRect(g_hMainWnd, nullptr);
     SendMessageA(g_hMainWnd, WM_USER + 7, 0, 0);
-    RECT update = {};
     ASSERT_TRUE(GetUpdateRect(g_hMainWnd, &update, FALSE));
-    EXPECT_EQ(70, update.left);
-    EXPECT_EQ(29 + 250, update.top) << "moved by the height less the bottom piece's";
-    EXPECT_EQ(187, update.right);
-    EXPECT_EQ(48 + 250, update.bottom);
-
+    const RECT status = {70, 29 + client.bottom - 60, 187, 48 + client.bottom - 60};
+    EXPECT_TRUE(EqualRect(&status, &update)) << "the status area only, anchored: " << update.top;
     ValidateRect(g_hMainWnd, nullptr);
-    EXPECT_EQ(0, SendMessageA(g_hMainWnd, WM_QUERYNEWPALETTE, 0, 0)) << "a true-colour display realises nothing";
-    SendMessageA(g_hMainWnd, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(g_hMainWnd), 0);
+    EXPECT_EQ(0, SendMessageA(g_hMainWnd, WM_QUERYNEWPALETTE, 0, 0)) << "true colour realises nothing";
     EXPECT_FALSE(GetUpdateRect(g_hMainWnd, &update, FALSE)) << "and repaints nothing";
+
+    MEASUREITEMSTRUCT item = {ODT_MENU, 0, 9, 0, 0, 0}, button = {ODT_BUTTON, 0, 9, 0, 0, 0};
+    EXPECT_EQ(TRUE, SendMessageA(g_hMainWnd, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_TRUE(item.itemHeight == 20 && item.itemWidth > 20);
+    EXPECT_EQ(TRUE, SendMessageA(g_hMainWnd, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&button)));
+    EXPECT_EQ(0u, button.itemHeight) << "only menu items are measured";
 }
 
-TEST_F(BarPaintTest, OnlyMenuItemsAreMeasuredAndTheyAreTwentyHigh)
+TEST_F(BarPaintTest, TheTrayTipFollowsTheStatusAndAPendingEventBlinksUntilItIsTaken)
 {
-    Skin("HiDef");
-    MakeBar("");
-    Show(300);
-    MEASUREITEMSTRUCT item = {};
-    item.CtlType = ODT_MENU;
-    item.itemID = 9;
-    EXPECT_EQ(TRUE, SendMessageA(g_hMainWnd, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&item)));
-    EXPECT_EQ(20u, item.itemHeight);
-    EXPECT_GT(item.itemWidth, 20u);
-    MEASUREITEMSTRUCT button = {};
-    button.CtlType = ODT_BUTTON;
-    EXPECT_EQ(TRUE, SendMessageA(g_hMainWnd, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&button)));
-    EXPECT_EQ(0u, button.itemHeight);
+    MakeBar("[User]\r\nID=4242\r\n");
+    Create(300);
+    EXPECT_TRUE(TrayTipShows("KVX (Connecting)", 3000)) << "no account number before the login";
+    bar->Session()->SetStatus(300);
+    EXPECT_TRUE(TrayTipShows("KVX (Online) [4242]", 3000));
+    bar->Session()->SetStatus(610);
+    EXPECT_TRUE(TrayTipShows("KVX (Unreal) [4242]", 3000));
+    Recorder::Get().Reset();
+    Recorder::Get().Script().eventPending = TRUE;
+    for (int tick = 0; tick < 6; ++tick) {
+        if (tick == 4) Recorder::Get().Script().eventPending = FALSE;
+        SendMessageA(g_hMainWnd, WM_TIMER, 60, 0);
+        EXPECT_TRUE(tick != 3 || TrayTipShows("KVX Message from 10001", 3000));
+    }
+    std::vector<std::string> icons; // the tray's icons in order
+    for (const std::string& call : Recorder::Get().Calls())
+        if (call.rfind("AR_Image(", 0) == 0) icons.push_back(call.substr(10, call.find('"', 10) - 10));
+    EXPECT_EQ((std::vector<std::string>{"Blank", "Msg", "Blank", "Msg", "Unreal"}), icons)
+        << "the status icon comes back at the next tick, once";
+    EXPECT_TRUE(TrayTipShows("KVX (Unreal) [4242]", 3000));
+
+    // As at shutdown: the window lives on, so only the client's own calls change the icon.
+    const HWND window = g_hMainWnd;
+    g_hMainWnd = nullptr;
+    bar->Session()->SetStatus(CMD_OFFLINE);
+    EXPECT_TRUE(TrayTipShows("KVX (Offline)", 3000)) << "the last tip reaches the icon";
+    DeleteBar();
+    EXPECT_TRUE(WaitFor([] { return !TrayTipShows("KVX (Offline)", 0); }, 3000)) << "the icon is gone";
+    g_hMainWnd = window;
 }
 
 } // namespace

@@ -1,18 +1,15 @@
-// The popup menus as the bar opens them, read from the real menu windows while they are
-// open, and the commands their items send.
-#include <gtest/gtest.h>
-
+// The popup menus as the bar opens them in each state, read from the real menu windows
+// while they are open, and the commands their items send.
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "app/Globals.h"
-#include "doubles/Recorder.h"
 #include "menus/CommandIds.h"
 #include "menus/MenuData.h"
 #include "menus/PopupMenu.h"
 #include "skin/Painter.h"
-#include "skin/Skin.h"
 #include "BarFixture.h"
+#include "support/Input.h"
 #include "support/MenuProbe.h"
 #include "support/MessageBoxes.h"
 
@@ -20,135 +17,172 @@ namespace {
 
 using Ids = std::vector<UINT>;
 
-struct Opened {
-    Ids ids;
-    std::vector<MenuItemSeen> items;
-    RECT rect = {};
-    HMENU menu = nullptr;
+struct Item {
+    UINT id;
+    LONG_PTR data;
+    std::string name; // a skin item's
 };
 
 class MenuTest : public BarFixture {
 protected:
-    // Sends a region's command with its rectangle, or a right release, and reads the menu
-    // that opens before closing it.
-    Opened Open(UINT message, WPARAM wParam, LPARAM lParam)
+    MenuTest()
     {
-        Opened seen;
-        MenuProbe probe([&] {
-            const std::vector<HWND> menus = WaitForMenus(GetCurrentProcessId(), 1);
+        for (const char* name : {"Alpha", "Beta", "Gamma"}) Skin(name);
+        MakeBar("");
+        Create(300);
+    }
+    // Every item of a menu and its submenus, depth first.
+    static void Collect(HMENU menu, std::vector<Item>& items)
+    {
+        for (const MenuItemSeen& seen : MenuItems(menu)) {
+            const bool skin = seen.id >= CMD_SKIN_FIRST;
+            items.push_back({seen.id, LONG_PTR(seen.data), skin ? reinterpret_cast<const char*>(seen.data) : ""});
+            if (seen.submenu) Collect(seen.submenu, items);
+        }
+    }
+    // Sends what opens a menu and reads it, submenus too, before closing it. The pointer
+    // waits in a corner, so that no submenu opens under it.
+    void Open(UINT message, WPARAM wParam, LPARAM lParam, DWORD waitMs = 10000)
+    {
+        items.clear();
+        top.clear();
+        MoveTo(0, GetSystemMetrics(SM_CYSCREEN) - 1);
+        std::thread probe([&] {
+            const std::vector<HWND> menus = WaitForMenus(GetCurrentProcessId(), 1, waitMs);
             if (menus.empty()) return;
-            seen.items = MenuItems(menus[0]);
-            seen.ids = MenuIds(menus[0]);
-            GetWindowRect(menus[0], &seen.rect);
-            PressKeys(menus[0], {VK_ESCAPE});
+            GetWindowRect(menus.back(), &rect);
+            for (const MenuItemSeen& item : MenuItems(MenuOf(menus.back()))) top.push_back(item.id);
+            Collect(MenuOf(menus.back()), items);
+            EndMenu();
         });
         SendMessageA(g_hMainWnd, message, wParam, lParam);
-        return seen;
+        probe.join();
     }
-    Opened OpenRegion(UINT id, RECT region) { return Open(WM_COMMAND, id, reinterpret_cast<LPARAM>(&region)); }
-    RECT OnScreen(RECT rect) const
+    void OpenRegion(UINT id, RECT region) { Open(WM_COMMAND, id, reinterpret_cast<LPARAM>(&region)); }
+    LONG_PTR Data(UINT id) const
     {
-        MapWindowPoints(g_hMainWnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-        return rect;
+        for (const Item& item : items)
+            if (item.id == id) return item.data;
+        return -2;
     }
-    std::string Ini() { return folder.Read("KVX.ini"); }
+
+    Ids top;
+    std::vector<Item> items;
+    RECT rect = {};
 };
 
-// The items of submenu `index` of a menu handle, top to bottom.
-std::vector<MenuItemSeen> Submenu(HMENU menu, int index) { return MenuItems(GetSubMenu(menu, index)); }
-
-Ids IdsOf(const std::vector<MenuItemSeen>& items)
+TEST_F(MenuTest, TheMainAndViewMenusTickWhatKvxIniHoldsWhenTheyOpen)
 {
-    Ids ids;
-    for (const MenuItemSeen& item : items) ids.push_back(item.id);
-    return ids;
-}
-
-TEST_F(MenuTest, StatusAndMainMenusOpenUpwardsFromTheRegionAndGameMenusDownwards)
-{
-    MakeBar("");
-    Create(300);
-    const RECT status = {70, 269, 187, 288};
-    Opened menu = OpenRegion(CMD_STATUS_MENU, status);
-    EXPECT_EQ((Ids{CMD_AVAILABLE, CMD_AWAY, CMD_NA, CMD_OFFLINE}), menu.ids);
-    EXPECT_EQ(OnScreen(status).left, menu.rect.left);
-    EXPECT_EQ(OnScreen(status).top, menu.rect.bottom) << "upwards from the region's top-left corner";
-
-    const RECT games = {12, 89, 34, 111};
-    menu = OpenRegion(CMD_GAME_MENU, games);
-    EXPECT_EQ((Ids{CMD_GAME_PREFS, CMD_UNREAL, CMD_QUAKE, CMD_QUAKE2, CMD_SUBSPACE, CMD_TANARUS, CMD_FIRETEAM}),
-              menu.ids);
-    for (const MenuItemSeen& label : menu.items) EXPECT_TRUE(label.submenu && label.data == 10u) << label.id;
-    EXPECT_EQ(OnScreen(games).bottom, menu.rect.top) << "downwards from the region's bottom-left corner";
-}
-
-TEST_F(MenuTest, TheMainMenuShowsTheSettingsAndTheSkinsByEnumeration)
-{
-    for (const char* name : {"Alpha", "Beta", "Gamma"}) Skin(name);
-    MakeBar("[Window]\r\nOnTop=1\r\nDock=20\r\n");
-    Create(300);
-    Opened menu;
-    std::vector<std::string> skinNames; // read while the menu, which owns them, is open
-    {
-        MenuProbe probe([&] {
-            const std::vector<HWND> menus = WaitForMenus(GetCurrentProcessId(), 1);
-            if (menus.empty()) return;
-            menu.ids = MenuIds(menus[0]);
-            HMENU top = reinterpret_cast<HMENU>(SendMessageA(menus[0], MN_GETHMENU, 0, 0));
-            menu.items = Submenu(top, 1);
-            const std::vector<MenuItemSeen> dock = Submenu(GetSubMenu(top, 1), 0);
-            const std::vector<MenuItemSeen> skins = Submenu(GetSubMenu(top, 1), 1);
-            menu.items.insert(menu.items.end(), dock.begin(), dock.end());
-            menu.items.insert(menu.items.end(), skins.begin(), skins.end());
-            for (const MenuItemSeen& skin : skins) skinNames.push_back(reinterpret_cast<const char*>(skin.data));
-            PressKeys(menus[0], {VK_ESCAPE});
-        });
-        RECT region = {12, 269, 63, 288};
-        SendMessageA(g_hMainWnd, WM_COMMAND, CMD_MAIN_MENU, reinterpret_cast<LPARAM>(&region));
-    } // the probe has finished with what it saw
-
-    EXPECT_EQ((Ids{CMD_FIND_USERS, CMD_WINDOW, CMD_ABOUT, CMD_EXIT}), menu.ids);
-    ASSERT_EQ(9u, menu.items.size());
-    ASSERT_EQ(3u, skinNames.size());
-    EXPECT_EQ((Ids{CMD_DOCK, CMD_SKINS, CMD_ONTOP}), IdsOf({menu.items.begin(), menu.items.begin() + 3}));
-    EXPECT_EQ(1u, menu.items[2].data) << "Always On Top carries the OnTop value";
-    EXPECT_EQ((Ids{CMD_DOCK_OFF, CMD_DOCK_LEFT, CMD_DOCK_RIGHT}),
-              IdsOf({menu.items.begin() + 3, menu.items.begin() + 6}));
-    EXPECT_EQ(0u, menu.items[3].data);
-    EXPECT_EQ(1u, menu.items[5].data) << "docked at the right edge";
+    const struct {
+        const char* ini;
+        LONG_PTR onTop, off, left, right; // the items' data: Always On Top carries the OnTop value
+    } rows[] = {{"", -1, 1, 0, 0},          {"OnTop=0\r\nDock=0\r\n", 0, 1, 0, 0}, {"OnTop=1\r\nDock=9\r\n", 1, 1, 0, 0},
+                {"OnTop=2\r\nDock=10\r\n", 2, 0, 1, 0}, {"Dock=20\r\n", -1, 0, 0, 1}};
+    for (const auto& row : rows) {
+        folder.Write("KVX.ini", std::string("[Window]\r\n") + row.ini);
+        OpenRegion(CMD_MAIN_MENU, {12, 269, 63, 288});
+        EXPECT_EQ((Ids{CMD_FIND_USERS, CMD_WINDOW, CMD_ABOUT, CMD_EXIT}), top);
+        EXPECT_EQ((std::vector<LONG_PTR>{row.onTop, row.off, row.left, row.right}),
+                  (std::vector<LONG_PTR>{Data(CMD_ONTOP), Data(CMD_DOCK_OFF), Data(CMD_DOCK_LEFT), Data(CMD_DOCK_RIGHT)}))
+            << row.ini;
+    }
+    // The skins by enumeration, the last first, each with its position's command.
+    ASSERT_EQ(13u, items.size());
     CSkin listed;
     listed.Enumerate();
-    ASSERT_EQ(3u, listed.NameCount());
-    for (size_t shown = 0; shown < 3; ++shown) {
-        const MenuItemSeen& item = menu.items[6 + shown];
-        const size_t position = 2 - shown; // the last enumerated skin shows first
-        EXPECT_EQ(CMD_SKIN_FIRST + position, item.id);
-        EXPECT_EQ(listed.NameAt(position), skinNames[shown]);
+    for (UINT shown = 0; shown < 3; ++shown) {
+        EXPECT_EQ(CMD_SKIN_FIRST + 2 - shown, items[7 + shown].id); // after Find Users, Window, Dock and its three, Skins
+        EXPECT_EQ(listed.NameAt(2 - shown), items[7 + shown].name);
     }
+    for (const auto& view : {std::make_pair("", 53), std::make_pair("View=0\r\n", 53), std::make_pair("View=1\r\n", 51),
+                             std::make_pair("View=2\r\n", 52), std::make_pair("View=3\r\n", 0)}) {
+        folder.Write("KVX.ini", std::string("[KVX]\r\n") + view.first);
+        OpenRegion(CMD_PREFS_MENU, {36, 89, 58, 111});
+        EXPECT_EQ(Ids{CMD_VIEW}, top);
+        for (const int id : {CMD_VIEW_ONLINE, CMD_VIEW_OFFLINE, CMD_VIEW_ALL})
+            EXPECT_EQ(id == view.second ? 1 : 0, Data(id)) << view.first << " at " << id;
+    }
+}
 
-    SendMessageA(g_hMainWnd, WM_COMMAND, CMD_SKIN_FIRST + 1, 0);
+TEST_F(MenuTest, MenusOpenFromTheirRegionsCornerAndNoneRunsOffTheScreen)
+{
+    const RECT status = {70, 269, 187, 288}, games = {12, 89, 34, 111};
+    POINT corner = {70, 269}, below = {12, 111};
+    ClientToScreen(g_hMainWnd, &corner);
+    ClientToScreen(g_hMainWnd, &below);
+    OpenRegion(CMD_STATUS_MENU, status);
+    EXPECT_EQ((Ids{CMD_AVAILABLE, CMD_AWAY, CMD_NA, CMD_OFFLINE}), top);
+    EXPECT_TRUE(rect.left == corner.x && rect.bottom == corner.y) << "upwards from the top-left corner";
+    OpenRegion(CMD_GAME_MENU, games);
+    EXPECT_EQ((Ids{CMD_GAME_PREFS, CMD_UNREAL, CMD_QUAKE, CMD_QUAKE2, CMD_SUBSPACE, CMD_TANARUS, CMD_FIRETEAM}), top);
+    EXPECT_TRUE(rect.left == below.x && rect.top == below.y) << "downwards from the bottom-left corner";
+    Ids quake2;
+    for (size_t i = 0; i < items.size(); ++i)
+        for (size_t j = i + 1; items[i].id == CMD_QUAKE2 && j < i + 5; ++j) quake2.push_back(items[j].id);
+    EXPECT_EQ((Ids{CMD_LOCATE_QUAKE2, CMD_LAUNCH_QUAKE2, CMD_QUAKE2_SCAN, CMD_QUAKE2_DELETE}), quake2);
+    EXPECT_EQ(10, items[0].data) << "labels are submenus";
+    const int screen = GetSystemMetrics(SM_CXSCREEN);
+    SetWindowPos(g_hMainWnd, nullptr, screen - 199, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    OpenRegion(CMD_STATUS_MENU, status);
+    EXPECT_EQ(screen, rect.right);
+}
+
+TEST_F(MenuTest, TheContactMenuFollowsTheEntrysStatus)
+{
+    const Ids always = {CMD_MESSAGE, CMD_INFO, CMD_EMAIL, CMD_COMM_LOG, CMD_PING, CMD_DELETE};
+    const Ids online = {CMD_MESSAGE, CMD_FILE, CMD_CHAT, CMD_INFO, CMD_EMAIL, CMD_COMM_LOG, CMD_PING, CMD_DELETE};
+    Ids quake2 = online, subspace = online;
+    quake2.push_back(CMD_QUAKE2_INFO);
+    subspace.push_back(CMD_SUBSPACE_INFO);
+    const struct {
+        BOOL entry;
+        char offered;
+        WORD status;
+        Ids ids;
+    } rows[] = {{TRUE, 0, 100, always}, {TRUE, 0, 299, always},   {TRUE, 0, 300, online},
+                {TRUE, 0, 599, online}, {TRUE, 0, 600, quake2},   {TRUE, 0, 605, online},
+                {TRUE, 0, 615, subspace}, {TRUE, 1, 615, {CMD_ADD_TO_LIST, CMD_DELETE}}, {FALSE, 0, 300, {}}};
+    for (const auto& row : rows) {
+        Recorder::Get().Script().rclickResult = row.entry;
+        Recorder::Get().Script().entryFlags[0] = row.offered;
+        Recorder::Get().Script().entryStatus = row.status;
+        Open(WM_RBUTTONUP, 0, MAKELPARAM(60, 150), row.entry ? 10000 : 500);
+        EXPECT_EQ(row.ids, top) << "status " << row.status << (row.offered ? ", offered" : "");
+    }
+}
+
+TEST_F(MenuTest, CommandsDoWhatTheirItemsSay)
+{
+    const auto command = [](WPARAM id) { SendMessageA(g_hMainWnd, WM_COMMAND, id, 0); };
+    for (const char* onTop : {"1", "0"}) {
+        command(CMD_ONTOP);
+        EXPECT_EQ(onTop, Setting("OnTop"));
+        EXPECT_EQ(onTop[0] == '1', (GetWindowLongA(g_hMainWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+    }
+    command(CMD_VIEW_ONLINE);
+    EXPECT_EQ("1", Setting("View"));
+    EXPECT_EQ("RL_View(1)", Recorder::Get().Calls().back());
+    command(CMD_DOCK_RIGHT);
+    EXPECT_EQ("20", Setting("Dock"));
+    Recorder::Get().Reset();
+    command(CMD_FIND_USERS);
+    EXPECT_EQ((std::vector<std::string>{"SO_Find(0)", "RL_RefreshIP(0)"}), Recorder::Get().Calls()) << "offline: no socket";
+    CSkin listed;
+    listed.Enumerate();
+    ValidateRect(g_hMainWnd, nullptr);
+    command(CMD_SKIN_FIRST + 1);
     EXPECT_STREQ(listed.NameAt(1), bar->Painter()->Skin().Name()) << "the skin at the command's position";
     RECT update;
     EXPECT_TRUE(GetUpdateRect(g_hMainWnd, &update, FALSE)) << "and the bar repaints";
-}
 
-TEST_F(MenuTest, AStoredViewOfNoneOfTheThreeTicksNone)
-{
-    MakeBar("[KVX]\r\nView=3\r\n");
-    Create(300);
-    std::vector<MenuItemSeen> views;
-    {
-        MenuProbe probe([&] {
-            const std::vector<HWND> menus = WaitForMenus(GetCurrentProcessId(), 1);
-            if (menus.empty()) return;
-            views = Submenu(reinterpret_cast<HMENU>(SendMessageA(menus[0], MN_GETHMENU, 0, 0)), 0);
-            PressKeys(menus[0], {VK_ESCAPE});
-        });
-        RECT region = {36, 89, 58, 111};
-        SendMessageA(g_hMainWnd, WM_COMMAND, CMD_PREFS_MENU, reinterpret_cast<LPARAM>(&region));
-    }
-    ASSERT_EQ(3u, views.size());
-    for (const MenuItemSeen& item : views) EXPECT_EQ(0u, item.data) << item.id;
+    BoxAnswerer answerer;
+    const std::string settings = folder.Read("KVX.ini");
+    for (const UINT id : {CMD_GAME_ADD, 0, 63, CMD_EVENTS, CMD_WINDOW, CMD_SCROLL_DOWN}) command(id);
+    ASSERT_EQ(1u, answerer.Seen().size()) << "one notice, and nothing from the ids that do nothing";
+    EXPECT_EQ("Not yet implemented", answerer.Seen()[0].text);
+    EXPECT_EQ(settings, folder.Read("KVX.ini"));
+    EXPECT_EQ(0, Recorder::Get().Count("RL_Down"));
+    EXPECT_TRUE(IsWindowVisible(g_hMainWnd));
 }
 
 TEST(PopupMenuTest, ASubmenuIsDestroyedByItsOwnObjectOnly)
@@ -159,68 +193,6 @@ TEST(PopupMenuTest, ASubmenuIsDestroyedByItsOwnObjectOnly)
         ASSERT_TRUE(top.AddSubmenu(CMD_VIEW, MENU_SUBMENU, sub));
     }
     EXPECT_TRUE(IsMenu(sub.Handle())) << "the menu it was in has not destroyed it";
-}
-
-TEST_F(MenuTest, AMenuNearTheRightEdgeEndsAtTheScreensEdge)
-{
-    MakeBar("");
-    const int screen = GetSystemMetrics(SM_CXSCREEN);
-    Create(300, screen - 199);
-    const Opened menu = OpenRegion(CMD_STATUS_MENU, {70, 269, 187, 288});
-    EXPECT_EQ(screen, menu.rect.right);
-}
-
-TEST_F(MenuTest, TheContactMenuFollowsTheEntry)
-{
-    MakeBar("");
-    Create(300);
-    Recorder::Get().Script().rclickResult = TRUE;
-    Recorder::Get().Script().entryStatus = 615;
-    EXPECT_EQ((Ids{CMD_MESSAGE, CMD_FILE, CMD_CHAT, CMD_INFO, CMD_EMAIL, CMD_COMM_LOG, CMD_PING, CMD_DELETE,
-                   CMD_SUBSPACE_INFO}),
-              Open(WM_RBUTTONUP, 0, MAKELPARAM(60, 150)).ids);
-    Recorder::Get().Script().entryStatus = 100;
-    EXPECT_EQ((Ids{CMD_MESSAGE, CMD_INFO, CMD_EMAIL, CMD_COMM_LOG, CMD_PING, CMD_DELETE}),
-              Open(WM_RBUTTONUP, 0, MAKELPARAM(60, 150)).ids);
-    Recorder::Get().Script().entryFlags[0] = 1;
-    EXPECT_EQ((Ids{CMD_ADD_TO_LIST, CMD_DELETE}), Open(WM_RBUTTONUP, 0, MAKELPARAM(60, 150)).ids);
-    Recorder::Get().Script().rclickResult = FALSE;
-    EXPECT_TRUE(Open(WM_RBUTTONUP, 0, MAKELPARAM(60, 150)).ids.empty()) << "no entry, no menu";
-}
-
-TEST_F(MenuTest, CommandsChangeTheSettingsTheyOwn)
-{
-    MakeBar("");
-    Create(300);
-    SendMessageA(g_hMainWnd, WM_COMMAND, CMD_ONTOP, 0);
-    EXPECT_NE(std::string::npos, Ini().find("OnTop=1"));
-    EXPECT_TRUE(GetWindowLongA(g_hMainWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    SendMessageA(g_hMainWnd, WM_COMMAND, CMD_ONTOP, 0);
-    EXPECT_NE(std::string::npos, Ini().find("OnTop=0"));
-    EXPECT_FALSE(GetWindowLongA(g_hMainWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
-
-    const Opened views = OpenRegion(CMD_PREFS_MENU, {36, 89, 58, 111});
-    ASSERT_EQ(1u, views.ids.size());
-    EXPECT_EQ(static_cast<UINT>(CMD_VIEW), views.ids[0]);
-    SendMessageA(g_hMainWnd, WM_COMMAND, CMD_VIEW_ONLINE, 0);
-    EXPECT_NE(std::string::npos, Ini().find("[KVX]\r\nView=1"));
-    EXPECT_EQ("RL_View(1)", Recorder::Get().Calls().back());
-
-    SendMessageA(g_hMainWnd, WM_COMMAND, CMD_DOCK_RIGHT, 0);
-    EXPECT_NE(std::string::npos, Ini().find("Dock=20"));
-
-    BoxAnswerer answerer;
-    SendMessageA(g_hMainWnd, WM_COMMAND, CMD_GAME_ADD, 0);
-    const std::string settings = Ini();
-    for (UINT ignored : {0, 63, CMD_EVENTS, CMD_WINDOW, CMD_SCROLL_DOWN})
-        SendMessageA(g_hMainWnd, WM_COMMAND, ignored, 0);
-    const std::vector<SeenBox> seen = answerer.Seen();
-    ASSERT_EQ(1u, seen.size()) << "one notice, and nothing from the ignored ids";
-    EXPECT_EQ("KVX", seen[0].caption);
-    EXPECT_EQ("Not yet implemented", seen[0].text);
-    EXPECT_EQ(settings, Ini());
-    EXPECT_EQ(0, Recorder::Get().Count("RL_Down"));
-    EXPECT_TRUE(IsWindowVisible(g_hMainWnd));
 }
 
 } // namespace

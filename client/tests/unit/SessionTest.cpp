@@ -1,5 +1,7 @@
-// The session's status rules, reconnect policy, receive loop and packet dispatch, with
-// recording doubles of the libraries, a real window and real loopback sockets.
+// The session's state tables with recording doubles of the libraries, a real window (its
+// timers and notices) and a real loopback peer playing the server.
+#include <winsock2.h>
+
 #include <string>
 
 #include "app/Globals.h"
@@ -10,234 +12,184 @@
 #include "sockio/sockio.h"
 #include "support/InFolder.h"
 #include "support/MessageBoxes.h"
-#include "support/SocketPair.h"
+#include "support/WireClient.h"
 #include "wire/Contacts.h"
 #include "wire/Frame.h"
 #include "wire/Packets.h"
 
 namespace {
 
-int g_statusNotices = 0;
-
-LRESULT CALLBACK TestBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_USER + 7) ++g_statusNotices;
-    return DefWindowProcA(window, message, wParam, lParam);
-}
+const char kAccount[] = "[Server]\r\n1=127.0.0.9\r\n[User]\r\nID=10001\r\nPW=secret\r\n";
+int g_notices = 0; // WM_USER+7, the status-change notice
 
 class SessionTest : public InScratchFolder {
 protected:
     SessionTest()
     {
         WNDCLASSA wc = {};
-        wc.lpfnWndProc = TestBarProc;
-        wc.lpszClassName = "KVXSessionTestBar";
+        wc.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            g_notices += message == WM_USER + 7;
+            return DefWindowProcA(window, message, wParam, lParam);
+        };
+        wc.lpszClassName = "KVXSessionTest";
         RegisterClassA(&wc);
-        g_hMainWnd = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        g_Settings = new CSettings("KVX");
-        Recorder::Get().Reset();
-        g_statusNotices = 0;
+        g_hMainWnd = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
     }
     ~SessionTest() override
     {
+        Drop();
+        DestroyWindow(g_hMainWnd);
+    }
+    void Drop()
+    {
         delete session;
         delete g_Settings;
+        session = nullptr;
         g_Settings = nullptr;
-        DestroyWindow(g_hMainWnd);
-        g_hMainWnd = nullptr;
     }
-
-    CSession& Make(const char* ini = "")
+    // A session on this KVX.ini, the log emptied.
+    CSession& Make(const char* ini = kAccount)
     {
+        Drop();
         folder.Write("KVX.ini", ini);
+        g_Settings = new CSettings("KVX");
         session = new CSession;
+        Recorder::Get().Reset();
+        g_notices = 0;
         return *session;
     }
-    // A session that has just connected over the pair and sent its version.
-    CSession& Connected(const char* ini = "[User]\r\nID=10001\r\nPW=secret\r\n")
+    // Connected over a loopback peer, the version sent, the log emptied.
+    CSession& Connected(WirePeer& over, const char* ini = kAccount)
     {
-        Make(ini);
-        session->Connect();
-        session->OnConnectResult(CONNECT_DONE, static_cast<LPARAM>(pair.ReleaseClient()));
+        Make(ini).Connect();
+        session->OnConnectResult(CONNECT_DONE, static_cast<LPARAM>(over.TakeOther()));
         Recorder::Get().Reset();
         return *session;
     }
-    bool Feed(const std::string& bytes)
+    void Feed(WirePeer& over, const std::string& bytes)
     {
-        if (!pair.ServerSends(bytes)) return false;
+        ASSERT_TRUE(over.SendRaw(bytes));
         session->ReceivePackets();
-        return true;
     }
-    static int Calls(const char* name) { return Recorder::Get().Count(name); }
-    static bool Called(const std::string& call)
+    // `text` with every '#' replaced by the session's socket handle.
+    std::string WithSocket(std::string text) const
     {
-        for (const std::string& c : Recorder::Get().Calls())
-            if (c == call) return true;
-        return false;
+        for (size_t at; (at = text.find('#')) != std::string::npos;)
+            text.replace(at, 1, std::to_string(session->SocketHandle()));
+        return text;
     }
-    // The socket events the session posted to the bar.
-    static int PostedCloses()
-    {
-        int n = 0;
-        MSG msg;
-        while (PeekMessageA(&msg, g_hMainWnd, WM_USER + 50, WM_USER + 50, PM_REMOVE))
-            if (WSAGETSELECTEVENT(msg.lParam) == FD_CLOSE && WSAGETSELECTERROR(msg.lParam) != 0) ++n;
-        return n;
-    }
+    // Whether the 20 s reconnect is pending (the check takes it away).
+    static bool RetryPending() { return KillTimer(g_hMainWnd, CSession::kRetryTimer) != FALSE; }
 
-    SocketPair pair;
     CSession* session = nullptr;
 };
 
-TEST_F(SessionTest, FirstRunReadsNoAccountAndWritesTheDefaultServer)
+TEST_F(SessionTest, StatusChangesFollowTheStateTable)
 {
+    EXPECT_EQ(-1, Make("").AccountNumber()) << "a first run has no account";
+    EXPECT_TRUE(session->RetryArmed());
+    EXPECT_NE(std::string::npos, folder.Read("KVX.ini").find("[Server]\r\n1=server.kvx.example")) << "stored";
+    const char* const kConnect = "SK_Connect(1032, 1074, \"127.0.0.9\", 2600)";
+    const char* const kOffline = "RL_StopPingThread(); SK_StopPingServer(); SK_StopEventServer(); RL_Offline()";
+    const struct {
+        WORD from;
+        unsigned code;
+        int editor; // what the away editor answers
+        WORD to;
+        std::string calls;
+    } rows[] = {
+        {100, 600, 10, 100, ""}, // a game needs a login
+        {200, 400, 10, 200, ""}, // so does Away, even while connecting
+        {200, 300, 10, 300, "RL_StatusChange(10001, 1)"},
+        {300, 300, 10, 300, ""}, // the same status changes nothing
+        {300, 600, 10, 600, "RL_StatusChange(10001, 1)"},
+        {100, 0x10000 + 300, 10, 300, "RL_StatusChange(10001, 1)"}, // only the low 16 bits count
+        {100, CMD_AWAY, 10, 100, "RL_EditAway(400)"},
+        {610, CMD_NA, 10, 500, "RL_EditAway(500); RL_StatusChange(10001, 1)"},
+        {500, CMD_AWAY, 3, 500, "RL_EditAway(400)"}, // the editor declined
+        {300, CMD_OFFLINE, 10, 100, kOffline + std::string("; RL_StatusChange(10001, 0)")},
+        {100, CMD_OFFLINE, 10, 100, kOffline}, // even while offline
+        {100, CMD_AVAILABLE, 10, 200, kConnect},
+        {200, CMD_AVAILABLE, 10, 300, "RL_StatusChange(10001, 1)"}, // no second connect
+    };
     CSession& s = Make();
-    EXPECT_EQ(-1, s.AccountNumber());
-    EXPECT_EQ(100, s.Status());
-    EXPECT_TRUE(s.RetryArmed());
-    char host[100];
-    ASSERT_TRUE(g_Settings->ReadString("Server", "1", host, sizeof host));
-    EXPECT_GT(strlen(host), 0u);
-}
-
-TEST_F(SessionTest, StatusChangesNeedALoginAndRepeatedStatusesChangeNothing)
-{
-    CSession& s = Make();
-    s.SetStatus(600);
-    EXPECT_EQ(100, s.Status()) << "a game while offline is refused";
-    s.SetStatus(CMD_AWAY);
-    EXPECT_EQ(1, Calls("RL_EditAway")) << "the away editor opens even while offline";
-    EXPECT_EQ(100, s.Status());
-    EXPECT_EQ(0, g_statusNotices);
-
-    s.SetStatus(300);
-    EXPECT_EQ(300, s.Status());
-    EXPECT_TRUE(Called("RL_StatusChange(-1, 1)"));
-    EXPECT_EQ(1, g_statusNotices);
-
-    Recorder::Get().Reset();
-    s.SetStatus(300);
-    EXPECT_TRUE(Recorder::Get().Calls().empty());
-    EXPECT_EQ(1, g_statusNotices) << "no notice for the same status";
-
-    s.SetStatus(610);
-    EXPECT_EQ(610, s.Status());
-    s.SetStatus(CMD_NA);
-    EXPECT_EQ(500, s.Status()) << "N/A is accepted from a game";
-    Recorder::Get().Script().editAwayResult = 3;
-    s.SetStatus(CMD_AWAY);
-    EXPECT_EQ(500, s.Status()) << "a declined away editor leaves the status";
-}
-
-TEST_F(SessionTest, OfflineWhileOfflineStillStopsTheServicesButSendsNoNotice)
-{
-    CSession& s = Make();
-    s.SetStatus(CMD_OFFLINE);
-    const std::vector<std::string> expected = {"RL_StopPingThread()", "SK_StopPingServer()",
-                                               "SK_StopEventServer()", "RL_Offline()"};
-    EXPECT_EQ(expected, Recorder::Get().Calls());
-    EXPECT_EQ(0, g_statusNotices);
-    EXPECT_FALSE(s.RetryArmed());
-}
-
-TEST_F(SessionTest, ConnectStartsOnlyWhileOfflineAndAvailableWhileConnectingGoesOnline)
-{
-    CSession& s = Make("[Server]\r\n1=127.0.0.9\r\n");
-    EXPECT_TRUE(s.Connect());
-    EXPECT_EQ(200, s.Status());
-    EXPECT_TRUE(Called("SK_Connect(1032, 1074, \"127.0.0.9\", 2600)"));
-    EXPECT_FALSE(s.Connect());
-    s.SetStatus(CMD_AVAILABLE);
-    EXPECT_EQ(300, s.Status());
-    EXPECT_EQ(1, Calls("SK_Connect"));
-}
-
-TEST_F(SessionTest, ConnectFailuresAreSilentWhileArmedAndReportedOnceTheUserChose)
-{
-    CSession& s = Make();
-    {
-        BoxAnswerer answerer;
-        s.Connect();
-        s.OnConnectResult(CONNECT_FAILED, WSAECONNREFUSED);
-        s.Connect();
-        s.OnConnectResult(CONNECT_DNS_FAILED, WSAHOST_NOT_FOUND);
-        EXPECT_TRUE(answerer.Seen().empty());
+    for (const auto& row : rows) {
+        s.SetStatus(100);
+        if (row.from == 200) s.Connect();
+        if (row.from >= 300) s.SetStatus(300);
+        s.SetStatus(row.from);
+        ASSERT_EQ(row.from, s.Status());
+        Recorder::Get().Reset();
+        Recorder::Get().Script().editAwayResult = row.editor;
+        g_notices = 0;
+        s.SetStatus(row.code);
+        EXPECT_EQ(row.to, s.Status()) << row.from << " then " << row.code;
+        EXPECT_EQ(row.calls, Recorder::Get().Joined()) << row.from << " then " << row.code;
+        EXPECT_EQ(row.to != row.from ? 1 : 0, g_notices) << "one notice for a change, none else";
     }
-    EXPECT_EQ(100, s.Status());
-    EXPECT_TRUE(s.RetryArmed());
-
-    BoxAnswerer answerer;
-    s.SetStatus(CMD_AVAILABLE);
-    s.OnConnectResult(CONNECT_FAILED, WSAECONNREFUSED);
-    s.Connect();
-    s.OnConnectResult(CONNECT_SOCKET_FAILED, WSAEMFILE);
-    const auto seen = answerer.Seen();
-    ASSERT_EQ(2u, seen.size());
-    EXPECT_EQ("KVX Winsock Error", seen[0].caption);
-    EXPECT_EQ("Could not connect to KVX Server. Try again later.\n\nTest socket error text. (EC: 10061)", seen[0].text);
-    EXPECT_EQ(0u, seen[1].text.find("Could not create a new socket.")) << seen[1].text;
-    EXPECT_FALSE(s.RetryArmed());
 }
 
-TEST_F(SessionTest, SocketAndAsyncFailuresAreReportedEvenWhileArmed)
+TEST_F(SessionTest, FailuresAreSilentAndRetriedUntilTheUserChoseAndADropAlwaysRetries)
 {
+    const struct {
+        bool userChose;
+        WPARAM code;
+        const char* report; // the start of the box's text, or no box
+    } rows[] = {
+        {false, CONNECT_FAILED, nullptr},
+        {false, CONNECT_DNS_FAILED, nullptr},
+        {false, CONNECT_SOCKET_FAILED, "Could not create a new socket."},
+        {false, CONNECT_ASYNC_FAILED, "Could not start asynchronous socket."},
+        {true, CONNECT_FAILED, "Could not connect to KVX Server. Try again later."},
+        {true, CONNECT_DNS_FAILED, "Could not resolve DNS."},
+        {true, CONNECT_SOCKET_FAILED, "Could not create a new socket."},
+    };
+    // One session: armed at start, disarmed by the user's choice, armed again by a drop.
     CSession& s = Make();
-    BoxAnswerer answerer;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.code) + (row.userChose ? " after the user's choice" : " at start"));
+        if (row.userChose) s.SetStatus(CMD_AVAILABLE);
+        else s.Connect();
+        BoxAnswerer answerer;
+        s.OnConnectResult(row.code, 10061);
+        EXPECT_EQ(100, s.Status());
+        EXPECT_EQ(!row.userChose, RetryPending());
+        const std::vector<SeenBox> seen = answerer.Seen();
+        ASSERT_EQ(row.report ? 1u : 0u, seen.size());
+        if (!row.report) continue;
+        EXPECT_EQ(std::string(row.report) + "\n\nTest socket error text. (EC: 10061)", seen[0].text);
+        EXPECT_EQ("KVX Winsock Error", seen[0].caption);
+    }
+    // A drop while logging in, then one while Online.
+    for (const LPARAM event : {WSAMAKESELECTREPLY(FD_CLOSE, 0), WSAMAKESELECTREPLY(FD_READ, WSAECONNRESET)}) {
+        WirePeer other;
+        s.SetStatus(CMD_AVAILABLE);
+        s.OnConnectResult(CONNECT_DONE, static_cast<LPARAM>(other.TakeOther()));
+        EXPECT_FALSE(RetryPending());
+        EXPECT_EQ(0u, s.LoggedInSocket()) << "no socket for the libraries before the login";
+        if (HIWORD(event)) s.SetStatus(CMD_AVAILABLE);
+        EXPECT_EQ(HIWORD(event) != 0, s.LoggedInSocket() != 0);
+        s.OnSocketEvent(HIWORD(event), event, 0);
+        EXPECT_EQ(100, s.Status());
+        EXPECT_TRUE(RetryPending());
+        EXPECT_EQ(0u, s.SocketHandle()) << "the connection is closed";
+    }
+    s.OnConnectResult(CONNECT_FAILED, 10061);
     s.Connect();
-    s.OnConnectResult(CONNECT_ASYNC_FAILED, WSAEINVAL);
-    ASSERT_EQ(1u, answerer.Seen().size());
-    EXPECT_EQ(0u, answerer.Seen()[0].text.find("Could not start asynchronous socket."));
-    EXPECT_TRUE(s.RetryArmed()) << "and still retried";
+    EXPECT_FALSE(RetryPending()) << "a connect takes the pending retry away";
+    EXPECT_EQ(PKT_VERSION, Recorder::Get().Sent()[0].type) << "the first thing sent on a connection";
+    EXPECT_EQ(std::string("\x92\0\0\0", 4), Recorder::Get().Sent()[0].payload);
 }
 
-TEST_F(SessionTest, ConnectDoneSendsTheBuildNumber)
+TEST_F(SessionTest, EachPacketIsActedOnOnlyWhenItsTypeIsKnownAndItsPayloadHoldsItsRecord)
 {
-    CSession& s = Make("[User]\r\nID=10001\r\n");
-    s.Connect();
-    s.OnConnectResult(CONNECT_DONE, 1234);
-    ASSERT_EQ(1u, Recorder::Get().SentPackets().size());
-    const SentPacket& version = Recorder::Get().SentPackets()[0];
-    EXPECT_EQ(1234u, version.socket);
-    EXPECT_EQ(PKT_VERSION, version.type);
-    EXPECT_EQ(std::string("\x92\0\0\0", 4), version.payload);
-    EXPECT_EQ(200, s.Status()) << "still connecting until the login answer";
-}
-
-TEST_F(SessionTest, OneReadDispatchesEveryWholePacketInOrderAndKeepsAPartialOne)
-{
-    ASSERT_TRUE(pair.Connected());
-    Connected();
-    const std::string info = Frame(PKT_IP_INFO, std::string(sizeof(IpInfoRecord), 'a'));
-    const std::string result = Frame(PKT_INFO_RESULT, std::string(sizeof(ProfileList), 'b'));
+    WirePeer peer;
+    Connected(peer);
+    // One read dispatches every whole packet in order and keeps a part of one.
     const std::string ok = Frame(PKT_LOGIN_OK);
-    ASSERT_TRUE(Feed(info + result + ok.substr(0, 2)));
-    const std::vector<std::string> first = {"RL_IPInfo()", "RL_GotInfoRes()"};
-    EXPECT_EQ(first, Recorder::Get().Calls());
-
-    Recorder::Get().Reset();
-    ASSERT_TRUE(Feed(ok.substr(2)));
-    const std::vector<std::string> login = {"SK_StartPingServer()", "SK_StartEventServer()", "RL_StartPingThread()",
-                                            "RL_RefreshIP(" + std::to_string(session->SocketHandle()) + ")",
-                                            "RL_StatusChange(10001, 1)"};
-    EXPECT_EQ(login, Recorder::Get().Calls());
-    EXPECT_EQ(300, session->Status());
-    EXPECT_EQ(session->SocketHandle(), session->LoggedInSocket());
-}
-
-TEST_F(SessionTest, SignOnRangeGoesToTheWizardsAndItsNeighboursAreIgnored)
-{
-    ASSERT_TRUE(pair.Connected());
-    Connected();
-    ASSERT_TRUE(Feed(Frame(1199) + Frame(1200) + Frame(1300) + Frame(1301)));
-    const std::vector<std::string> expected = {"SO_Message(1200, " + std::to_string(session->SocketHandle()) + ")",
-                                               "SO_Message(1300, " + std::to_string(session->SocketHandle()) + ")"};
-    EXPECT_EQ(expected, Recorder::Get().Calls());
-}
-
-TEST_F(SessionTest, ARecordPacketIsPassedOnShortOrLongAndOnlyAnOversizedEventIsDropped)
-{
-    ASSERT_TRUE(pair.Connected());
-    Connected();
+    Feed(peer, Frame(PKT_IP_INFO, std::string(sizeof(IpInfoRecord), 'a')) +
+                   Frame(PKT_INFO_RESULT, std::string(sizeof(ProfileList), 'b')) + ok.substr(0, 2));
+    EXPECT_EQ("RL_IPInfo(); RL_GotInfoRes()", Recorder::Get().Joined());
     // An event head whose length field says `data`, followed by `present` data bytes.
     const auto event = [](size_t data, size_t present) {
         std::string head(kEventDataOffset, '\0');
@@ -245,179 +197,113 @@ TEST_F(SessionTest, ARecordPacketIsPassedOnShortOrLongAndOnlyAnOversizedEventIsD
         head[3] = static_cast<char>(data >> 8);
         return head + std::string(present, 'x');
     };
-    struct Case {
+    const std::string z(kvxwire::kMaxPayload, 'z');
+    const struct {
         WORD type;
         std::string payload;
-        const char* call; // null: ignored
-    } const cases[] = {
-        {PKT_IP_INFO, std::string(sizeof(IpInfoRecord), 'i'), "RL_IPInfo()"},
+        std::string calls; // '#' is the socket
+    } rows[] = {
+        {0, ok.substr(2), "SK_StartPingServer(); SK_StartEventServer(); RL_StartPingThread(); RL_RefreshIP(#); "
+                          "RL_StatusChange(10001, 1)"},
+        {1199, "", ""},
+        {1200, "", "SO_Message(1200, #)"},
+        {1300, "", "SO_Message(1300, #)"},
+        {1301, "", ""},
+        {PKT_KEEP_ALIVE, "", ""},
         {PKT_IP_INFO, std::string(sizeof(IpInfoRecord) - 1, 'i'), "RL_IPInfo()"},
         {PKT_IP_INFO, std::string(sizeof(IpInfoRecord) + 9, 'i'), "RL_IPInfo()"},
-        {PKT_INFO_RESULT, std::string(sizeof(ProfileList), 'p'), "RL_GotInfoRes()"},
         {PKT_INFO_RESULT, std::string(sizeof(ProfileList) - 1, 'p'), "RL_GotInfoRes()"},
         {PKT_GAME_SERVERS, std::string(sizeof(GameServersHead), 'g'), "PR_ServerList(4)"},
-        {PKT_GAME_SERVERS, std::string(sizeof(GameServersHead) - 1, 'g'), nullptr},
+        {PKT_GAME_SERVERS, std::string(sizeof(GameServersHead) - 1, 'g'), ""},
         {PKT_NEW_EVENT, event(0, 0), "RL_NewEvent(16, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(5, 5), "RL_NewEvent(21, 0, 0, 1)"},
-        {PKT_NEW_EVENT, event(5, 9), "RL_NewEvent(21, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(5, 0).substr(0, 3), "RL_NewEvent(21, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(5, 4), "RL_NewEvent(21, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(kMaxEventData, kMaxEventData), "RL_NewEvent(1024, 0, 0, 1)"},
-        {PKT_NEW_EVENT, event(kMaxEventData + 1, kMaxEventData + 1), nullptr},
+        {PKT_NEW_EVENT, event(kMaxEventData + 1, kMaxEventData + 1), ""},
+        {PKT_SERVER_MESSAGE, std::string("Hi\0ignored", 10), "AR_Icon(\"On\"); WK_Info(\"Message from KVX Server\", \"Hi\")"},
+        {PKT_SERVER_MESSAGE, z, "AR_Icon(\"On\"); WK_Info(\"Message from KVX Server\", \"" + z + "\")"},
+        {PKT_VERSION_OK, "", "SK_WPacket(#, 1010, 16)"},
     };
-    for (const Case& c : cases) {
+    for (const auto& row : rows) {
         Recorder::Get().Reset();
-        ASSERT_TRUE(Feed(Frame(c.type, c.payload)));
-        const std::vector<std::string> expected = c.call ? std::vector<std::string>{c.call} : std::vector<std::string>{};
-        EXPECT_EQ(expected, Recorder::Get().Calls()) << "type " << c.type << ", " << c.payload.size() << " bytes";
+        Feed(peer, row.type ? Frame(row.type, row.payload) : row.payload);
+        EXPECT_EQ(WithSocket(row.calls), Recorder::Get().Joined()) << "type " << row.type << ", " << row.payload.size();
+    }
+    // What a short record lacks reaches the library as zeros, not as the last packet's bytes.
+    Feed(peer, Frame(PKT_NEW_EVENT, event(5, 0) + "abcde") + Frame(PKT_NEW_EVENT, event(5, 0) + "abcd"));
+    EXPECT_EQ(event(5, 0).substr(0, sizeof(EventHead)) + std::string("abcd\0", 5), Recorder::Get().HandedRecord());
+    // A stream that is no frame at all is dropped as if the server had closed it.
+    Feed(peer, std::string("\x10\x04\xff\xff", 4));
+    MSG posted;
+    ASSERT_TRUE(PeekMessageA(&posted, g_hMainWnd, WM_USER + 50, WM_USER + 50, PM_REMOVE));
+    session->OnSocketEvent(WSAGETSELECTERROR(posted.lParam), posted.lParam, posted.wParam);
+    EXPECT_EQ(100, session->Status());
+    EXPECT_TRUE(RetryPending());
+
+    // Which answer a version check gets depends on the stored account alone.
+    for (const auto& account : {std::make_pair("", "SO_Signup(#)"), std::make_pair("[User]\r\nID=0\r\n", "SO_Signup(#)"),
+                                std::make_pair("[User]\r\nID=1\r\n", "SK_WPacket(#, 1010, 16)")}) {
+        WirePeer other;
+        Connected(other, account.first);
+        const std::string expected = WithSocket(account.second);
+        Feed(other, Frame(PKT_VERSION_OK));
+        EXPECT_TRUE(Recorder::Get().Has(expected)) << account.first;
     }
 }
 
-TEST_F(SessionTest, WhatAShortPacketLacksReachesTheLibraryAsZerosNotAsTheLastPacketsBytes)
+TEST_F(SessionTest, TheServersQuestionsGoOfflineAndOnlyTheUsersYesGoesOn)
 {
-    ASSERT_TRUE(pair.Connected());
-    Connected();
-    std::string head(kEventDataOffset, '\0');
-    head[2] = 5; // five bytes of event data
-    ASSERT_TRUE(Feed(Frame(PKT_NEW_EVENT, head + "abcde") + Frame(PKT_NEW_EVENT, head + "abcd")));
-    EXPECT_EQ(head.substr(0, sizeof(EventHead)) + std::string("abcd\0", 5), Recorder::Get().HandedRecord());
-}
-
-TEST_F(SessionTest, ServerMessageWithoutAnEndIsCutAtThePayload)
-{
-    ASSERT_TRUE(pair.Connected());
-    Connected();
-    ASSERT_TRUE(Feed(Frame(PKT_SERVER_MESSAGE, std::string("Hello\0ignored", 13)) +
-                     Frame(PKT_SERVER_MESSAGE, std::string(kvxwire::kMaxPayload, 'z'))));
-    ASSERT_EQ(2 + 2, static_cast<int>(Recorder::Get().Calls().size())); // AR_Icon, WK_Info twice
-    EXPECT_EQ("WK_Info(\"Message from KVX Server\", \"Hello\")", Recorder::Get().Calls()[1]);
-    EXPECT_EQ(0u, Recorder::Get().Calls()[3].find("WK_Info(\"Message from KVX Server\", \"zzz"));
-}
-
-TEST_F(SessionTest, ABrokenStreamIsDroppedAndReportedAsAClose)
-{
-    ASSERT_TRUE(pair.Connected());
-    Connected();
-    ASSERT_TRUE(Feed(std::string("\x10\x04\xff\xff", 4)));
-    EXPECT_TRUE(Recorder::Get().Calls().empty());
-    EXPECT_EQ(1, PostedCloses());
-    session->OnSocketEvent(WSAECONNABORTED, WSAMAKESELECTREPLY(FD_CLOSE, WSAECONNABORTED), 0);
-    EXPECT_EQ(100, session->Status());
-    EXPECT_TRUE(session->RetryArmed());
-    EXPECT_EQ(0u, session->SocketHandle());
-}
-
-TEST_F(SessionTest, AnOutdatedClientStopsTheLoopAndStaysOfflineOnNo)
-{
-    ASSERT_TRUE(pair.Connected());
-    Connected();
-    BoxAnswerer answerer(IDNO);
-    ASSERT_TRUE(Feed(Frame(PKT_VERSION_OLD) + Frame(PKT_IP_INFO)));
-    ASSERT_EQ(1u, answerer.Seen().size());
-    EXPECT_EQ("Out-dated version.", answerer.Seen()[0].caption);
-    EXPECT_EQ(0u, answerer.Seen()[0].text.find("You need a new version of 'KVX'."));
-    EXPECT_EQ(0, Calls("RL_IPInfo")) << "packets after it are not dispatched";
-    EXPECT_EQ(100, session->Status());
-    EXPECT_FALSE(session->RetryArmed());
-}
-
-TEST_F(SessionTest, LoginFailedYesForgetsTheAccountInMemoryOnlyAndReconnects)
-{
-    ASSERT_TRUE(pair.Connected());
-    Connected();
-    BoxAnswerer answerer(IDYES);
-    ASSERT_TRUE(Feed(Frame(PKT_LOGIN_FAILED)));
-    ASSERT_EQ(1u, answerer.Seen().size());
-    EXPECT_EQ("Login Error", answerer.Seen()[0].caption);
-    EXPECT_EQ(0, session->AccountNumber());
-    EXPECT_EQ(10001, g_Settings->ReadInt("User", "ID"));
-    EXPECT_EQ(200, session->Status());
-    EXPECT_EQ(1, Calls("SK_Connect"));
-}
-
-TEST_F(SessionTest, LoginCarriesTheStoredPasswordCutToNineOrNone)
-{
-    for (const auto& ini_and_password : {std::make_pair("[User]\r\nID=10001\r\n", std::string("NONE")),
-                                         std::make_pair("[User]\r\nID=10001\r\nPW=0123456789ab\r\n", std::string("012345678"))}) {
-        delete session;
-        Recorder::Get().Reset();
-        CSession& s = Make(ini_and_password.first);
-        s.SendLogin();
-        ASSERT_EQ(1u, Recorder::Get().SentPackets().size());
-        const std::string& payload = Recorder::Get().SentPackets()[0].payload;
-        ASSERT_EQ(16u, payload.size());
-        EXPECT_EQ(std::string("\x11\x27\0\0", 4), payload.substr(0, 4));
-        EXPECT_EQ(ini_and_password.second, std::string(payload.c_str() + 4));
-        EXPECT_EQ(std::string(12 - ini_and_password.second.size(), '\0'), payload.substr(4 + ini_and_password.second.size()));
+    for (const int answer : {IDNO, IDYES, 0}) { // 0: an out-dated client, answered No
+        WirePeer peer;
+        Connected(peer);
+        BoxAnswerer answerer(answer ? answer : IDNO);
+        Feed(peer, Frame(answer ? PKT_LOGIN_FAILED : PKT_VERSION_OLD) + Frame(PKT_IP_INFO, std::string(sizeof(IpInfoRecord), 'i')));
+        ASSERT_EQ(1u, answerer.Seen().size());
+        EXPECT_EQ(answer ? "Login Error" : "Out-dated version.", answerer.Seen()[0].caption);
+        EXPECT_EQ(answer == IDYES ? 200 : 100, session->Status());
+        EXPECT_EQ(answer == IDYES ? 0 : 10001, session->AccountNumber()) << "forgotten in memory only";
+        EXPECT_EQ(10001, g_Settings->ReadInt("User", "ID"));
+        EXPECT_EQ(answer == IDYES, Recorder::Get().Has("SK_Connect(1032, 1074, \"127.0.0.9\", 2600)"));
+        EXPECT_EQ(answer != 0, Recorder::Get().Has("RL_IPInfo()")) << "the loop stops only at the out-dated notice";
+        EXPECT_FALSE(RetryPending());
+        EXPECT_FALSE(session->RetryArmed());
     }
 }
 
-TEST_F(SessionTest, SignupStoresTheNewAccountAndLogsInOrGoesOfflineWhenCancelled)
+TEST_F(SessionTest, TheLoginCarriesTheStoredOrNewAccountEvenWhenKvxIniCannotStoreIt)
 {
-    ASSERT_TRUE(pair.Connected());
-    Connected("");
-    Recorder::Get().Script().signupResult = TRUE;
-    Recorder::Get().Script().signupAccount = 10042;
-    Recorder::Get().Script().signupPassword = "hunter2";
-    ASSERT_TRUE(Feed(Frame(PKT_VERSION_OK)));
-    EXPECT_EQ(1, Calls("SO_Signup"));
-    EXPECT_EQ(10042, session->AccountNumber());
-    EXPECT_EQ(10042, g_Settings->ReadInt("User", "ID"));
-    char password[32];
-    ASSERT_TRUE(g_Settings->ReadString("User", "PW", password, sizeof password));
-    EXPECT_STREQ("hunter2", password);
-    ASSERT_EQ(1u, Recorder::Get().SentPackets().size());
-    EXPECT_EQ(PKT_LOGIN, Recorder::Get().SentPackets()[0].type);
-
-    Recorder::Get().Reset();
+    for (const auto& row : {std::make_pair("[User]\r\nID=10001\r\n", std::string("NONE")),
+                            std::make_pair("[User]\r\nID=10001\r\nPW=0123456789ab\r\n", std::string("012345678"))}) {
+        Make(row.first).SendLogin();
+        std::string record = std::string("\x11\x27\0\0", 4) + row.second;
+        record.resize(16);
+        EXPECT_EQ(record, Recorder::Get().Sent().at(0).payload) << "the password cut to nine, or the missing value";
+    }
+    for (const bool locked : {false, true}) {
+        Make("").Connect();
+        Recorder::Get().Script().signupResult = TRUE;
+        Recorder::Get().Script().signupAccount = 10042;
+        Recorder::Get().Script().signupPassword = "hunter2";
+        // KVX.ini held by another process that lets nobody write it.
+        HANDLE lock = locked ? CreateFileA("KVX.ini", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
+        BoxAnswerer answerer;
+        session->RunSignup();
+        CloseHandle(lock);
+        const std::vector<SeenBox> seen = answerer.Seen();
+        ASSERT_EQ(locked ? 2u : 0u, seen.size()) << "the failed write, then the account to note down";
+        EXPECT_TRUE(!locked || seen[1].text.find("Your new KVX# is 10042 and your password is hunter2.") == 0);
+        EXPECT_EQ(locked ? -1 : 10042, g_Settings->ReadInt("User", "ID"));
+        EXPECT_EQ(0u, Recorder::Get().Sent().at(0).payload.find(std::string("\x3a\x27\0\0hunter2\0", 12)));
+    }
+    Recorder::Get().Script().signupAccount = 0;
+    session->RunSignup();
+    EXPECT_EQ(200, session->Status()) << "a wizard that made no account leaves the connection waiting";
+    Recorder::Get().Script().signupResult = FALSE;
     session->RunSignup();
     EXPECT_EQ(100, session->Status()) << "a cancelled wizard goes offline";
     EXPECT_FALSE(session->RetryArmed());
-}
-
-TEST_F(SessionTest, ANewAccountThatCannotBeStoredIsShownToTheUserAndStillLogsIn)
-{
-    ASSERT_TRUE(pair.Connected());
-    Connected("");
-    // KVX.ini held by another process that lets nobody write it.
-    HANDLE lock = CreateFileA("KVX.ini", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
-    Recorder::Get().Script().signupResult = TRUE;
-    Recorder::Get().Script().signupAccount = 10042;
-    Recorder::Get().Script().signupPassword = "hunter2";
-    BoxAnswerer answerer;
-    // Released before asserting: a failure must not leave KVX.ini locked for the tests after.
-    const bool fed = Feed(Frame(PKT_VERSION_OK));
-    CloseHandle(lock);
-    ASSERT_TRUE(fed);
-    const auto seen = answerer.Seen();
-    ASSERT_EQ(2u, seen.size()) << "the failed write, then the account to note down";
-    EXPECT_EQ(0u, seen[1].text.find("Your new KVX# is 10042 and your password is hunter2.")) << seen[1].text;
-    ASSERT_EQ(1u, Recorder::Get().SentPackets().size());
-    EXPECT_EQ(PKT_LOGIN, Recorder::Get().SentPackets()[0].type);
-    EXPECT_EQ(0u, Recorder::Get().SentPackets()[0].payload.find(std::string("\x3a\x27\0\0hunter2\0", 12)));
-}
-
-TEST_F(SessionTest, SignupWithoutAnAccountLeavesTheConnectionWaiting)
-{
-    CSession& s = Make();
-    s.Connect();
-    Recorder::Get().Script().signupResult = TRUE;
-    s.RunSignup();
-    EXPECT_EQ(200, s.Status());
-    EXPECT_TRUE(Recorder::Get().SentPackets().empty());
-    EXPECT_EQ(-1, g_Settings->ReadInt("User", "ID"));
-}
-
-TEST_F(SessionTest, AlwaysOnTopTogglesFromMissingToOnAndBack)
-{
-    CSession& s = Make();
-    s.OnCommand(CMD_ONTOP);
-    EXPECT_EQ(1, g_Settings->ReadInt("Window", "OnTop"));
-    EXPECT_TRUE(GetWindowLongA(g_hMainWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    s.OnCommand(CMD_ONTOP);
-    EXPECT_EQ(0, g_Settings->ReadInt("Window", "OnTop"));
-    EXPECT_FALSE(GetWindowLongA(g_hMainWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
 TEST_F(SessionTest, AlwaysOnTopIsAppliedWhenTheSettingCannotBeStored)
@@ -429,14 +315,6 @@ TEST_F(SessionTest, AlwaysOnTopIsAppliedWhenTheSettingCannotBeStored)
     s.OnCommand(CMD_ONTOP);
     EXPECT_TRUE(GetWindowLongA(g_hMainWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(1u, answerer.Seen().size()) << "the store reports the failed write";
-}
-
-TEST_F(SessionTest, FindUsersRunsWhileOfflineWithNoSocket)
-{
-    CSession& s = Make();
-    s.OnCommand(CMD_FIND_USERS);
-    const std::vector<std::string> expected = {"SO_Find(0)", "RL_RefreshIP(0)"};
-    EXPECT_EQ(expected, Recorder::Get().Calls());
 }
 
 } // namespace

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "sockio/sockio.h"
-#include "support/SocketPair.h"
+#include "support/WireClient.h"
 #include "wire/Frame.h"
 #include "wire/Packets.h"
 

@@ -1,0 +1,147 @@
+// The ads on real files in an "ads" folder and on real windows: the records written at
+// every start, the order the banners come in, on the bar's ticks outside games only, the
+// tip and the picture's place.
+#include <stdio.h>
+#include <string.h>
+
+#include <memory>
+
+#include "ads/AdRotator.h"
+#include "session/Session.h"
+#include "BarFixture.h"
+
+namespace {
+
+const RECT kHotspot = {11, 29, 188, 78};
+const COLORREF kBlack = RGB(0, 0, 0);
+const COLORREF kBanners[] = {RGB(200, 0, 0), RGB(0, 160, 0), RGB(0, 0, 220), RGB(220, 220, 0)};
+
+std::string Record(const char* text, const char* url)
+{
+    AD_INFO info = {};
+    strncpy(info.text, text, sizeof info.text - 1);
+    strncpy(info.url, url, sizeof info.url - 1);
+    return std::string(reinterpret_cast<const char*>(&info), sizeof info);
+}
+
+class AdsTest : public BarFixture {
+protected:
+    AdsTest() { CreateDirectoryA("ads", nullptr); }
+    static std::string File(int n, const char* extension)
+    {
+        char name[32];
+        snprintf(name, sizeof name, "ads\\ad%03d.%s", n, extension);
+        return name;
+    }
+    // A window painting black and the rotator's picture, the rotator made as the bar makes it.
+    void Make(const RECT& hotspot = kHotspot)
+    {
+        rotator.reset();
+        window = std::make_unique<PaintWindow>(199, 100, [this](HWND handle) {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(handle, &ps);
+            FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            if (rotator) rotator->Paint(dc);
+            EndPaint(handle, &ps);
+        });
+        rotator = std::make_unique<CAdRotator>(window->Handle(), hotspot.left, hotspot.top, hotspot.right, hotspot.bottom);
+    }
+    // Next() on a fully painted window, what it invalidated painted: the banner's middle, or
+    // CLR_INVALID when it invalidated anything but the hotspot.
+    COLORREF Next()
+    {
+        window->Repaint();
+        rotator->Next();
+        RECT invalidated = {};
+        const bool any = GetUpdateRect(window->Handle(), &invalidated, FALSE) != FALSE;
+        UpdateWindow(window->Handle());
+        return any && !EqualRect(&invalidated, &kHotspot) ? CLR_INVALID : PixelAt(window->Handle(), 100, 50);
+    }
+
+    std::unique_ptr<PaintWindow> window;
+    std::unique_ptr<CAdRotator> rotator;
+};
+
+TEST_F(AdsTest, BannersCycleFromZeroUpToTheFirstGap)
+{
+    Make();
+    const struct {
+        std::string present; // the pictures in the folder
+        std::vector<int> shown;
+    } rows[] = {{"", {-1, -1}},            // nothing changes, and the index stays 0
+                {"01", {0, 1, 0}},         // so the failed steps did not move on
+                {"012", {1, 2, 0, 1}},
+                {"013", {0, 1, 0, 1}}};    // ad 3 lies behind the gap
+    for (const auto& row : rows) {
+        for (int n = 0; n < 4; ++n) DeleteFileA(File(n, "ad").c_str());
+        for (const char n : row.present) folder.Write(File(n - '0', "ad"), SolidBmp(176, 48, kBanners[n - '0']));
+        for (const int n : row.shown) EXPECT_EQ(n < 0 ? kBlack : kBanners[n], Next()) << "with " << row.present;
+    }
+}
+
+TEST_F(AdsTest, TheBarStepsOnEachTickBelowAGameStatusAndStandsStillFromIt)
+{
+    for (int n = 0; n < 3; ++n) folder.Write(File(n, "ad"), SolidBmp(176, 48, kBanners[n]));
+    Skin("HiDef");
+    MakeBar("");
+    Create(300);
+    bar->Session()->SetStatus(300);
+    const struct {
+        WORD status;
+        int shown;
+    } rows[] = {{300, 0}, {599, 1}, {600, 1}, {630, 1}, {300, 2}, {300, 0}}; // the first before any tick
+    for (const auto& row : rows) {
+        if (&row != rows) bar->Session()->SetStatus(row.status);
+        if (&row != rows) SendMessageA(g_hMainWnd, WM_TIMER, 20, 0);
+        RedrawWindow(g_hMainWnd, nullptr, nullptr, RDW_UPDATENOW);
+        EXPECT_EQ(kBanners[row.shown], At(40, 50)) << "at status " << row.status;
+    }
+}
+
+TEST_F(AdsTest, EveryStartWritesTheSixBuiltInRecordsAndTheTipShowsTextAndAddressInFull)
+{
+    folder.Write(File(1, "adi"), "edited");
+    folder.Write(File(6, "adi"), Record("[Six]\nMine", "https://kvx.example/six"));
+    folder.Write(File(0, "ad"), SolidBmp(4, 4, kBlack));
+    CAdRotator ads(nullptr, 11, 29, 188, 78);
+    for (int n = 0; n < 6; ++n) {
+        const std::string bytes = folder.Read(File(n, "adi"));
+        ASSERT_EQ(sizeof(AD_INFO), bytes.size()) << "ad " << n;
+        const AD_INFO* info = reinterpret_cast<const AD_INFO*>(bytes.data());
+        EXPECT_EQ(0, strncmp(info->url, "https://kvx.example/", 20)) << info->url;
+        EXPECT_TRUE(info->text[0] == '[' && strstr(info->text, "]\n")) << "a bracketed name, then the tagline";
+    }
+    EXPECT_EQ(Record("[Six]\nMine", "https://kvx.example/six"), folder.Read(File(6, "adi")));
+    EXPECT_NE(nullptr, strstr(ads.TipText(), "(https://kvx.example/invite)")) << "the last one written is current";
+
+    folder.Write(File(0, "adi"), Record("[Name]\nTagline", "A"));
+    ASSERT_TRUE(ads.Load(0));
+    EXPECT_STREQ("[Name]\nTagline\n\n(A)\n\nClick Now To Jump Here", ads.TipText());
+    const std::string text(sizeof(AD_INFO::text) - 1, 't'), url(sizeof(AD_INFO::url) - 1, 'u');
+    folder.Write(File(0, "adi"), Record(text.c_str(), url.c_str()));
+    ASSERT_TRUE(ads.Load(0));
+    EXPECT_EQ(text + "\n\n(" + url + ")\n\nClick Now To Jump Here", ads.TipText());
+    folder.Write(File(0, "adi"), Record("[No address]\nAt all", ""));
+    EXPECT_FALSE(ads.Load(0));
+    RemoveTree(folder.File("ads"));
+    CAdRotator withoutFolder(nullptr, 11, 29, 188, 78);
+    EXPECT_FALSE(folder.Exists("ads")) << "an unwritable folder is silently skipped";
+}
+
+TEST_F(AdsTest, ThePictureIsDrawnAtItsOwnSizeOnePixelInsideTheHotspot)
+{
+    const COLORREF top = RGB(255, 0, 255), body = RGB(0, 200, 200);
+    folder.Write(File(0, "ad"), SolidBmp(176, 48, body, top));
+    for (const RECT hotspot : {kHotspot, RECT{0, 0, 199, 100}}) {
+        Make(hotspot);
+        Next();
+        const LONG x = hotspot.left + 1, y = hotspot.top + 1;
+        const HWND w = window->Handle();
+        EXPECT_TRUE(PixelAt(w, x, y) == top && PixelAt(w, x + 175, y) == top && PixelAt(w, x, y + 1) == body &&
+                    PixelAt(w, x + 175, y + 47) == body) << "from " << x << ", " << y;
+        for (const POINT out : {POINT{x - 1, y}, POINT{x, y - 1}, POINT{x + 176, y + 47}, POINT{x + 175, y + 48}})
+            EXPECT_EQ(kBlack, PixelAt(w, out.x, out.y)) << out.x << "," << out.y;
+    }
+}
+
+} // namespace
