@@ -16,6 +16,7 @@
 #include "core/Log.h"
 #include "core/Options.h"
 #include "core/PasswordHash.h"
+#include "core/PingResponder.h"
 #include "core/PresenceHub.h"
 #include "core/Server.h"
 
@@ -82,6 +83,11 @@ int main(int argc, char** argv) {
             return 1;
         }
         const asio::ip::tcp::endpoint bound = server.LocalEndpoint();
+        PingResponder pings(loop);
+        if (!pings.Listen(bound, error)) {
+            LogLine("%s", error.c_str());
+            return 1;
+        }
         std::printf("listening on %s:%u\n", bound.address().to_string().c_str(), bound.port());
         std::fflush(stdout);
         LogLine("listening on %s:%u, database %s, minimum build %u%s",
@@ -93,6 +99,7 @@ int main(int argc, char** argv) {
             if (failure) return;
             LogLine("signal %d, stopping", signal);
             if (demo) demo->Stop();
+            pings.Stop();
             server.Stop();
         });
         if (demo) demo->Start();

@@ -29,9 +29,8 @@ BOOL RL_EventIcon(int, char* name100, char* text300) { return TheRoster().EventI
 BOOL RL_DoNextEvent(void) { return TheRoster().DoNextEvent(); }
 void RL_StatusChange(LONG accountNumber, BOOL loggedIn) { TheRoster().StatusChange(accountNumber, loggedIn != FALSE); }
 int RL_EditAway(int status) { return TheRoster().EditAway(status); }
-// Nothing to ping: the server does not give out other users' addresses (see RL_RCommand).
-void RL_StartPingThread(void) {}
-void RL_StopPingThread(void) {}
+void RL_StartPingThread(void) { TheRoster().StartPingThread(); }
+void RL_StopPingThread(void) { TheRoster().StopPingThread(); }
 void RL_Offline(void) { TheRoster().Offline(); }
 void RL_RefreshIP(UINT_PTR socket) { TheRoster().SetSocket(socket); }
 void RL_IPInfo(const IP_INFO_STRUCT* info) { TheRoster().IpInfo(info); }

@@ -1,5 +1,5 @@
 // The contact protocol of logged-in accounts (CONTACTS.md): lists, presence fan-out, stored
-// messages and notices, chat lines, search and profiles. Each session is a ContactSink; the
+// messages and notices, chat lines, contact pings, search and profiles. Each session is a ContactSink; the
 // same calls serve client connections and the demo's server-side users.
 #ifndef KVX_SERVER_CONTACTSERVICE_H
 #define KVX_SERVER_CONTACTSERVICE_H
@@ -45,6 +45,9 @@ private:
     void OnSearch(ContactSink& sink, const SearchRecord& record);
     void OnInfo(ContactSink& sink, std::int32_t account);
     void OnChat(std::int32_t account, ChatLineRecord record);
+    // Relayed to every session of an online contact; an offline one is answered for.
+    void OnPing(std::int32_t account, ContactSink& sink, PingRecord record);
+    void OnPingReply(std::int32_t account, PingRecord record);
 
     ContactRecord RecordOf(std::int32_t account, const std::string& nickname) const;
     ContactRecord AddedYouRecord(std::int32_t receiver, std::int32_t adder, std::uint32_t eventId);

@@ -16,7 +16,6 @@ namespace {
 enum Command : WORD {
     kMessage = 22,
     kDelete = 23,
-    kPing = 24,
     kChat = 26,
     kQuake2Info = 49,
     kSubspaceInfo = 55,
@@ -162,11 +161,9 @@ TEST_F(CommandTest, ChatLinesGoOutToTheContact)
     EXPECT_EQ("hello?", TextOf(GetDlgItem(chat, 101))) << "kept to send again";
 }
 
-TEST_F(CommandTest, PingAndFileSaySoInOneSentence)
+TEST_F(CommandTest, FileSaysSoInOneSentence)
 {
     ASSERT_TRUE(m_bench.Click(0));
-    RL_RCommand(kPing);
-    EXPECT_TRUE(WaitForWindow("KVXInfo", "Ping") != nullptr);
     RL_RCommand(kFile);
     EXPECT_TRUE(WaitForWindow("KVXInfo", "Send File") != nullptr);
     EXPECT_TRUE(m_bench.Quiet());
