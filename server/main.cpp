@@ -3,6 +3,8 @@
 #include <asio.hpp>
 
 #include <csignal>
+#include <ctime>
+#include <functional>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -19,6 +21,8 @@
 #include "core/PingResponder.h"
 #include "core/PresenceHub.h"
 #include "core/Server.h"
+#include "core/TransferService.h"
+#include "core/TransferStore.h"
 
 using namespace kvxserver;
 
@@ -64,6 +68,22 @@ int main(int argc, char** argv) {
         ContactStore contactStore(store.Database());
         PresenceHub hub;
         ContactService contacts(store, contactStore, hub, options);
+        TransferStore transferStore(store.Database(), options.fileDir);
+        if (!transferStore.Open(error)) {
+            LogLine("%s", error.c_str());
+            return 1;
+        }
+        TransferService transfers(store, transferStore, hub, worker, options);
+        contacts.ServeTransfers(transfers);
+        asio::steady_timer expiry(loop);
+        std::function<void()> expire = [&] {
+            transfers.Expire(static_cast<std::int64_t>(std::time(nullptr)));
+            expiry.expires_after(std::chrono::hours(1));
+            expiry.async_wait([&](const asio::error_code& cancelled) {
+                if (!cancelled) expire();
+            });
+        };
+        expire();
         std::unique_ptr<DemoBots> demo;
         if (options.demo) {
             demo = std::make_unique<DemoBots>(loop, store, contactStore, contacts, hash);
@@ -100,6 +120,7 @@ int main(int argc, char** argv) {
             LogLine("signal %d, stopping", signal);
             if (demo) demo->Stop();
             pings.Stop();
+            expiry.cancel();
             server.Stop();
         });
         if (demo) demo->Start();

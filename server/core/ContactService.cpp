@@ -60,7 +60,7 @@ bool ContactService::Handles(std::uint16_t type)
     case PKT_CHAT_LINE:
     case PKT_CONTACT_PING:
     case PKT_PING_REPLY: return true;
-    default: return false;
+    default: return TransferService::Handles(type);
     }
 }
 
@@ -152,7 +152,7 @@ bool ContactService::OnPacket(std::int32_t account, ContactSink& sink, std::uint
         }
         return true;
     }
-    default: return false;
+    default: return transfers_ != nullptr && transfers_->OnPacket(account, sink, type, payload, length);
     }
 }
 
@@ -169,6 +169,7 @@ void ContactService::SendList(std::int32_t account, ContactSink& sink)
             Send(sink, EventOf(EVENT_ADDED_YOU, event.from, AddedYouRecord(account, event.from, event.id)));
         }
     }
+    if (transfers_ != nullptr) transfers_->SendOffers(account, sink);
     if (!options_.news.empty()) {
         char text[kMaxEventData];
         SetField(text, sizeof text, options_.news);

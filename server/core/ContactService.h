@@ -13,6 +13,7 @@
 #include "ContactStore.h"
 #include "Options.h"
 #include "PresenceHub.h"
+#include "TransferService.h"
 #include "wire/Contacts.h"
 
 namespace kvxserver {
@@ -20,6 +21,9 @@ namespace kvxserver {
 class ContactService {
 public:
     ContactService(AccountStore& accounts, ContactStore& contacts, PresenceHub& hub, const Options& options);
+
+    // Files sent to contacts go to this service, and its offers follow each list.
+    void ServeTransfers(TransferService& transfers) { transfers_ = &transfers; }
 
     // True for the packet types this service answers once logged in.
     static bool Handles(std::uint16_t type);
@@ -60,6 +64,7 @@ private:
     ContactStore& contacts_;
     PresenceHub& hub_;
     const Options& options_;
+    TransferService* transfers_ = nullptr;
 };
 
 } // namespace kvxserver

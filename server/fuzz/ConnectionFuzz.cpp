@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "core/AccountService.h"
@@ -25,6 +26,8 @@
 #include "core/PasswordHash.h"
 #include "core/PingResponder.h"
 #include "core/PresenceHub.h"
+#include "core/TransferService.h"
+#include "core/TransferStore.h"
 #include "wire/Frame.h"
 #include "wire/Contacts.h"
 #include "wire/Packets.h"
@@ -109,6 +112,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ContactStore contactStore(store.Database());
     PresenceHub hub;
     ContactService contacts(store, contactStore, hub, options);
+    // Offered files go to a folder of this process's own, emptied after every input.
+    static const std::string folder = [] {
+        char path[] = "/tmp/kvx-fuzz-files-XXXXXX";
+        if (mkdtemp(path) == nullptr) Fail("no folder for offered files");
+        return std::string(path);
+    }();
+    options.maxFileMegabytes = 1;
+    TransferStore transferStore(store.Database(), folder);
+    TransferService transfers(store, transferStore, hub, worker, options);
+    contacts.ServeTransfers(transfers);
     if (store.Create("Other", "other@example.com", hash.Hash("pw"), 0) != AccountStore::kFirstAccount) {
         Fail("the other account was not made");
     }
@@ -156,5 +169,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loop.run();
     protocol.OnClosed();
     contacts.Leave(AccountStore::kFirstAccount, other);
+    for (const auto& file : std::filesystem::directory_iterator(folder)) std::filesystem::remove(file.path());
     return 0;
 }
