@@ -10,6 +10,7 @@
 #include "ContactView.h"
 #include "GameInfoWindow.h"
 #include "StatusLook.h"
+#include "TransferWindow.h"
 #include "artres/artres.h"
 #include "games/GameRecord.h"
 #include "notepost/notepost.h"
@@ -83,6 +84,7 @@ void CRoster::Init(HWND bar)
     m_hover = m_clicked = 0;
     m_list.Load(m_listFile);
     m_events.Load(m_eventsFile);
+    m_transfers.Init(bar);
     lstrcpynA(m_away, m_awayFile.Read().c_str(), sizeof m_away);
 }
 
@@ -148,7 +150,7 @@ void CRoster::Command(WORD command)
     case kSubspaceInfo: GameInfo(entry, kSubspace); break;
     case kCommLog: NP_ShowLog(m_account, entry.account, name.c_str()); break;
     case kPing: Ping(entry, name); break;
-    case kFile: Tell("Send File", "File transfer is not available yet."); break;
+    case kFile: m_transfers.Send(entry.account, name); break;
     default: break;
     }
 }
@@ -210,6 +212,13 @@ bool CRoster::EventIcon(char* name100, char* text300) const
 {
     if (m_events.Empty()) return false;
     const CEventQueue::Event& event = m_events.Oldest();
+    if (event.kind == EVENT_FILE_OFFER) {
+        if (name100) lstrcpynA(name100, "file", 100);
+        if (text300)
+            std::snprintf(text300, 300, "%s offers %s, %s", event.offer.nickname, event.offer.name,
+                          CTransferWindow::Size(event.offer.size).c_str());
+        return true;
+    }
     const bool message = event.kind == EVENT_MESSAGE;
     if (name100) lstrcpynA(name100, message ? "Msg" : "Add", 100);
     if (text300) std::snprintf(text300, 300, message ? "Message from %s" : "%s added you", event.Nickname());
@@ -222,6 +231,10 @@ bool CRoster::DoNextEvent()
     const CEventQueue::Event event = m_events.Oldest();
     m_events.DropOldest();
     m_events.Save(m_eventsFile);
+    if (event.kind == EVENT_FILE_OFFER) {
+        m_transfers.Decide(event.offer);
+        return true;
+    }
     if (event.kind == EVENT_MESSAGE) {
         NP_Show(event.message.from, event.message.nickname, event.message.sentAt, event.message.text, m_account, m_bar);
         return true;
@@ -288,8 +301,36 @@ void CRoster::NewEvent(const void* record, int length)
             m_pinger.OnReply(ping);
         break;
     }
+    case EVENT_FILE_PROGRESS:
+    case EVENT_FILE_STORED: {
+        FileProgressRecord progress;
+        if (!read(progress)) break;
+        if (head.kind == EVENT_FILE_PROGRESS)
+            m_transfers.OnProgress(progress);
+        else
+            m_transfers.OnStored(progress);
+        break;
+    }
+    case EVENT_FILE_REFUSED: {
+        FileRefusedRecord refused;
+        if (read(refused)) m_transfers.OnRefused(refused);
+        break;
+    }
+    case EVENT_FILE_OFFER: {
+        FileOfferEventRecord offer;
+        if (read(offer)) OnFileOffer(offer);
+        break;
+    }
+    case EVENT_FILE_CHUNK: m_transfers.OnChunk(data, size); break;
     default: break;
     }
+}
+
+void CRoster::OnFileOffer(const FileOfferEventRecord& record)
+{
+    // Sent again after every list until fetched or declined: once queued or under way is enough.
+    if (m_transfers.Fetching(record.id) || !m_events.Add(CEventQueue::FileOffer(record))) return;
+    m_events.Save(m_eventsFile);
 }
 
 void CRoster::OnContact(const ContactRecord& record)
@@ -403,6 +444,7 @@ void CRoster::StatusChange(LONG account, bool loggedIn)
     if (!Send(PKT_CONTACTS_REQUEST, nullptr, 0)) return;
     m_listAsked = true;
     m_askedOn = m_socket;
+    m_transfers.Resume(m_socket);
     m_list.BeginRefresh();
     Redraw();
 }
@@ -430,6 +472,7 @@ int CRoster::EditAway(int status)
 
 void CRoster::Offline()
 {
+    m_transfers.Pause();
     m_list.AllOffline();
     m_listAsked = false;
     m_askedOn = 0;

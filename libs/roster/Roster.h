@@ -13,6 +13,7 @@
 #include "ContactList.h"
 #include "ContactPinger.h"
 #include "EventQueue.h"
+#include "FileTransfers.h"
 #include "PingThread.h"
 #include "RecordFile.h"
 #include "wire/Contacts.h"
@@ -71,6 +72,7 @@ private:
     void OnAddedYou(const ContactRecord& record);
     void OnNews(const char* text, size_t length);
     void OnChat(const ChatLineRecord& record);
+    void OnFileOffer(const FileOfferEventRecord& record);
 
     void SendStatus();
     // Keeps the event and acknowledges it once it is safely on disk.
@@ -100,6 +102,7 @@ private:
     CContactList m_list;
     CPingThread m_ping;
     CContactPinger m_pinger;
+    CFileTransfers m_transfers;
     CEventQueue m_events;
     bool m_listAsked;     // CONTACTS_REQUEST sent on this connection
     UINT_PTR m_askedOn;   // the socket it went out on

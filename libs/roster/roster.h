@@ -4,7 +4,8 @@
    (status), +13 (logged-in socket), +19 (GAME_RECORD* or 0) and +17 (join a game).
    Files, relative to the working folder: Data\contacts.dat (the list, shown offline while
    not connected), Data\events.dat (unread events), Data\away.txt (the away message last
-   written) and, through notepost, Logs\<KVX#>.txt. */
+   written), Data\transfers.dat (files on their way), Downloads\ (files received; part
+   files there until whole and checked) and, through notepost, Logs\<KVX#>.txt. */
 #ifndef KVX_ROSTER_H
 #define KVX_ROSTER_H
 

@@ -20,7 +20,6 @@ enum Command : WORD {
     kQuake2Info = 49,
     kSubspaceInfo = 55,
     kEmail = 56,
-    kFile = 57,
     kInfo = 61,
     kCommLog = 62,
 };
@@ -159,14 +158,6 @@ TEST_F(CommandTest, ChatLinesGoOutToTheContact)
     SendMessageA(chat, WM_COMMAND, IDOK, 0);
     EXPECT_NE(std::string::npos, TextOf(GetDlgItem(chat, 100)).find("Not sent"));
     EXPECT_EQ("hello?", TextOf(GetDlgItem(chat, 101))) << "kept to send again";
-}
-
-TEST_F(CommandTest, FileSaysSoInOneSentence)
-{
-    ASSERT_TRUE(m_bench.Click(0));
-    RL_RCommand(kFile);
-    EXPECT_TRUE(WaitForWindow("KVXInfo", "Send File") != nullptr);
-    EXPECT_TRUE(m_bench.Quiet());
 }
 
 TEST_F(CommandTest, TheBalloonDescribesTheEntryUnderThePointer)
