@@ -8,7 +8,10 @@
 #include <thread>
 
 #include "RosterBench.h"
+#include "support/MessageBoxes.h"
 #include "support/Wait.h"
+#include "wire/Sha256.h"
+#include "wire/Transfers.h"
 #include "roster/RosterIds.h"
 #include "roster/roster.h"
 #include "wire/Packets.h"
@@ -174,6 +177,95 @@ TEST_F(ContactToolsTest, AContactPingIsTimedOrSaysWhyNotAndOthersPingsAreAnswere
     EXPECT_EQ(31, PayloadAs<PingRecord>(packet).to);
     EXPECT_EQ(9u, PayloadAs<PingRecord>(packet).tag);
     EXPECT_EQ(nullptr, FindWindowA("KVXInfo", nullptr)) << "the user is not disturbed";
+}
+
+// An offer of `bytes` as the server sends it, queued as the next event.
+FileOfferEventRecord Offered(std::uint32_t id, const char* name, const std::string& bytes)
+{
+    FileOfferEventRecord offer = {};
+    offer.id = id;
+    offer.from = 31;
+    offer.size = bytes.size();
+    kvxwire::Sha256 sha;
+    sha.Add(bytes.data(), bytes.size());
+    const kvxwire::Sha256::Digest digest = sha.Finish();
+    memcpy(offer.sha256, digest.data(), digest.size());
+    lstrcpynA(offer.nickname, "Lag Monster", sizeof offer.nickname);
+    lstrcpynA(offer.name, name, sizeof offer.name);
+    RosterBench::Event(EVENT_FILE_OFFER, &offer, sizeof offer, 31);
+    return offer;
+}
+
+// Opens the next event, answering its box with `button`.
+void Answer(int button)
+{
+    std::thread hand([button] {
+        const SeenBox box = FindMessageBox(GetCurrentProcessId(), "KVX File", 3000);
+        if (box.window) PressButton(box.window, button);
+    });
+    EXPECT_TRUE(RL_DoNextEvent());
+    hand.join();
+}
+
+void Chunk(std::uint32_t id, const std::string& bytes, std::uint64_t offset, std::size_t length)
+{
+    std::string data(sizeof(FileChunkHead), '\0');
+    const FileChunkHead head = {id, static_cast<std::uint16_t>(length), 0, offset};
+    memcpy(&data[0], &head, sizeof head);
+    data += bytes.substr(offset, length);
+    RosterBench::Event(EVENT_FILE_CHUNK, data.data(), data.size(), 31);
+}
+
+void AllChunks(std::uint32_t id, const std::string& bytes)
+{
+    for (std::uint64_t at = 0; at < bytes.size(); at += kMaxDownloadChunk)
+        Chunk(id, bytes, at, std::min<size_t>(kMaxDownloadChunk, bytes.size() - at));
+}
+
+TEST_F(ContactToolsTest, AReceivedFileIsKeptOnlyWholeInOrderUnderAFreeNameAndUnderAPlainOne)
+{
+    const ScratchFolder& folder = m_bench.Folder();
+    const std::string bytes(3000, 'q');
+    CreateDirectoryA(folder.File("Downloads").c_str(), nullptr);
+    folder.Write("Downloads\\map.bsp", "mine");
+    PACKET_DATA packet;
+    Offered(5, "map.bsp", bytes);
+    char icon[100] = "", text[300] = "";
+    EXPECT_TRUE(RL_EventIcon(0, icon, text));
+    EXPECT_STREQ("Lag Monster offers map.bsp, 2 KB", text);
+
+    // Bytes out of order end it, with nothing kept.
+    Answer(IDYES);
+    ASSERT_TRUE(m_bench.ReadFrameOf(PKT_FILE_GET, &packet));
+    EXPECT_EQ(0u, PayloadAs<FileGetRecord>(packet).offset);
+    Chunk(5, bytes, 0, 992);
+    Chunk(5, bytes, 2000, 992);
+    EXPECT_TRUE(WaitForWindow("KVXInfo", "Receive File") != nullptr);
+    CloseAll("KVXInfo");
+    EXPECT_FALSE(folder.Exists("Downloads\\5.kvxpart"));
+
+    // Offered again: whole and matching, it takes a free name beside the user's own file.
+    Offered(5, "map.bsp", bytes);
+    Answer(IDYES);
+    AllChunks(5, bytes);
+    ASSERT_TRUE(m_bench.ReadFrameOf(PKT_FILE_DONE, &packet));
+    EXPECT_EQ(5u, PayloadAs<FileIdRecord>(packet).id);
+    EXPECT_TRUE(folder.Read("Downloads\\map (2).bsp") == bytes);
+    EXPECT_EQ("mine", folder.Read("Downloads\\map.bsp"));
+    CloseAll("KVXInfo");
+
+    // A name that is a path, or one whose bytes do not match, is dropped or not kept.
+    Offered(6, "..\\evil.bsp", bytes);
+    Answer(IDYES);
+    ASSERT_TRUE(m_bench.ReadFrameOf(PKT_FILE_DROP, &packet));
+    EXPECT_EQ(6u, PayloadAs<FileIdRecord>(packet).id);
+    CloseAll("KVXInfo");
+    Offered(7, "swapped.bsp", bytes);
+    Answer(IDYES);
+    AllChunks(7, std::string(bytes.size(), 'x'));
+    EXPECT_TRUE(WaitForWindow("KVXInfo", "Receive File") != nullptr);
+    EXPECT_FALSE(folder.Exists("Downloads\\swapped.bsp"));
+    EXPECT_FALSE(folder.Exists("Downloads\\7.kvxpart"));
 }
 
 } // namespace
