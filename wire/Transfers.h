@@ -32,8 +32,8 @@ constexpr std::uint32_t kMaxFileGet = 64 * 1024; // bytes one PKT_FILE_GET may a
 
 struct FileOfferRecord {
     std::int32_t to;
-    std::uint32_t tag;     // echoed in the answers until the id is known
-    std::uint64_t size;    // bytes
+    std::uint32_t tag;  // echoed in the answers until the id is known
+    std::uint64_t size; // bytes
     std::uint8_t sha256[32];
     char name[kFileNameField]; // NUL-terminated; no folder (see FileName.h)
 };
@@ -51,8 +51,8 @@ struct FileChunkHead {
 };
 static_assert(sizeof(FileChunkHead) == 16, "FileChunkHead is 16 bytes");
 static_assert(offsetof(FileChunkHead, offset) == 8, "offset at byte 8");
-constexpr std::size_t kMaxUploadChunk = kvxwire::kMaxPayload - sizeof(FileChunkHead);  // 2028
-constexpr std::size_t kMaxDownloadChunk = kMaxEventData - sizeof(FileChunkHead);     // 992
+constexpr std::size_t kMaxUploadChunk = kvxwire::kMaxPayload - sizeof(FileChunkHead); // 2028
+constexpr std::size_t kMaxDownloadChunk = kMaxEventData - sizeof(FileChunkHead);      // 992
 
 struct FileIdRecord {
     std::uint32_t id;

@@ -1,7 +1,7 @@
 // Contact pings through the server: the round trip from this client to a contact's client and
 // back, timed here and shown in an information window titled with the result ("Camper Carl:
-// 42 ms", "Camper Carl: no answer in 5 s", "Camper Carl: offline"). Pings from others are answered at once, with nothing shown to the user. The 5 s
-// timers run on a message-only window of the library's own, on the GUI thread.
+// 42 ms", "Camper Carl: no answer in 5 s", "Camper Carl: offline"). Pings from others are answered at once, with
+// nothing shown to the user. The 5 s timers run on a message-only window of the library's own, on the GUI thread.
 #ifndef KVX_ROSTER_CONTACTPINGER_H
 #define KVX_ROSTER_CONTACTPINGER_H
 

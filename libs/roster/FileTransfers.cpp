@@ -48,8 +48,8 @@ bool ReadAt(const char* path, std::uint64_t offset, void* out, DWORD size, std::
 // SHA-256 and length of a whole file; false when it cannot be read.
 bool Digest(const char* path, kvxwire::Sha256::Digest& digest, std::uint64_t& size)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                              nullptr);
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     kvxwire::Sha256 sha;
     static char block[1 << 16];
@@ -80,9 +80,7 @@ std::string Numbered(const std::string& name, int number)
 const char CFileTransfers::kStatePath[] = "Data\\transfers.dat";
 const char CFileTransfers::kDownloads[] = "Downloads";
 
-CFileTransfers::CFileTransfers() : m_bar(nullptr), m_window(nullptr), m_socket(0), m_lastTag(0), m_state(kStatePath)
-{
-}
+CFileTransfers::CFileTransfers() : m_bar(nullptr), m_window(nullptr), m_socket(0), m_lastTag(0), m_state(kStatePath) {}
 
 CFileTransfers::~CFileTransfers()
 {
@@ -137,8 +135,8 @@ void CFileTransfers::Load()
     if (bytes.size() < sizeof head) return;
     std::memcpy(&head, bytes.data(), sizeof head);
     if (std::memcmp(head.magic, kMagic, sizeof kMagic) != 0 ||
-        bytes.size() != sizeof head + head.uploads * offsetof(Upload, sent) +
-                            head.downloads * sizeof(FileOfferEventRecord))
+        bytes.size() !=
+            sizeof head + head.uploads * offsetof(Upload, sent) + head.downloads * sizeof(FileOfferEventRecord))
         return;
     const char* at = bytes.data() + sizeof head;
     for (std::uint32_t i = 0; i < head.uploads; ++i, at += offsetof(Upload, sent)) {
@@ -255,10 +253,9 @@ void CFileTransfers::Pump(Upload& upload)
 {
     std::uint8_t chunk[kvxwire::kMaxPayload];
     while (upload.sent < upload.size && upload.sent - upload.acked < kWindow) {
-        const FileChunkHead head = {upload.id,
-                                    static_cast<std::uint16_t>(std::min<std::uint64_t>(kMaxUploadChunk,
-                                                                                       upload.size - upload.sent)),
-                                    0, upload.sent};
+        const FileChunkHead head = {
+            upload.id, static_cast<std::uint16_t>(std::min<std::uint64_t>(kMaxUploadChunk, upload.size - upload.sent)),
+            0, upload.sent};
         if (!ReadAt(upload.path, upload.sent, chunk + sizeof head, head.length, upload.size)) {
             const FileIdRecord id = {upload.id};
             SendPacket(PKT_FILE_DROP, &id, sizeof id);
@@ -320,8 +317,8 @@ bool CFileTransfers::Fetching(std::uint32_t id) const
 
 void CFileTransfers::Decide(const FileOfferEventRecord& offer)
 {
-    const std::string what = std::string(offer.nickname) + " offers " + offer.name + ", " +
-                             CTransferWindow::Size(offer.size) + ".";
+    const std::string what =
+        std::string(offer.nickname) + " offers " + offer.name + ", " + CTransferWindow::Size(offer.size) + ".";
     const int answer = MessageBoxA(m_bar, (what + "\n\nAccept it? It will be saved in your Downloads folder.").c_str(),
                                    "KVX File", MB_YESNO | MB_ICONQUESTION);
     const FileIdRecord id = {offer.id};
@@ -443,7 +440,8 @@ void CFileTransfers::Complete(std::size_t index)
     std::uint64_t size = 0;
     if (!Digest(part.c_str(), digest, size) || size != download.offer.size ||
         std::memcmp(digest.data(), download.offer.sha256, digest.size()) != 0) {
-        EndDownload(index, name + " did not arrive intact, so nothing was kept. It is offered again at your next login.");
+        EndDownload(index,
+                    name + " did not arrive intact, so nothing was kept. It is offered again at your next login.");
         return;
     }
     for (int number = 1; number < 1000; ++number) {

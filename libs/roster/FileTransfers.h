@@ -58,7 +58,7 @@ private:
         char name[kFileNameField];
         char path[MAX_PATH];
         char toName[kNicknameField];
-        std::uint64_t sent;  // not saved: from the server's count after a Resume
+        std::uint64_t sent; // not saved: from the server's count after a Resume
         std::uint64_t acked;
         HWND window;
     };

@@ -36,8 +36,8 @@ bool AnswerArrived(SOCKET s, std::uint32_t sequence)
 } // namespace
 
 CPingThread::CPingThread()
-    : m_wake(CreateEventA(nullptr, FALSE, FALSE, nullptr)), m_stop(false), m_last(kNotYet), m_server(),
-      m_serverSize(0), m_sequence(0)
+    : m_wake(CreateEventA(nullptr, FALSE, FALSE, nullptr)), m_stop(false), m_last(kNotYet), m_server(), m_serverSize(0),
+      m_sequence(0)
 {
 }
 
@@ -73,8 +73,7 @@ void CPingThread::SetServer(UINT_PTR socket)
 {
     sockaddr_storage server = {};
     int size = sizeof server;
-    if (!socket || getpeername(static_cast<SOCKET>(socket), reinterpret_cast<sockaddr*>(&server), &size) != 0)
-        size = 0;
+    if (!socket || getpeername(static_cast<SOCKET>(socket), reinterpret_cast<sockaddr*>(&server), &size) != 0) size = 0;
     {
         std::lock_guard<std::mutex> hold(m_lock);
         m_server = server;

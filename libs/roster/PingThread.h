@@ -16,8 +16,8 @@ class CPingThread {
 public:
     static const DWORD kPeriodMs = 30000;
     static const DWORD kAnswerMs = 5000;
-    static const int kNotYet = -1;    // nothing measured since the start
-    static const int kNoAnswer = -2;  // the last ping went unanswered
+    static const int kNotYet = -1;   // nothing measured since the start
+    static const int kNoAnswer = -2; // the last ping went unanswered
 
     CPingThread();
     ~CPingThread(); // stops

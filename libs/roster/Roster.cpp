@@ -69,9 +69,8 @@ const char CRoster::kAwayPath[] = "Data\\away.txt";
 
 CRoster::CRoster()
     : m_bar(nullptr), m_socket(0), m_account(0), m_address(), m_listFile(kListPath), m_eventsFile(kEventsPath),
-      m_awayFile(kAwayPath),
-      m_listAsked(false), m_askedOn(0), m_area(), m_hilight(-1), m_hover(0), m_clicked(0), m_clickedStatus(100),
-      m_clickedFlags(), m_away(), m_infoFor(0), m_mailFor(0)
+      m_awayFile(kAwayPath), m_listAsked(false), m_askedOn(0), m_area(), m_hilight(-1), m_hover(0), m_clicked(0),
+      m_clickedStatus(100), m_clickedFlags(), m_away(), m_infoFor(0), m_mailFor(0)
 {
 }
 

@@ -79,9 +79,8 @@ bool Upload(ContactClient& sender, std::int32_t to, const std::string& bytes, st
     std::string chunk;
     while (sent < bytes.size()) {
         while (sent < bytes.size() && sent - acked < kInFlight) {
-            const FileChunkHead head{id, static_cast<std::uint16_t>(std::min<std::uint64_t>(kMaxUploadChunk,
-                                                                                            bytes.size() - sent)),
-                                     0, sent};
+            const FileChunkHead head{
+                id, static_cast<std::uint16_t>(std::min<std::uint64_t>(kMaxUploadChunk, bytes.size() - sent)), 0, sent};
             chunk.assign(reinterpret_cast<const char*>(&head), sizeof head);
             chunk.append(bytes, sent, head.length);
             if (!sender.wire().Send(PKT_FILE_DATA, chunk.data(), chunk.size())) return false;
@@ -145,8 +144,8 @@ int main()
     std::printf("file through the server, 20 MB: upload %.0f MB/s (to checked and synced), fetch %.0f MB/s, "
                 "offer to fetched %.0f MB/s; plain TCP copy %.0f MB/s\n",
                 upload, fetch, whole, plain);
-    std::printf("TABLE|file upload through the server (20 MB, loopback)|%.0f MB/s|%.0f MB/s (plain TCP copy)\n",
-                upload, plain);
+    std::printf("TABLE|file upload through the server (20 MB, loopback)|%.0f MB/s|%.0f MB/s (plain TCP copy)\n", upload,
+                plain);
     std::printf("TABLE|file fetch through the server (20 MB, loopback)|%.0f MB/s|%.0f MB/s (plain TCP copy)\n", fetch,
                 plain);
     return 0;

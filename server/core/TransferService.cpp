@@ -30,7 +30,8 @@ template <typename Record> bool ReadRecord(const std::uint8_t* payload, std::siz
     return true;
 }
 
-template <typename Record> void SendEvent(ContactSink& sink, std::uint16_t kind, std::int32_t from, const Record& record)
+template <typename Record>
+void SendEvent(ContactSink& sink, std::uint16_t kind, std::int32_t from, const Record& record)
 {
     const EventPacket event(kind, from, &record, sizeof record);
     sink.Deliver(PKT_NEW_EVENT, event.data(), event.size());
@@ -79,8 +80,8 @@ bool TransferService::Handles(std::uint16_t type)
     }
 }
 
-bool TransferService::OnPacket(std::int32_t account, ContactSink& sink, std::uint16_t type,
-                               const std::uint8_t* payload, std::size_t length)
+bool TransferService::OnPacket(std::int32_t account, ContactSink& sink, std::uint16_t type, const std::uint8_t* payload,
+                               std::size_t length)
 {
     FileIdRecord id;
     switch (type) {
@@ -120,12 +121,12 @@ void TransferService::OnOffer(std::int32_t account, ContactSink& sink, const Fil
     } else if (problem != nullptr) {
         refusal = problem;
     } else if (record.size > cap) {
-        refusal = transfer.name + " is larger than this server takes (" + std::to_string(options_.maxFileMegabytes) +
-                  " MB).";
-    } else if (record.to == account || record.to < AccountStore::kFirstAccount || !accounts_.Find(record.to, recipient)) {
+        refusal =
+            transfer.name + " is larger than this server takes (" + std::to_string(options_.maxFileMegabytes) + " MB).";
+    } else if (record.to == account || record.to < AccountStore::kFirstAccount ||
+               !accounts_.Find(record.to, recipient)) {
         refusal = "There is no such user to send a file to.";
-    } else if (store_.UnfinishedFrom(account) >= kMaxUnfinished ||
-               store_.OffersFor(record.to).size() >= kMaxWaiting) {
+    } else if (store_.UnfinishedFrom(account) >= kMaxUnfinished || store_.OffersFor(record.to).size() >= kMaxWaiting) {
         refusal = "Too many files are on their way. Try again once some have arrived.";
     }
     if (refusal.empty() && (transfer.id = store_.Create(transfer)) == 0) {
@@ -232,8 +233,8 @@ bool TransferService::OnGet(std::int32_t account, ContactSink& sink, const FileG
     std::uint8_t chunk[sizeof(FileChunkHead) + kMaxDownloadChunk];
     const std::uint64_t end = std::min<std::uint64_t>(size, get.offset + get.length);
     for (std::uint64_t at = get.offset; fd >= 0 && at < end;) {
-        FileChunkHead head{get.id, static_cast<std::uint16_t>(std::min<std::uint64_t>(kMaxDownloadChunk, end - at)),
-                           0, at};
+        FileChunkHead head{get.id, static_cast<std::uint16_t>(std::min<std::uint64_t>(kMaxDownloadChunk, end - at)), 0,
+                           at};
         if (pread(fd, chunk + sizeof head, head.length, static_cast<off_t>(at)) != head.length) break;
         std::memcpy(chunk, &head, sizeof head);
         const EventPacket event(EVENT_FILE_CHUNK, transfer.sender, chunk, sizeof head + head.length);

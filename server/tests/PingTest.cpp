@@ -59,8 +59,12 @@ TEST(ServerPing, AnswersExactlyOnePingFrameWithTheSameBytesRetyped)
     std::vector<std::uint8_t> pong = ping;
     kvxwire::WriteU16(pong.data(), PKT_SERVER_PONG);
     // Only the last is a ping: the first answer must be its pong.
-    EXPECT_EQ(FirstAnswer(server.port(), {FrameOf(PKT_KEEP_ALIVE, sizeof(PingStamp)), FrameOf(PKT_SERVER_PING, 4),
-                                          FrameOf(PKT_SERVER_PING, 1000), trailing, {0x24, 0x04}, ping}),
+    EXPECT_EQ(FirstAnswer(server.port(), {FrameOf(PKT_KEEP_ALIVE, sizeof(PingStamp)),
+                                          FrameOf(PKT_SERVER_PING, 4),
+                                          FrameOf(PKT_SERVER_PING, 1000),
+                                          trailing,
+                                          {0x24, 0x04},
+                                          ping}),
               pong);
 }
 

@@ -97,9 +97,12 @@ TEST(Transfers, BadOffersAreRefusedOutrightWithAReason)
         const char* reason; // a part of it
     };
     const Case cases[] = {
-        {bob.account(), "..\\boot.ini", 10, "may not hold"},  {bob.account(), "../x", 10, "may not hold"},
-        {bob.account(), "nul.txt", 10, "device"},             {bob.account(), "..x", 10, "may not begin"},
-        {bob.account(), "big.pak", (1 << 20) + 1, "larger"},  {ann.account(), "map.bsp", 10, "no such user"},
+        {bob.account(), "..\\boot.ini", 10, "may not hold"},
+        {bob.account(), "../x", 10, "may not hold"},
+        {bob.account(), "nul.txt", 10, "device"},
+        {bob.account(), "..x", 10, "may not begin"},
+        {bob.account(), "big.pak", (1 << 20) + 1, "larger"},
+        {ann.account(), "map.bsp", 10, "no such user"},
         {bob.account() + 50, "map.bsp", 10, "no such user"},
     };
     std::uint32_t tag = 100;

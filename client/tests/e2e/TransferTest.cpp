@@ -39,7 +39,8 @@ protected:
     // events the clients see are the test's.
     long Account(const char* nickname)
     {
-        const long account = SignUpOverWire(server.Address(), nickname, std::string(nickname) + "@kvx.example", "pass1");
+        const long account =
+            SignUpOverWire(server.Address(), nickname, std::string(nickname) + "@kvx.example", "pass1");
         EXPECT_GT(account, 0);
         return account;
     }
@@ -69,8 +70,8 @@ protected:
     }
     bool InPeer(const std::string& command, unsigned timeoutMs = 15000)
     {
-        return RunShell("cd '" + UnixPath(bravoFolder.Path()) + "' && WINEPREFIX='" + peerPrefix +
-                            "' WINEDEBUG=-all " + command,
+        return RunShell("cd '" + UnixPath(bravoFolder.Path()) + "' && WINEPREFIX='" + peerPrefix + "' WINEDEBUG=-all " +
+                            command,
                         timeoutMs);
     }
     bool StartBravo() { return InPeer("nohup wine '" + UnixPath(DistFolder()) + "/KVX.exe' >/dev/null 2>&1 &"); }
@@ -143,9 +144,9 @@ TEST_F(TransferTest, APingShowsATimeAFileSurvivesTheReceiversRestartAndADeclineL
     HWND bar = alpha.WaitForBar();
     ASSERT_NE(nullptr, bar);
     ASSERT_TRUE(StatusBecomes(bar, 300, 15000)) << server.Log();
-    ASSERT_TRUE(WaitFor([&] { return server.Log().find("login " + std::to_string(bravoAccount) + " accepted") !=
-                                     std::string::npos; },
-                        20000));
+    ASSERT_TRUE(WaitFor(
+        [&] { return server.Log().find("login " + std::to_string(bravoAccount) + " accepted") != std::string::npos; },
+        20000));
     Sleep(1000); // bravo's presence reaches alpha's list
 
     ContactCommand(bar, 7); // Ping
@@ -166,14 +167,16 @@ TEST_F(TransferTest, APingShowsATimeAFileSurvivesTheReceiversRestartAndADeclineL
     ASSERT_TRUE(BravoAnswers("yes"));
     const std::string part = [&] {
         std::string found;
-        WaitFor([&] {
-            WIN32_FIND_DATAA data;
-            HANDLE search = FindFirstFileA(bravoFolder.File("Downloads\\*.kvxpart").c_str(), &data);
-            if (search == INVALID_HANDLE_VALUE) return false;
-            FindClose(search);
-            found = std::string("Downloads\\") + data.cFileName;
-            return data.nFileSizeLow > 2 * 1024 * 1024;
-        }, 60000);
+        WaitFor(
+            [&] {
+                WIN32_FIND_DATAA data;
+                HANDLE search = FindFirstFileA(bravoFolder.File("Downloads\\*.kvxpart").c_str(), &data);
+                if (search == INVALID_HANDLE_VALUE) return false;
+                FindClose(search);
+                found = std::string("Downloads\\") + data.cFileName;
+                return data.nFileSizeLow > 2 * 1024 * 1024;
+            },
+            60000);
         return found;
     }();
     ASSERT_FALSE(part.empty()) << "bravo's download is under way";
@@ -190,9 +193,8 @@ TEST_F(TransferTest, APingShowsATimeAFileSurvivesTheReceiversRestartAndADeclineL
     ASSERT_TRUE(AlphaSends(bar, alphaFolder.File("small.pak")));
     ASSERT_TRUE(AlphaToldSent());
     ASSERT_TRUE(BravoAnswers("no"));
-    EXPECT_TRUE(WaitFor([&] { return server.Log().find("dropped by " + std::to_string(bravoAccount)) !=
-                                     std::string::npos; },
-                        10000));
+    EXPECT_TRUE(WaitFor(
+        [&] { return server.Log().find("dropped by " + std::to_string(bravoAccount)) != std::string::npos; }, 10000));
     WIN32_FIND_DATAA data;
     HANDLE left = FindFirstFileA(alphaFolder.File("kvx-server.db-files\\*").c_str(), &data);
     int files = 0;
