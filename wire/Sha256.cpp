@@ -54,12 +54,11 @@ void Sha256::Add(const void* data, std::size_t size)
 Sha256::Digest Sha256::Finish()
 {
     const std::uint64_t bits = totalBytes_ * 8;
-    const std::uint8_t one = 0x80, zero = 0;
-    Add(&one, 1);
-    while (pendingSize_ != 56) Add(&zero, 1);
-    std::uint8_t length[8];
-    for (int i = 0; i < 8; ++i) length[i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
-    Add(length, sizeof length);
+    // 0x80, then zeros up to 8 bytes short of a block's end, then the length in bits.
+    std::uint8_t padding[72] = {0x80};
+    const std::size_t zeros = (pendingSize_ < 56 ? 56 : 120) - pendingSize_;
+    for (int i = 0; i < 8; ++i) padding[zeros + i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
+    Add(padding, zeros + 8);
     Digest digest;
     for (int i = 0; i < 8; ++i)
         for (int j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<std::uint8_t>(state_[i] >> (24 - 8 * j));

@@ -35,8 +35,6 @@ protected:
     }
     ~TransferTest() override { StopBravo(); }
 
-    // Signs up, lists `other` and takes the server's "added you" notice away, so the only
-    // events the clients see are the test's.
     long Account(const char* nickname)
     {
         const long account =
@@ -44,23 +42,15 @@ protected:
         EXPECT_GT(account, 0);
         return account;
     }
+    // Each lists the other (bravo's hand opens the "added you" notice before the offer).
     void Befriend(long one, long other)
     {
-        WireHand hand(server.Address(), one, "pass1");
-        const AccountRecord add = {static_cast<int32_t>(other)};
-        hand.Send(PKT_CONTACT_ADD, &add, sizeof add);
-        WireHand them(server.Address(), other, "pass1");
-        them.Send(PKT_CONTACTS_REQUEST, nullptr, 0);
-        std::string data;
-        ASSERT_TRUE(them.WaitForEvent(EVENT_ADDED_YOU, &data));
-        const EventAckRecord ack = {reinterpret_cast<const ContactRecord*>(data.data())->eventId};
-        them.Send(PKT_EVENT_ACK, &ack, sizeof ack);
-        const AccountRecord back = {static_cast<int32_t>(one)};
-        them.Send(PKT_CONTACT_ADD, &back, sizeof back);
-        ASSERT_TRUE(hand.WaitForEvent(EVENT_ADDED_YOU, &data));
-        const EventAckRecord ackBack = {reinterpret_cast<const ContactRecord*>(data.data())->eventId};
-        hand.Send(PKT_EVENT_ACK, &ackBack, sizeof ackBack);
-        Sleep(300); // the acknowledgements are not answered
+        for (const long who : {one, other}) {
+            WireHand hand(server.Address(), who, "pass1");
+            const AccountRecord add = {static_cast<int32_t>(who == one ? other : one)};
+            ASSERT_TRUE(hand.Send(PKT_CONTACT_ADD, &add, sizeof add));
+            ASSERT_TRUE(hand.WaitForEvent(EVENT_CONTACT, nullptr));
+        }
     }
     void Prepare(ScratchFolder& folder, long account)
     {
