@@ -8,7 +8,7 @@
 namespace {
 
 // The contact menu's command ids.
-const WORD kMessage = 22, kDelete = 23, kPing = 24, kChat = 26, kQuake2 = 49, kSubspace = 55, kEmail = 56, kFile = 57;
+const WORD kMessage = 22, kDelete = 23, kChat = 26, kQuake2 = 49, kSubspace = 55, kEmail = 56;
 const WORD kAddToList = 25, kInfo = 61, kLog = 62;
 
 class CommandTest : public RosterFixture {
@@ -38,8 +38,6 @@ TEST_F(CommandTest, EachCommandActsOnTheClickedEntry)
         {0, kMessage, 0, "KVXNote", "Message to Medic"},
         {0, kChat, 0, "KVXChat", "Chat with Medic"},
         {0, kLog, 0, "KVXInfo", "Comm Log: Medic"},
-        {0, kPing, 0, "KVXInfo", "Ping"},
-        {0, kFile, 0, "KVXInfo", "Send File"},
         {1, kSubspace, 0, "KVXInfo", "Game Info"},
         {1, kQuake2, 0, "KVXGameInfo", "Quake II Game Info"}};
     for (const auto& [row, command, packet, cls, title] : cases) {
