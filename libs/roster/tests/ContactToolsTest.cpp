@@ -24,24 +24,19 @@ SOCKET ServerPingSocket(const StandInBar& bar)
 }
 
 // The next datagram within `ms`, answered as the server answers a ping after `delayMs`;
-// false when none came.
+// false when no ping came.
 bool AnswerPing(SOCKET udp, DWORD ms, DWORD delayMs)
 {
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(udp, &readable);
-    timeval wait = {static_cast<long>(ms / 1000), static_cast<long>(ms % 1000) * 1000};
     char datagram[64];
     sockaddr_in from = {};
     int size = sizeof from;
-    if (select(0, &readable, nullptr, nullptr, &wait) != 1 ||
-        recvfrom(udp, datagram, sizeof datagram, 0, reinterpret_cast<sockaddr*>(&from), &size) != 12 ||
+    setsockopt(udp, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+    if (recvfrom(udp, datagram, sizeof datagram, 0, reinterpret_cast<sockaddr*>(&from), &size) != 12 ||
         *reinterpret_cast<WORD*>(datagram) != PKT_SERVER_PING)
         return false;
     Sleep(delayMs);
     *reinterpret_cast<WORD*>(datagram) = PKT_SERVER_PONG;
-    sendto(udp, datagram, 12, 0, reinterpret_cast<sockaddr*>(&from), size);
-    return true;
+    return sendto(udp, datagram, 12, 0, reinterpret_cast<sockaddr*>(&from), size) == 12;
 }
 
 class ContactToolsTest : public RosterFixture {
@@ -139,8 +134,7 @@ TEST_F(ContactToolsTest, AFetchedFileIsKeptOnlyWholeInOrderAndMatchingUnderAFree
         FileOfferEventRecord offer = {c.id, 31, bytes.size(), {}, 0, 0, "Lag Monster", {}};
         kvxwire::Sha256 sha;
         sha.Add(bytes.data(), bytes.size());
-        const kvxwire::Sha256::Digest digest = sha.Finish();
-        memcpy(offer.sha256, digest.data(), digest.size());
+        memcpy(offer.sha256, sha.Finish().data(), sizeof offer.sha256);
         lstrcpynA(offer.name, c.name, sizeof offer.name);
         Event(EVENT_FILE_OFFER, &offer, sizeof offer);
         char icon[100] = "", tip[300] = "";
