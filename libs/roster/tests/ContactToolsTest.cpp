@@ -12,17 +12,6 @@ namespace {
 
 const WORD kPing = 24; // the contact menu's command
 
-// A UDP socket on the address and port of the bar's server end, where the ping thread pings.
-SOCKET ServerPingSocket(const StandInBar& bar)
-{
-    sockaddr_in server = {};
-    int size = sizeof server;
-    getpeername(static_cast<SOCKET>(bar.Socket()), reinterpret_cast<sockaddr*>(&server), &size);
-    SOCKET udp = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    bind(udp, reinterpret_cast<sockaddr*>(&server), size);
-    return udp;
-}
-
 // The next datagram within `ms`, answered as the server answers a ping after `delayMs`;
 // false when no ping came.
 bool AnswerPing(SOCKET udp, DWORD ms, DWORD delayMs)
@@ -65,7 +54,11 @@ protected:
 
 TEST_F(ContactToolsTest, ThePingThreadTimesTheServersAnswerUntilStopped)
 {
-    const SOCKET udp = ServerPingSocket(bar);
+    sockaddr_in server = {}; // the bar's server end, whose UDP port the ping thread pings
+    int size = sizeof server;
+    getpeername(static_cast<SOCKET>(bar.Socket()), reinterpret_cast<sockaddr*>(&server), &size);
+    const SOCKET udp = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    bind(udp, reinterpret_cast<sockaddr*>(&server), size);
     EXPECT_EQ("", EmptyRowBalloon()) << "nothing measured yet";
     RL_StartPingThread(); // the server is known from the login: measured at once
     ASSERT_TRUE(AnswerPing(udp, 3000, 60));
