@@ -4,7 +4,8 @@
 # same Wine, the idle Online bar's CPU and working set beside the same bare window, one
 # paint of the bar beside one BitBlt of its area, frame parsing beside a memcpy of the same
 # bytes, handshakes beside bare TCP connections, and presence fan-out at 1,000 and 10,000
-# clients beside one request answered by one frame. The server's figures come from an
+# clients beside one request answered by one frame, and a file's upload and fetch through the
+# server beside a plain TCP copy of the same bytes. The server's figures come from an
 # optimised build without sanitizers (build/bench). CPU figures are noisy on a busy machine:
 # the load average is printed first and last.
 #   scripts/bench.sh [runs] [idle-seconds]      defaults: 5 runs, 60 s
@@ -42,6 +43,8 @@ echo "bench: server"
 run build/bench/server/bench/kvx-server-bench
 echo "bench: presence fan-out (1,000 and 10,000 clients, 20 watchers each)"
 run build/bench/server/bench/kvx-presence-bench
+echo "bench: a file through the server (loopback)"
+run build/bench/server/bench/kvx-transfer-bench
 echo "bench: load average $(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo

@@ -3,6 +3,8 @@
 #include <asio.hpp>
 
 #include <csignal>
+#include <ctime>
+#include <functional>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -16,8 +18,11 @@
 #include "core/Log.h"
 #include "core/Options.h"
 #include "core/PasswordHash.h"
+#include "core/PingResponder.h"
 #include "core/PresenceHub.h"
 #include "core/Server.h"
+#include "core/TransferService.h"
+#include "core/TransferStore.h"
 
 using namespace kvxserver;
 
@@ -63,6 +68,22 @@ int main(int argc, char** argv) {
         ContactStore contactStore(store.Database());
         PresenceHub hub;
         ContactService contacts(store, contactStore, hub, options);
+        TransferStore transferStore(store.Database(), options.fileDir);
+        if (!transferStore.Open(error)) {
+            LogLine("%s", error.c_str());
+            return 1;
+        }
+        TransferService transfers(store, transferStore, hub, worker, options);
+        contacts.ServeTransfers(transfers);
+        asio::steady_timer expiry(loop);
+        std::function<void()> expire = [&] {
+            transfers.Expire(static_cast<std::int64_t>(std::time(nullptr)));
+            expiry.expires_after(std::chrono::hours(1));
+            expiry.async_wait([&](const asio::error_code& cancelled) {
+                if (!cancelled) expire();
+            });
+        };
+        expire();
         std::unique_ptr<DemoBots> demo;
         if (options.demo) {
             demo = std::make_unique<DemoBots>(loop, store, contactStore, contacts, hash);
@@ -82,6 +103,11 @@ int main(int argc, char** argv) {
             return 1;
         }
         const asio::ip::tcp::endpoint bound = server.LocalEndpoint();
+        PingResponder pings(loop);
+        if (!pings.Listen(bound, error)) {
+            LogLine("%s", error.c_str());
+            return 1;
+        }
         std::printf("listening on %s:%u\n", bound.address().to_string().c_str(), bound.port());
         std::fflush(stdout);
         LogLine("listening on %s:%u, database %s, minimum build %u%s",
@@ -93,6 +119,8 @@ int main(int argc, char** argv) {
             if (failure) return;
             LogLine("signal %d, stopping", signal);
             if (demo) demo->Stop();
+            pings.Stop();
+            expiry.cancel();
             server.Stop();
         });
         if (demo) demo->Start();

@@ -20,6 +20,8 @@ constexpr std::uint16_t PKT_MESSAGE_SEND = 1430;     // MessageSendRecord
 constexpr std::uint16_t PKT_SEARCH = 1440;           // SearchRecord; answered by PKT_SEARCH_RESULT
 constexpr std::uint16_t PKT_INFO_REQUEST = 1450;     // AccountRecord; answered by PKT_INFO_RESULT
 constexpr std::uint16_t PKT_CHAT_LINE = 1460;        // ChatLineRecord, relayed, never stored
+constexpr std::uint16_t PKT_CONTACT_PING = 1470;     // PingRecord: a round trip to a contact's client
+constexpr std::uint16_t PKT_PING_REPLY = 1475;       // PingRecord: the answer to an EVENT_PING
 
 // Server to client, besides PKT_NEW_EVENT (below) and PKT_INFO_RESULT (a ProfileList of one).
 // In the sign-up library's range, so the client hands it to the find wizard.
@@ -35,6 +37,8 @@ constexpr std::uint16_t EVENT_MESSAGE_SENT = 6;    // MessageSentRecord: stored 
 constexpr std::uint16_t EVENT_ADDED_YOU = 7;       // ContactRecord of who added you; stored
 constexpr std::uint16_t EVENT_NEWS = 8;            // NUL-terminated text
 constexpr std::uint16_t EVENT_CHAT = 9;            // ChatLineRecord (to = the receiver)
+constexpr std::uint16_t EVENT_PING = 10;           // PingRecord: answer with PKT_PING_REPLY at once
+constexpr std::uint16_t EVENT_PING_REPLY = 11;     // PingRecord: the contact answered, or is offline
 
 constexpr std::size_t kAwayField = 200;
 constexpr std::size_t kGameInfoField = 100;
@@ -122,6 +126,22 @@ struct ChatLineRecord {
     char text[kChatField];
 };
 static_assert(sizeof(ChatLineRecord) == 408, "ChatLineRecord is 408 bytes");
+
+constexpr std::uint16_t PING_ANSWERED = 0;
+constexpr std::uint16_t PING_OFFLINE = 1; // the server answers for a contact that is not online
+
+// A ping between two users' clients through the server, and its answer: the pinger picks
+// the tag, the server fills in `from`, the pinged client sends it back with `to` = the pinger.
+struct PingRecord {
+    std::int32_t to;
+    std::int32_t from;
+    std::uint32_t tag;
+    std::uint16_t result; // PING_ANSWERED or PING_OFFLINE, in EVENT_PING_REPLY
+    std::uint16_t reserved;
+};
+static_assert(sizeof(PingRecord) == 16, "PingRecord is 16 bytes");
+static_assert(offsetof(PingRecord, tag) == 8, "tag at byte 8");
+static_assert(offsetof(PingRecord, result) == 12, "result at byte 12");
 
 constexpr std::uint8_t SEARCH_BY_NICKNAME = 0;
 constexpr std::uint8_t SEARCH_BY_EMAIL = 1;

@@ -16,6 +16,11 @@ constexpr std::uint16_t PKT_VERSION = 1065;         // uint32 build number
 constexpr std::uint16_t PKT_LIBRARY_REQUEST = 1335; // no payload
 constexpr std::uint16_t PKT_SIGNUP_REQUEST = 1200;  // SignupRequestRecord
 
+// A UDP datagram of one frame to the server's port, answered with the same frame retyped
+// PKT_SERVER_PONG: how a client measures its own round trip to the server. PingStamp.
+constexpr std::uint16_t PKT_SERVER_PING = 1060;
+constexpr std::uint16_t PKT_SERVER_PONG = 1061;
+
 // Server to client.
 constexpr std::uint16_t PKT_LOGIN_FAILED = 1015;   // no payload
 constexpr std::uint16_t PKT_LOGIN_OK = 1020;       // no payload
@@ -72,6 +77,14 @@ struct IpInfoRecord {
 };
 static_assert(sizeof(IpInfoRecord) == 8, "IpInfoRecord is 8 bytes");
 static_assert(offsetof(IpInfoRecord, address) == 4, "address at byte 4");
+
+// Payload of PKT_SERVER_PING and PKT_SERVER_PONG: whatever the pinger wants back, so it can
+// tell its own answer from a late one.
+struct PingStamp {
+    std::uint32_t sequence;
+    std::uint32_t reserved;
+};
+static_assert(sizeof(PingStamp) == 8, "PingStamp is 8 bytes");
 
 // Head of a PKT_NEW_EVENT payload: the event data follows at payload byte 20.
 struct EventHead {

@@ -21,11 +21,42 @@ struct StoredKind {
 
 } // namespace
 
-std::uint32_t CEventQueue::Event::Id() const { return kind == EVENT_MESSAGE ? message.messageId : contact.eventId; }
+namespace {
 
-std::int32_t CEventQueue::Event::From() const { return kind == EVENT_MESSAGE ? message.from : contact.account; }
+// The record an event keeps, as stored in the file.
+std::string RecordOf(const CEventQueue::Event& event)
+{
+    const void* record = &event.contact;
+    size_t size = sizeof event.contact;
+    if (event.kind == EVENT_MESSAGE) {
+        record = &event.message;
+        size = sizeof event.message;
+    } else if (event.kind == EVENT_FILE_OFFER) {
+        record = &event.offer;
+        size = sizeof event.offer;
+    }
+    return std::string(static_cast<const char*>(record), size);
+}
 
-const char* CEventQueue::Event::Nickname() const { return kind == EVENT_MESSAGE ? message.nickname : contact.nickname; }
+} // namespace
+
+std::uint32_t CEventQueue::Event::Id() const
+{
+    if (kind == EVENT_FILE_OFFER) return offer.id;
+    return kind == EVENT_MESSAGE ? message.messageId : contact.eventId;
+}
+
+std::int32_t CEventQueue::Event::From() const
+{
+    if (kind == EVENT_FILE_OFFER) return offer.from;
+    return kind == EVENT_MESSAGE ? message.from : contact.account;
+}
+
+const char* CEventQueue::Event::Nickname() const
+{
+    if (kind == EVENT_FILE_OFFER) return offer.nickname;
+    return kind == EVENT_MESSAGE ? message.nickname : contact.nickname;
+}
 
 CEventQueue::Event CEventQueue::Message(const MessageRecord& record)
 {
@@ -45,6 +76,16 @@ CEventQueue::Event CEventQueue::AddedYou(const ContactRecord& record)
     event.contact.nickname[sizeof event.contact.nickname - 1] = 0;
     event.contact.game.info[sizeof event.contact.game.info - 1] = 0;
     event.contact.away[sizeof event.contact.away - 1] = 0;
+    return event;
+}
+
+CEventQueue::Event CEventQueue::FileOffer(const FileOfferEventRecord& record)
+{
+    Event event = {};
+    event.kind = EVENT_FILE_OFFER;
+    event.offer = record;
+    event.offer.nickname[sizeof event.offer.nickname - 1] = 0;
+    event.offer.name[sizeof event.offer.name - 1] = 0;
     return event;
 }
 
@@ -71,6 +112,10 @@ void CEventQueue::Load(const CRecordFile& file)
             ContactRecord record;
             std::memcpy(&record, bytes.data() + at, sizeof record);
             m_events.push_back(AddedYou(record));
+        } else if (stored.kind == EVENT_FILE_OFFER && stored.length == sizeof(FileOfferEventRecord)) {
+            FileOfferEventRecord record;
+            std::memcpy(&record, bytes.data() + at, sizeof record);
+            m_events.push_back(FileOffer(record));
         }
         at += stored.length;
     }
@@ -84,14 +129,10 @@ bool CEventQueue::Save(const CRecordFile& file) const
     head.count = static_cast<std::uint32_t>(m_events.size());
     std::string bytes(reinterpret_cast<const char*>(&head), sizeof head);
     for (const Event& event : m_events) {
-        const bool message = event.kind == EVENT_MESSAGE;
-        const StoredKind stored = {event.kind,
-                                   static_cast<std::uint16_t>(message ? sizeof event.message : sizeof event.contact)};
+        const std::string record = RecordOf(event);
+        const StoredKind stored = {event.kind, static_cast<std::uint16_t>(record.size())};
         bytes.append(reinterpret_cast<const char*>(&stored), sizeof stored);
-        if (message)
-            bytes.append(reinterpret_cast<const char*>(&event.message), sizeof event.message);
-        else
-            bytes.append(reinterpret_cast<const char*>(&event.contact), sizeof event.contact);
+        bytes += record;
     }
     return file.Write(bytes);
 }

@@ -10,6 +10,7 @@
 #include "ContactView.h"
 #include "GameInfoWindow.h"
 #include "StatusLook.h"
+#include "TransferWindow.h"
 #include "artres/artres.h"
 #include "games/GameRecord.h"
 #include "notepost/notepost.h"
@@ -35,6 +36,7 @@ enum Command : WORD {
 
 const WORD kQuake2 = 600;
 const WORD kSubspace = 615;
+const WORD kOnline = 300;
 const WORD kAway = 400;
 const WORD kNotAvailable = 500;
 
@@ -63,11 +65,12 @@ std::string AddressText(const GameSpot& game)
 
 const char CRoster::kListPath[] = "Data\\contacts.dat";
 const char CRoster::kEventsPath[] = "Data\\events.dat";
+const char CRoster::kAwayPath[] = "Data\\away.txt";
 
 CRoster::CRoster()
     : m_bar(nullptr), m_socket(0), m_account(0), m_address(), m_listFile(kListPath), m_eventsFile(kEventsPath),
-      m_listAsked(false), m_askedOn(0), m_area(), m_hilight(-1), m_hover(0), m_clicked(0), m_clickedStatus(100),
-      m_clickedFlags(), m_away(), m_infoFor(0), m_mailFor(0)
+      m_awayFile(kAwayPath), m_listAsked(false), m_askedOn(0), m_area(), m_hilight(-1), m_hover(0), m_clicked(0),
+      m_clickedStatus(100), m_clickedFlags(), m_away(), m_infoFor(0), m_mailFor(0)
 {
 }
 
@@ -80,6 +83,8 @@ void CRoster::Init(HWND bar)
     m_hover = m_clicked = 0;
     m_list.Load(m_listFile);
     m_events.Load(m_eventsFile);
+    m_transfers.Init(bar);
+    lstrcpynA(m_away, m_awayFile.Read().c_str(), sizeof m_away);
 }
 
 void CRoster::Paint(HDC dc, const RECT& area)
@@ -143,13 +148,18 @@ void CRoster::Command(WORD command)
     case kQuake2Info: GameInfo(entry, kQuake2); break;
     case kSubspaceInfo: GameInfo(entry, kSubspace); break;
     case kCommLog: NP_ShowLog(m_account, entry.account, name.c_str()); break;
-    case kPing:
-        Tell("Ping", "Ping is not available: the KVX server does not tell clients where other users are, so " + name +
-                         " cannot be reached directly.");
-        break;
-    case kFile: Tell("Send File", "File transfer is not available yet."); break;
+    case kPing: Ping(entry, name); break;
+    case kFile: m_transfers.Send(entry.account, name); break;
     default: break;
     }
+}
+
+void CRoster::Ping(const ContactRecord& entry, const std::string& name)
+{
+    if (entry.status < kOnline)
+        CContactPinger::ShowOffline(name);
+    else if (!m_pinger.Ping(m_socket, entry.account, name))
+        Tell("Ping", std::string("You need to be connected to the KVX server to ping someone."));
 }
 
 void CRoster::Scroll(int step)
@@ -172,10 +182,19 @@ void CRoster::ShowNews()
     m_newsWindow = WK_Info("KVX News", m_news.c_str(), AR_Icon("On"));
 }
 
+std::string CRoster::ServerPingLine() const
+{
+    const long long took = m_ping.Last();
+    if (took == CPingThread::kNotYet) return std::string();
+    if (took == CPingThread::kNoAnswer) return "Ping to the KVX server: no answer in 5 s";
+    return "Ping to the KVX server: " + CContactPinger::Milliseconds(took);
+}
+
 HWND CRoster::Balloon() const
 {
     const ContactRecord* entry = m_list.Find(m_hover);
-    if (!entry) return nullptr;
+    // Over the list's empty rows: the user's own round trip, once there is one.
+    if (!entry) return ServerPingLine().empty() ? nullptr : WK_ShowBalloon(ServerPingLine().c_str());
     const CStatusLook look(entry->status, entry->addFlag != 0);
     char text[600];
     int used = std::snprintf(text, sizeof text, "%s\nKVX# %ld\n%s", CContactView::Name(*entry).c_str(),
@@ -192,6 +211,13 @@ bool CRoster::EventIcon(char* name100, char* text300) const
 {
     if (m_events.Empty()) return false;
     const CEventQueue::Event& event = m_events.Oldest();
+    if (event.kind == EVENT_FILE_OFFER) {
+        if (name100) lstrcpynA(name100, "file", 100);
+        if (text300)
+            std::snprintf(text300, 300, "%s offers %s, %s", event.offer.nickname, event.offer.name,
+                          CTransferWindow::Size(event.offer.size).c_str());
+        return true;
+    }
     const bool message = event.kind == EVENT_MESSAGE;
     if (name100) lstrcpynA(name100, message ? "Msg" : "Add", 100);
     if (text300) std::snprintf(text300, 300, message ? "Message from %s" : "%s added you", event.Nickname());
@@ -204,6 +230,10 @@ bool CRoster::DoNextEvent()
     const CEventQueue::Event event = m_events.Oldest();
     m_events.DropOldest();
     m_events.Save(m_eventsFile);
+    if (event.kind == EVENT_FILE_OFFER) {
+        m_transfers.Decide(event.offer);
+        return true;
+    }
     if (event.kind == EVENT_MESSAGE) {
         NP_Show(event.message.from, event.message.nickname, event.message.sentAt, event.message.text, m_account, m_bar);
         return true;
@@ -260,8 +290,46 @@ void CRoster::NewEvent(const void* record, int length)
         if (read(line)) OnChat(line);
         break;
     }
+    case EVENT_PING:
+    case EVENT_PING_REPLY: {
+        PingRecord ping;
+        if (!read(ping)) break;
+        if (head.kind == EVENT_PING)
+            CContactPinger::Answer(m_socket, ping);
+        else
+            m_pinger.OnReply(ping);
+        break;
+    }
+    case EVENT_FILE_PROGRESS:
+    case EVENT_FILE_STORED: {
+        FileProgressRecord progress;
+        if (!read(progress)) break;
+        if (head.kind == EVENT_FILE_PROGRESS)
+            m_transfers.OnProgress(progress);
+        else
+            m_transfers.OnStored(progress);
+        break;
+    }
+    case EVENT_FILE_REFUSED: {
+        FileRefusedRecord refused;
+        if (read(refused)) m_transfers.OnRefused(refused);
+        break;
+    }
+    case EVENT_FILE_OFFER: {
+        FileOfferEventRecord offer;
+        if (read(offer)) OnFileOffer(offer);
+        break;
+    }
+    case EVENT_FILE_CHUNK: m_transfers.OnChunk(data, size); break;
     default: break;
     }
+}
+
+void CRoster::OnFileOffer(const FileOfferEventRecord& record)
+{
+    // Sent again after every list until fetched or declined: once queued or under way is enough.
+    if (m_transfers.Fetching(record.id) || !m_events.Add(CEventQueue::FileOffer(record))) return;
+    m_events.Save(m_eventsFile);
 }
 
 void CRoster::OnContact(const ContactRecord& record)
@@ -350,6 +418,12 @@ void CRoster::SendAboutEntry(WORD type, const ContactRecord& entry, const char* 
         Tell(kTitle, std::string("You need to be connected to the KVX server to ") + doing + ".");
 }
 
+void CRoster::SetSocket(UINT_PTR socket)
+{
+    m_socket = socket;
+    m_ping.SetServer(socket);
+}
+
 void CRoster::StatusChange(LONG account, bool loggedIn)
 {
     if (account > 0 && account != m_account) {
@@ -369,6 +443,7 @@ void CRoster::StatusChange(LONG account, bool loggedIn)
     if (!Send(PKT_CONTACTS_REQUEST, nullptr, 0)) return;
     m_listAsked = true;
     m_askedOn = m_socket;
+    m_transfers.Resume(m_socket);
     m_list.BeginRefresh();
     Redraw();
 }
@@ -386,10 +461,17 @@ void CRoster::SendStatus()
     Send(PKT_STATUS, &record, sizeof record);
 }
 
-int CRoster::EditAway(int status) { return CAwayDialog::Run(m_bar, status, m_away, sizeof m_away) ? 10 : 0; }
+int CRoster::EditAway(int status)
+{
+    if (!CAwayDialog::Run(m_bar, status, m_away, sizeof m_away)) return 0;
+    // A message that could not be kept still goes out now; only the next start misses it.
+    m_awayFile.Write(m_away);
+    return 10;
+}
 
 void CRoster::Offline()
 {
+    m_transfers.Pause();
     m_list.AllOffline();
     m_listAsked = false;
     m_askedOn = 0;

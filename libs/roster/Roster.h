@@ -11,7 +11,10 @@
 #include <string>
 
 #include "ContactList.h"
+#include "ContactPinger.h"
 #include "EventQueue.h"
+#include "FileTransfers.h"
+#include "PingThread.h"
 #include "RecordFile.h"
 #include "wire/Contacts.h"
 
@@ -23,9 +26,10 @@ public:
     static const UINT kJoinGame = WM_USER + 17;        // wParam GAME_RECORD*, lParam the game
     static const UINT kQueryGameRecord = WM_USER + 19; // answer: a GAME_RECORD*, or 0
 
-    // Both relative to the working folder.
+    // All relative to the working folder.
     static const char kListPath[];
     static const char kEventsPath[];
+    static const char kAwayPath[];
 
     CRoster();
     CRoster(const CRoster&) = delete;
@@ -53,7 +57,9 @@ public:
     void StatusChange(LONG account, bool loggedIn);
     int EditAway(int status);
     void Offline();
-    void SetSocket(UINT_PTR socket) { m_socket = socket; }
+    void SetSocket(UINT_PTR socket);
+    void StartPingThread() { m_ping.Start(); }
+    void StopPingThread() { m_ping.Stop(); }
     void IpInfo(const void* record);
     void InfoResult(const void* record);
 
@@ -66,6 +72,7 @@ private:
     void OnAddedYou(const ContactRecord& record);
     void OnNews(const char* text, size_t length);
     void OnChat(const ChatLineRecord& record);
+    void OnFileOffer(const FileOfferEventRecord& record);
 
     void SendStatus();
     // Keeps the event and acknowledges it once it is safely on disk.
@@ -77,10 +84,13 @@ private:
     void SaveList();
     void Redraw() const;
     void Tell(const char* title, const std::string& text) const;
+    // "Ping to the KVX server: 42 ms" as the ping thread last measured it; "" before that.
+    std::string ServerPingLine() const;
 
     void Mail(const ContactRecord& entry);
     void Info(const ContactRecord& entry);
     void GameInfo(const ContactRecord& entry, WORD game);
+    void Ping(const ContactRecord& entry, const std::string& name);
 
     HWND m_bar;
     UINT_PTR m_socket;
@@ -88,7 +98,11 @@ private:
     std::uint8_t m_address[4];
     CRecordFile m_listFile;
     CRecordFile m_eventsFile;
+    CRecordFile m_awayFile; // the away message as last written, so a restart keeps it
     CContactList m_list;
+    CPingThread m_ping;
+    CContactPinger m_pinger;
+    CFileTransfers m_transfers;
     CEventQueue m_events;
     bool m_listAsked;     // CONTACTS_REQUEST sent on this connection
     UINT_PTR m_askedOn;   // the socket it went out on

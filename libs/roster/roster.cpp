@@ -37,9 +37,8 @@ void RL_StatusChange(LONG accountNumber, BOOL loggedIn)
     Guard([&] { TheRoster().StatusChange(accountNumber, loggedIn != FALSE); });
 }
 int RL_EditAway(int status) { return Guard(0, [&] { return TheRoster().EditAway(status); }); }
-// Nothing to ping: the server does not give out other users' addresses (see RL_RCommand).
-void RL_StartPingThread(void) {}
-void RL_StopPingThread(void) {}
+void RL_StartPingThread(void) { Guard([&] { TheRoster().StartPingThread(); }); }
+void RL_StopPingThread(void) { Guard([&] { TheRoster().StopPingThread(); }); }
 void RL_Offline(void) { Guard([&] { TheRoster().Offline(); }); }
 void RL_RefreshIP(UINT_PTR socket) { Guard([&] { TheRoster().SetSocket(socket); }); }
 void RL_IPInfo(const IP_INFO_STRUCT* info) { Guard([&] { TheRoster().IpInfo(info); }); }

@@ -3,7 +3,9 @@
    (GUI) thread. The library answers the client only by messages to the bar: WM_USER+10
    (status), +13 (logged-in socket), +19 (GAME_RECORD* or 0) and +17 (join a game).
    Files, relative to the working folder: Data\contacts.dat (the list, shown offline while
-   not connected), Data\events.dat (unread events) and, through notepost, Logs\<KVX#>.txt. */
+   not connected), Data\events.dat (unread events), Data\away.txt (the away message last
+   written), Data\transfers.dat (files on their way), Downloads\ (files received; part
+   files there until whole and checked) and, through notepost, Logs\<KVX#>.txt. */
 #ifndef KVX_ROSTER_H
 #define KVX_ROSTER_H
 
@@ -45,7 +47,8 @@ ROSTER_API BOOL RL_DoNextEvent(void);
    shows everyone offline when not. */
 ROSTER_API void RL_StatusChange(LONG accountNumber, BOOL loggedIn);
 ROSTER_API int RL_EditAway(int status); /* 10 lets the change go on */
-/* Nothing to ping: the server gives out no other user's address, so these do nothing. */
+/* The thread that pings the KVX server (UDP, its own socket) every 30 s; the figure shows in
+   the list's balloon over an empty row. Stop returns once the thread has ended. */
 ROSTER_API void RL_StartPingThread(void);
 ROSTER_API void RL_StopPingThread(void);
 ROSTER_API void RL_Offline(void);

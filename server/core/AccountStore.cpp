@@ -40,6 +40,19 @@ const char* const kMigrations[] = {
     "  sent_at INTEGER NOT NULL,"
     "  text TEXT NOT NULL);"
     "CREATE INDEX events_of_owner ON events (owner, id);",
+    // 3: files sent through the server: uploading until stored, then offered to the
+    // recipient until fetched, declined or expired. The bytes live in a folder beside.
+    "CREATE TABLE transfers ("
+    "  id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    "  sender INTEGER NOT NULL,"
+    "  recipient INTEGER NOT NULL,"
+    "  name TEXT NOT NULL,"
+    "  size INTEGER NOT NULL,"
+    "  sha256 TEXT NOT NULL,"
+    "  created_at INTEGER NOT NULL,"
+    "  stored INTEGER NOT NULL);"
+    "CREATE INDEX transfers_to ON transfers (recipient, stored, id);"
+    "CREATE INDEX transfers_from ON transfers (sender);",
 };
 
 } // namespace

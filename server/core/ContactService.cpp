@@ -57,8 +57,10 @@ bool ContactService::Handles(std::uint16_t type)
     case PKT_MESSAGE_SEND:
     case PKT_SEARCH:
     case PKT_INFO_REQUEST:
-    case PKT_CHAT_LINE: return true;
-    default: return false;
+    case PKT_CHAT_LINE:
+    case PKT_CONTACT_PING:
+    case PKT_PING_REPLY: return true;
+    default: return TransferService::Handles(type);
     }
 }
 
@@ -139,7 +141,18 @@ bool ContactService::OnPacket(std::int32_t account, ContactSink& sink, std::uint
         OnChat(account, line);
         return true;
     }
-    default: return false;
+    case PKT_CONTACT_PING:
+    case PKT_PING_REPLY: {
+        PingRecord ping;
+        if (!ReadRecord(payload, length, ping)) return false;
+        if (type == PKT_CONTACT_PING) {
+            OnPing(account, sink, ping);
+        } else {
+            OnPingReply(account, ping);
+        }
+        return true;
+    }
+    default: return transfers_ != nullptr && transfers_->OnPacket(account, sink, type, payload, length);
     }
 }
 
@@ -156,6 +169,7 @@ void ContactService::SendList(std::int32_t account, ContactSink& sink)
             Send(sink, EventOf(EVENT_ADDED_YOU, event.from, AddedYouRecord(account, event.from, event.id)));
         }
     }
+    if (transfers_ != nullptr) transfers_->SendOffers(account, sink);
     if (!options_.news.empty()) {
         char text[kMaxEventData];
         SetField(text, sizeof text, options_.news);
@@ -267,6 +281,34 @@ void ContactService::OnChat(std::int32_t account, ChatLineRecord record)
     record.text[sizeof record.text - 1] = '\0';
     const EventPacket line = EventOf(EVENT_CHAT, account, record);
     hub_.Deliver(record.to, PKT_NEW_EVENT, line.data(), line.size());
+}
+
+void ContactService::OnPing(std::int32_t account, ContactSink& sink, PingRecord record)
+{
+    if (record.to == account || record.to < AccountStore::kFirstAccount) return;
+    record.from = account;
+    record.result = PING_ANSWERED;
+    record.reserved = 0;
+    if (hub_.IsOnline(record.to)) {
+        const EventPacket ping = EventOf(EVENT_PING, account, record);
+        hub_.Deliver(record.to, PKT_NEW_EVENT, ping.data(), ping.size());
+        return;
+    }
+    AccountStore::Account found;
+    if (!accounts_.Find(record.to, found)) return;
+    // Nobody there to answer: the pinger hears so at once rather than after its timeout.
+    const PingRecord offline{account, record.to, record.tag, PING_OFFLINE, 0};
+    Send(sink, EventOf(EVENT_PING_REPLY, record.to, offline));
+}
+
+void ContactService::OnPingReply(std::int32_t account, PingRecord record)
+{
+    if (record.to == account || !hub_.IsOnline(record.to)) return;
+    record.from = account;
+    record.result = PING_ANSWERED;
+    record.reserved = 0;
+    const EventPacket reply = EventOf(EVENT_PING_REPLY, account, record);
+    hub_.Deliver(record.to, PKT_NEW_EVENT, reply.data(), reply.size());
 }
 
 ContactRecord ContactService::RecordOf(std::int32_t account, const std::string& nickname) const

@@ -1,5 +1,5 @@
 // The contact protocol of logged-in accounts (CONTACTS.md): lists, presence fan-out, stored
-// messages and notices, chat lines, search and profiles. Each session is a ContactSink; the
+// messages and notices, chat lines, contact pings, search and profiles. Each session is a ContactSink; the
 // same calls serve client connections and the demo's server-side users.
 #ifndef KVX_SERVER_CONTACTSERVICE_H
 #define KVX_SERVER_CONTACTSERVICE_H
@@ -13,6 +13,7 @@
 #include "ContactStore.h"
 #include "Options.h"
 #include "PresenceHub.h"
+#include "TransferService.h"
 #include "wire/Contacts.h"
 
 namespace kvxserver {
@@ -20,6 +21,9 @@ namespace kvxserver {
 class ContactService {
 public:
     ContactService(AccountStore& accounts, ContactStore& contacts, PresenceHub& hub, const Options& options);
+
+    // Files sent to contacts go to this service, and its offers follow each list.
+    void ServeTransfers(TransferService& transfers) { transfers_ = &transfers; }
 
     // True for the packet types this service answers once logged in.
     static bool Handles(std::uint16_t type);
@@ -45,6 +49,9 @@ private:
     void OnSearch(ContactSink& sink, const SearchRecord& record);
     void OnInfo(ContactSink& sink, std::int32_t account);
     void OnChat(std::int32_t account, ChatLineRecord record);
+    // Relayed to every session of an online contact; an offline one is answered for.
+    void OnPing(std::int32_t account, ContactSink& sink, PingRecord record);
+    void OnPingReply(std::int32_t account, PingRecord record);
 
     ContactRecord RecordOf(std::int32_t account, const std::string& nickname) const;
     ContactRecord AddedYouRecord(std::int32_t receiver, std::int32_t adder, std::uint32_t eventId);
@@ -57,6 +64,7 @@ private:
     ContactStore& contacts_;
     PresenceHub& hub_;
     const Options& options_;
+    TransferService* transfers_ = nullptr;
 };
 
 } // namespace kvxserver

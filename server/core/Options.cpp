@@ -38,6 +38,10 @@ const NumericOption kNumericOptions[] = {
      [](Options& o, unsigned long v) { o.loginFailuresPerAccount = static_cast<unsigned>(v); }},
     {"--signups-per-address", 1, 1000000,
      [](Options& o, unsigned long v) { o.signupsPerAddress = static_cast<unsigned>(v); }},
+    {"--max-file-mb", 0, 4096,
+     [](Options& o, unsigned long v) { o.maxFileMegabytes = static_cast<unsigned>(v); }},
+    {"--file-expiry-days", 1, 3650,
+     [](Options& o, unsigned long v) { o.fileExpiryDays = static_cast<unsigned>(v); }},
     {"--hash-threads", 0, 64,
      [](Options& o, unsigned long v) { o.hashThreads = static_cast<unsigned>(v); }},
 };
@@ -95,6 +99,12 @@ const char* Options::Usage() {
            "  --login-failures-per-address N  per 15 minutes (default 20)\n"
            "  --login-failures-per-account N  per 15 minutes (default 5)\n"
            "  --signups-per-address N  per hour (default 5)\n"
+           "  --max-file-mb N          the largest file users may send, in MiB; 0 turns\n"
+           "                           sending files off (default 50)\n"
+           "  --file-expiry-days N     an offered file not fetched within N days is deleted\n"
+           "                           (default 7)\n"
+           "  --file-dir PATH          where offered files are kept (default: the database's\n"
+           "                           path followed by -files)\n"
            "  --hash-threads N         password hashing threads; 0 = event loop (default 2)\n"
            "  --fast-hash              cheapest password hashing, for tests only\n"
            "  --game-server HOST[:PORT]  a Quake II server to tell clients of (port 27910);\n"
@@ -139,6 +149,10 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
             news = value;
             continue;
         }
+        if (std::strcmp(arg, "--file-dir") == 0) {
+            fileDir = value;
+            continue;
+        }
         if (std::strcmp(arg, "--demo-file") == 0) {
             demoFile = value;
             continue;
@@ -177,6 +191,7 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
         error = "--db: the path may not be empty";
         return false;
     }
+    if (fileDir.empty()) fileDir = databasePath + "-files";
     return true;
 }
 

@@ -39,6 +39,9 @@ public:
     std::string news;                      // sent after every contact list when not empty
     bool demo = false;                     // a demo account with server-side demo contacts
     std::string demoFile;                  // where --demo writes the demo account's ID= and PW=
+    unsigned maxFileMegabytes = 50;        // the largest file a user may send
+    unsigned fileExpiryDays = 7;           // an offer not fetched by then is forgotten
+    std::string fileDir;                   // the files' bytes; empty: the database's path + "-files"
 
     static constexpr unsigned kLoginFailureWindowSeconds = 15 * 60;
     static constexpr unsigned kSignupWindowSeconds = 60 * 60;

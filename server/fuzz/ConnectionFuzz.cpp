@@ -1,16 +1,18 @@
-// Fuzzes what a connection does with the bytes a client sends: frames cut out by the frame
-// reader, fed to the protocol with the real account service (an in-memory database, the
-// cheapest hashing) answering. The first input byte sets how the rest is cut into reads.
-// Another account (10000) is online as a session of its own before the input starts, so
-// the contact packets reach someone: the input's sign-up gets 10001. Besides the sanitizers'
-// checks, every frame the server sends must fit the wire, every event its stated length, a
-// login must never be accepted before the version, nothing may be sent after hanging up,
-// and no contact packet may be answered before a login.
+// Fuzzes what a connection does with the bytes a client sends (and what the ping responder
+// makes of them as one datagram): frames cut out by the frame reader, fed to the protocol
+// with the real account service (an in-memory database, the cheapest hashing) answering.
+// The first input byte sets how the rest is cut into reads. Another account (10000) is
+// online as a session of its own before the input starts, so the contact packets reach
+// someone: the input's sign-up gets 10001. Besides the sanitizers' checks, every frame the
+// server sends must fit the wire, every event its stated length, a login must never be
+// accepted before the version, nothing may be sent after hanging up, and no contact packet
+// may be answered before a login.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "core/AccountService.h"
@@ -22,7 +24,10 @@
 #include "core/HashWorker.h"
 #include "core/Options.h"
 #include "core/PasswordHash.h"
+#include "core/PingResponder.h"
 #include "core/PresenceHub.h"
+#include "core/TransferService.h"
+#include "core/TransferStore.h"
 #include "wire/Frame.h"
 #include "wire/Contacts.h"
 #include "wire/Packets.h"
@@ -85,6 +90,10 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
+    // The same bytes as one datagram to the ping responder: answered alike or not at all.
+    std::uint8_t pong[kvxwire::kMaxFrame];
+    const std::size_t answered = PingResponder::Answer(data, size, pong);
+    if (answered != 0 && (answered != size || kvxwire::ReadU16(pong) != PKT_SERVER_PONG)) Fail("a ping answered unlike");
     const std::size_t readSize = 1 + data[0] % 97;
     ++data;
     --size;
@@ -103,6 +112,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ContactStore contactStore(store.Database());
     PresenceHub hub;
     ContactService contacts(store, contactStore, hub, options);
+    // Offered files go to a folder of this process's own, emptied after every input.
+    static const std::string folder = [] {
+        char path[] = "/tmp/kvx-fuzz-files-XXXXXX";
+        if (mkdtemp(path) == nullptr) Fail("no folder for offered files");
+        return std::string(path);
+    }();
+    options.maxFileMegabytes = 1;
+    TransferStore transferStore(store.Database(), folder);
+    TransferService transfers(store, transferStore, hub, worker, options);
+    contacts.ServeTransfers(transfers);
     if (store.Create("Other", "other@example.com", hash.Hash("pw"), 0) != AccountStore::kFirstAccount) {
         Fail("the other account was not made");
     }
@@ -150,5 +169,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loop.run();
     protocol.OnClosed();
     contacts.Leave(AccountStore::kFirstAccount, other);
+    for (const auto& file : std::filesystem::directory_iterator(folder)) std::filesystem::remove(file.path());
     return 0;
 }

@@ -3,9 +3,13 @@
 // wire connection on bravo's account standing in for what bravo's hands would do there.
 // They add each other, alpha sees bravo's presence in the list's balloon, messages go both
 // ways, and one sent while bravo is away arrives at bravo's next login after the server was
-// killed and restarted in between.
+// killed and restarted in between. Then Ping and File between the two: a ping shows a
+// time; a 10 MB file crosses while bravo's client is killed and started again mid-way and
+// arrives whole (the peerhand tool plays bravo's hands on the offer); a declined file leaves
+// nothing on either side or on the server.
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "support/Input.h"
 #include "support/MenuProbe.h"
@@ -41,11 +45,16 @@ protected:
     }
     ~DuoTest() override { StopBravo(); }
 
-    bool StartBravo()
+    // A command line run in bravo's folder and Wine prefix.
+    bool InBravo(const std::string& command, unsigned timeoutMs = 15000)
     {
-        return RunShell("cd '" + UnixPath(bravoFolder.Path()) + "' && WINEPREFIX='" + peerPrefix +
-                        "' WINEDEBUG=-all nohup wine '" + UnixPath(DistFolder()) + "/KVX.exe' >/dev/null 2>&1 &");
+        return RunShell("cd '" + UnixPath(bravoFolder.Path()) + "' && WINEPREFIX='" + peerPrefix + "' WINEDEBUG=-all " +
+                            command,
+                        timeoutMs);
     }
+    bool StartBravo() { return InBravo("nohup wine '" + UnixPath(DistFolder()) + "/KVX.exe' >/dev/null 2>&1 &"); }
+    // Bravo double-clicks its tray icon and answers the file offer's box.
+    bool BravoAnswers(const char* answer) { return InBravo("wine '" KVX_PEERHAND "' " + std::string(answer), 20000); }
     void StopBravo()
     {
         if (!peerPrefix.empty()) RunShell("WINEPREFIX='" + peerPrefix + "' wineserver -k");
@@ -74,6 +83,71 @@ protected:
         right ? RightDown() : LeftDown();
         Sleep(100);
         right ? RightUp() : LeftUp();
+    }
+    // The contact menu of the list's first entry, its item `downs` down picked (a click below
+    // the entries first gives the bar the focus, without which nothing is hovered).
+    void ContactCommand(int downs)
+    {
+        Click(false, kFirstRow.x, kFirstRow.y + 150);
+        Sleep(200);
+        MoveTo(bar, kFirstRow.x, kFirstRow.y);
+        Sleep(300);
+        Click(true, kFirstRow.x, kFirstRow.y);
+        const std::vector<HWND> menus = WaitForMenus(client.Pid(), 1);
+        ASSERT_EQ(1u, menus.size());
+        for (int i = 0; i < downs; ++i) PressKeys(menus[0], {VK_DOWN});
+        PressKeys(menus[0], {VK_RETURN});
+    }
+    // File on the contact menu, the open-file dialog given `path`, and the info window that
+    // says it was sent closed again.
+    bool AlphaSendsFile(const std::string& path)
+    {
+        ContactCommand(2);
+        HWND dialog = nullptr;
+        if (!WaitFor([&] { return (dialog = FindWindowA("#32770", "Send a File to bravo")) != nullptr; }, 5000))
+            return false;
+        for (int id : {1148, 1152}) SetDlgItemTextA(dialog, id, path.c_str()); // the name box, as combo or edit
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        HWND told = nullptr;
+        const bool sent = WaitFor([&] { return (told = FindWindowA("KVXInfo", "Send File")) != nullptr; }, 60000);
+        if (told) PostMessageA(told, WM_CLOSE, 0, 0);
+        return sent;
+    }
+    // The name of bravo's part file once it holds more than `bytes`, or empty.
+    std::string BravoPartPast(DWORD bytes)
+    {
+        std::string found;
+        WaitFor([&] {
+            WIN32_FIND_DATAA data;
+            HANDLE search = FindFirstFileA(bravoFolder.File("Downloads\\*.kvxpart").c_str(), &data);
+            if (search == INVALID_HANDLE_VALUE) return false;
+            FindClose(search);
+            found = std::string("Downloads\\") + data.cFileName;
+            return data.nFileSizeLow > bytes;
+        }, 60000);
+        return found;
+    }
+    // Two users who list each other, bravo's client started and alpha's Online.
+    void Befriended(long* alpha, long* bravo)
+    {
+        ASSERT_TRUE(server.Start() && CopyArt(folder.Path()) && CopyArt(bravoFolder.Path())) << server.Log();
+        *alpha = SignUp("alpha");
+        *bravo = SignUp("bravo");
+        for (const long who : {*alpha, *bravo}) {
+            WireHand hand(server.Address(), who, "pass1");
+            const AccountRecord add = {static_cast<int32_t>(who == *alpha ? *bravo : *alpha)};
+            ASSERT_TRUE(hand.Send(PKT_CONTACT_ADD, &add, sizeof add));
+            ASSERT_TRUE(hand.WaitForEvent(EVENT_CONTACT, nullptr));
+        }
+        WriteIni(*bravo, kPlace);
+        bravoFolder.Write("KVX.ini", folder.Read("KVX.ini"));
+        ASSERT_TRUE(StartBravo());
+        WriteIni(*alpha, kPlace);
+        ASSERT_NE(nullptr, Start());
+        ASSERT_TRUE(Becomes(300, 15000)) << server.Log();
+        ASSERT_TRUE(WaitFor([&] { return server.Log().find("login " + std::to_string(*bravo) + " accepted") != std::string::npos; },
+                            20000));
+        Sleep(1000); // bravo's presence reaches alpha's list
     }
 
     ScratchFolder bravoFolder;
@@ -148,6 +222,51 @@ TEST_F(DuoTest, TwoUsersAddEachOtherSeePresenceAndMessagesArriveEvenAfterAServer
     ASSERT_TRUE(server.Start()) << server.Log();
     ASSERT_TRUE(StartBravo());
     EXPECT_TRUE(BravoLogHolds(bravo, "while you were out")) << server.Log();
+}
+
+TEST_F(DuoTest, APingShowsATimeAFileSurvivesTheReceiversRestartAndADeclineLeavesNothing)
+{
+    if (peerPrefix.empty()) GTEST_SKIP() << "no second Wine prefix (scripts/test.sh makes one)";
+    long alpha = 0, bravo = 0;
+    ASSERT_NO_FATAL_FAILURE(Befriended(&alpha, &bravo));
+
+    ContactCommand(7); // Ping
+    HWND pinged = nullptr;
+    char title[100] = "";
+    ASSERT_TRUE(WaitFor([&] { return (pinged = FindWindowA("KVXInfo", nullptr)) != nullptr; }, 7000));
+    GetWindowTextA(pinged, title, sizeof title);
+    EXPECT_EQ(0, strncmp(title, "bravo: ", 7)) << title;
+    EXPECT_NE(nullptr, strstr(title, " ms")) << title;
+    PostMessageA(pinged, WM_CLOSE, 0, 0);
+
+    std::string bytes(10 * 1024 * 1024, '\0');
+    std::mt19937 random(7);
+    for (char& c : bytes) c = static_cast<char>(random());
+    folder.Write("big.pak", bytes);
+    ASSERT_TRUE(AlphaSendsFile(folder.File("big.pak"))) << server.Log();
+    ASSERT_TRUE(BravoAnswers("yes"));
+    const std::string part = BravoPartPast(2 * 1024 * 1024);
+    ASSERT_FALSE(part.empty()) << "bravo's download is under way";
+    StopBravo();
+    EXPECT_LT(bravoFolder.Read(part).size(), bytes.size()) << "killed mid-way";
+    ASSERT_TRUE(StartBravo());
+    EXPECT_TRUE(WaitFor([&] { return bravoFolder.Exists("Downloads\\big.pak"); }, 90000)) << server.Log();
+    EXPECT_TRUE(bravoFolder.Read("Downloads\\big.pak") == bytes) << "whole, and equal to what was sent";
+    EXPECT_FALSE(bravoFolder.Exists(part));
+
+    folder.Write("small.pak", std::string(5000, 's'));
+    ASSERT_TRUE(AlphaSendsFile(folder.File("small.pak")));
+    ASSERT_TRUE(BravoAnswers("no"));
+    EXPECT_TRUE(WaitFor([&] { return server.Log().find("dropped by " + std::to_string(bravo)) != std::string::npos; },
+                        10000));
+    WIN32_FIND_DATAA data;
+    HANDLE left = FindFirstFileA(folder.File("kvx-server.db-files\\*").c_str(), &data);
+    int files = 0;
+    for (BOOL more = left != INVALID_HANDLE_VALUE; more; more = FindNextFileA(left, &data)) files += data.cFileName[0] != '.';
+    if (left != INVALID_HANDLE_VALUE) FindClose(left);
+    EXPECT_EQ(0, files) << "nothing on the server";
+    EXPECT_FALSE(bravoFolder.Exists("Downloads\\small.pak"));
+    EXPECT_EQ(12u, folder.Read("Data\\transfers.dat").size()) << "alpha keeps no transfer";
 }
 
 } // namespace
