@@ -14,7 +14,6 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/epoll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -76,14 +75,14 @@ rlim_t RaiseFdLimit()
     if (!store.Open(":memory:", error)) std::_Exit(1);
     PasswordHash hash(true);
     const std::string hashed = hash.Hash("pw");
-    sqlite3_exec(store.Database(), "BEGIN", nullptr, nullptr, nullptr);
+    store.Database().Exec("BEGIN", error);
     for (int i = 0; i < n; ++i) store.Create("user" + std::to_string(i), "u@example.com", hashed, 0);
     ContactStore contacts(store.Database());
     for (int i = 0; i < n; ++i) {
         for (int j = 1; j <= k; ++j)
             contacts.Add(AccountStore::kFirstAccount + i, AccountStore::kFirstAccount + (i + j) % n);
     }
-    sqlite3_exec(store.Database(), "COMMIT", nullptr, nullptr, nullptr);
+    store.Database().Exec("COMMIT", error);
 
     asio::io_context loop(1);
     {

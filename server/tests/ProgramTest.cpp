@@ -5,6 +5,7 @@
 
 #include "core/Options.h"
 #include "core/PasswordHash.h"
+#include "core/Statement.h"
 #include "support/ServerTest.h"
 
 using Program = ServerTest;
@@ -80,14 +81,12 @@ TEST_F(Program, SignalsStopItCleanlyAndWhatItStoresIsDurable)
     // A write-ahead log, commits synced in full, argon2id hashes: with the interactive limits
     // unless --fast-hash.
     Seed([](kvxserver::AccountStore& accounts, kvxserver::ContactStore&) {
-        sqlite3_stmt* query = nullptr;
-        sqlite3_prepare_v2(accounts.Database(), "SELECT password_hash FROM accounts UNION ALL SELECT * FROM "
-                           "pragma_journal_mode UNION ALL SELECT * FROM pragma_synchronous", -1, &query, nullptr);
+        kvxserver::Statement query(accounts.Database(), "SELECT password_hash FROM accounts UNION ALL SELECT * FROM "
+                                   "pragma_journal_mode UNION ALL SELECT * FROM pragma_synchronous");
         for (const char* expected : {"$argon2id$", "$argon2id$", "wal", "2"}) {
-            ASSERT_EQ(sqlite3_step(query), SQLITE_ROW);
-            EXPECT_EQ(std::string(reinterpret_cast<const char*>(sqlite3_column_text(query, 0))).rfind(expected, 0), 0u);
+            ASSERT_EQ(query.Next(), kvxserver::Statement::Step::Row);
+            EXPECT_EQ(query.Text(0).rfind(expected, 0), 0u);
         }
-        sqlite3_finalize(query);
     });
     const std::string production = kvxserver::PasswordHash(false).Hash("pw");
     EXPECT_EQ(crypto_pwhash_str_needs_rehash(production.c_str(), crypto_pwhash_OPSLIMIT_INTERACTIVE,

@@ -1,6 +1,5 @@
 #include "ServerTest.h"
 
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,9 +86,9 @@ void ServerTest::Seed(const std::function<void(kvxserver::AccountStore&, kvxserv
     std::string error;
     ASSERT_TRUE(store.Open(File("kvx.db"), error)) << error;
     kvxserver::ContactStore contacts(store.Database());
-    sqlite3_exec(store.Database(), "BEGIN", nullptr, nullptr, nullptr);
+    ASSERT_TRUE(store.Database().Exec("BEGIN", error)) << error;
     fill(store, contacts);
-    ASSERT_EQ(sqlite3_exec(store.Database(), "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_TRUE(store.Database().Exec("COMMIT", error)) << error;
 }
 
 std::int32_t ServerTest::SeedAccount(kvxserver::AccountStore& store, const std::string& nickname)
