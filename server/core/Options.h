@@ -39,6 +39,9 @@ public:
     std::string news;                      // sent after every contact list when not empty
     bool demo = false;                     // a demo account with server-side demo contacts
     std::string demoFile;                  // where --demo writes the demo account's ID= and PW=
+    // In a cluster (a postgresql:// database): a node not heard from this long is taken for
+    // lost, and its users go offline to the other nodes' users.
+    unsigned nodeLeaseSeconds = 60;
 
     static constexpr unsigned kLoginFailureWindowSeconds = 15 * 60;
     static constexpr unsigned kSignupWindowSeconds = 60 * 60;
