@@ -79,7 +79,7 @@ const Dialect kPostgres = {
     "BEGIN; SELECT pg_advisory_xact_lock(2600);"
     "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL);",
     "SELECT COALESCE(MAX(version), 0) FROM schema_version",
-    "DELETE FROM schema_version; INSERT INTO schema_version VALUES ", kPostgresMigrations};
+    "DELETE FROM schema_version; INSERT INTO schema_version SELECT ", kPostgresMigrations};
 
 constexpr int kSchemaVersion = static_cast<int>(std::size(kSqliteMigrations));
 
