@@ -66,8 +66,8 @@ await_node() {
   local i=$1 pid=$2
   for _ in $(seq 1 200); do
     grep -q '^listening on' "$dir/node$i.out" 2>/dev/null && return 0
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
+    alive "$pid" || break
+    sleep 0.05
   done
   tail -5 "$dir/node$i.log" >&2
   return 1
@@ -110,6 +110,13 @@ start() {
   die "HAProxy does not answer on $net.1:2600"
 }
 
+# Running and not a zombie: the processes started here are not this shell's children.
+alive() {
+  local state
+  state="$(ps -o stat= -p "$1" 2>/dev/null)" || return 1
+  [[ "$state" != Z* ]]
+}
+
 # TERM, then KILL for what is still there after ten seconds.
 end_pid_file() {
   local file=$1 pid
@@ -117,9 +124,9 @@ end_pid_file() {
   pid="$(head -1 "$file")"
   rm -f "$file"
   kill "$pid" 2>/dev/null || return 0
-  for _ in $(seq 1 100); do
-    kill -0 "$pid" 2>/dev/null || return 0
-    sleep 0.1
+  for _ in $(seq 1 200); do
+    alive "$pid" || return 0
+    sleep 0.05
   done
   kill -9 "$pid" 2>/dev/null || true
 }
@@ -140,7 +147,9 @@ db_kill() {
   kill -STOP "$pid" 2>/dev/null || true
   pkill -KILL -P "$pid" || true
   kill -KILL "$pid" 2>/dev/null || true
-  while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+  while alive "$pid"; do sleep 0.05; done
+  # An unreaped postmaster still looks alive to the next one; this one is dead for sure.
+  rm -f "$db/data/postmaster.pid" "$db/.s.PGSQL.$db_port" "$db/.s.PGSQL.$db_port.lock"
 }
 
 case "${1:-}" in
