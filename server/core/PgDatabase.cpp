@@ -143,9 +143,22 @@ pg_result* PgDatabase::Run(const std::string& sql, const std::vector<std::string
     std::vector<const char*> values;
     values.reserve(params.size());
     for (const std::string& param : params) values.push_back(param.c_str());
-    PGresult* result = PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(),
-                                    nullptr, nullptr, 0);
-    const ExecStatusType status = PQresultStatus(result);
+    const auto run = [&] {
+        return PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(), nullptr,
+                            nullptr, 0);
+    };
+    PGresult* result = run();
+    ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK && PQstatus(conn_) != CONNECTION_OK) {
+        // A connection the database dropped while idle (it restarted) fails the first
+        // statement: once more on a new connection, so a restart costs nobody an answer.
+        Failed("a statement");
+        PQclear(result);
+        nextAttempt_ = {};
+        if (!Connect()) return nullptr;
+        result = run();
+        status = PQresultStatus(result);
+    }
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) Failed("a statement");
     return result;
 }
