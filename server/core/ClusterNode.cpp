@@ -15,8 +15,9 @@ namespace kvxserver {
 namespace {
 
 // Notices:  <kind> <node> <sequence> [fields]
-//   P record   an account's presence changed here (status 100: it went offline)
-//   S, Q record, E   a full report of the accounts online here: start, one each, end
+//   P since record   an account's presence changed here (status 100: it went offline);
+//                    since: when it logged in here, in ms since the epoch
+//   S, Q since record, E   a full report of the accounts online here: start, one each, end
 //   D account type payload   a frame for every session of the account
 //   H   hello: this node has (re)connected and asks for the others' reports
 //   B   heartbeat;  X   goodbye
@@ -99,7 +100,12 @@ void ClusterNode::Publish(char kind, const std::string& body)
     bus_.Publish(std::move(notice));
 }
 
-void ClusterNode::PublishPresence(const ContactRecord& record) { Publish('P', Hex(&record, sizeof record)); }
+std::string ClusterNode::PresenceBody(const ContactRecord& record) const
+{
+    return std::to_string(hub_.SinceOf(record.account)) + ' ' + Hex(&record, sizeof record);
+}
+
+void ClusterNode::PublishPresence(const ContactRecord& record) { Publish('P', PresenceBody(record)); }
 
 void ClusterNode::Forward(std::int32_t account, std::uint16_t type, const void* payload, std::size_t length)
 {
@@ -112,7 +118,7 @@ void ClusterNode::ReportAll()
     for (std::int32_t account : hub_.LocalAccounts()) {
         const std::string* nickname = hub_.NicknameOf(account);
         const ContactRecord record = hub_.RecordOf(account, nickname != nullptr ? *nickname : std::string());
-        Publish('Q', Hex(&record, sizeof record));
+        Publish('Q', PresenceBody(record));
     }
     Publish('E');
 }
@@ -136,9 +142,10 @@ void ClusterNode::OnNotice(const std::string& notice)
     case 'P':
     case 'Q': {
         ContactRecord record{};
-        if (fields >> field && Unhex(field, bytes) && bytes.size() == sizeof record) {
+        std::uint64_t since = 0;
+        if (fields >> since >> field && Unhex(field, bytes) && bytes.size() == sizeof record) {
             std::memcpy(&record, bytes.data(), sizeof record);
-            OnPresence(node, record, kind[0] == 'P');
+            OnPresence(node, record, since, kind[0] == 'P');
         }
         break;
     }
@@ -163,7 +170,7 @@ void ClusterNode::OnNotice(const std::string& notice)
     }
 }
 
-void ClusterNode::OnPresence(const std::string& node, const ContactRecord& record, bool live)
+void ClusterNode::OnPresence(const std::string& node, const ContactRecord& record, std::uint64_t since, bool live)
 {
     const std::int32_t account = record.account;
     const std::string nickname = FieldText(record.nickname, sizeof record.nickname);
@@ -172,8 +179,11 @@ void ClusterNode::OnPresence(const std::string& node, const ContactRecord& recor
         return;
     }
     if (hub_.IsLocal(account)) {
-        // A report only repeats what the node held; a live change means a new login there.
-        if (!live) return;
+        // A report only repeats what the node held; a live change means a login there. The
+        // later login wins (the node name breaks a tie): when it is ours, the other node
+        // ends its session as it hears of ours.
+        const std::uint64_t ours = hub_.SinceOf(account);
+        if (!live || ours > since || (ours == since && name_ > node)) return;
         const std::vector<ContactSink*> sessions = hub_.TakeSessions(account);
         LogLine("cluster: %d logged in on node %s, its %zu session(s) here end", account, node.c_str(),
                 sessions.size());

@@ -44,7 +44,8 @@ private:
 
     void Publish(char kind, const std::string& body = std::string());
     void OnNotice(const std::string& notice);
-    void OnPresence(const std::string& node, const ContactRecord& record, bool live);
+    std::string PresenceBody(const ContactRecord& record) const;
+    void OnPresence(const std::string& node, const ContactRecord& record, std::uint64_t since, bool live);
     void ReportAll();
     void Beat();
     void Offline(std::int32_t account, const std::string& nickname);

@@ -1,6 +1,7 @@
 #include "PresenceHub.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "FixedField.h"
 
@@ -13,6 +14,8 @@ bool PresenceHub::Join(std::int32_t account, const std::string& nickname, const 
     entry->second.sinks.push_back(&sink);
     if (!first) return false;
     remote_.erase(account);
+    entry->second.since = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::system_clock::now().time_since_epoch()).count());
     entry->second.nickname = nickname;
     for (std::int32_t contact : contacts) Watch(account, contact);
     return true;
@@ -40,6 +43,12 @@ void PresenceHub::Forget(std::unordered_map<std::int32_t, Online>::iterator entr
         if (watchers->second.empty()) watchers_.erase(watchers);
     }
     online_.erase(entry);
+}
+
+std::uint64_t PresenceHub::SinceOf(std::int32_t account) const
+{
+    const auto entry = online_.find(account);
+    return entry == online_.end() ? 0 : entry->second.since;
 }
 
 bool PresenceHub::IsOnline(std::int32_t account) const { return online_.count(account) != 0 || remote_.count(account) != 0; }

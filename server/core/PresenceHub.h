@@ -41,6 +41,8 @@ public:
     // Here or on another node.
     bool IsOnline(std::int32_t account) const;
     bool IsLocal(std::int32_t account) const { return online_.count(account) != 0; }
+    // When the account came online here, in milliseconds since the epoch; 0 when it is not.
+    std::uint64_t SinceOf(std::int32_t account) const;
     // Null when the account is offline.
     const Presence* PresenceOf(std::int32_t account) const;
     const std::string* NicknameOf(std::int32_t account) const;
@@ -80,6 +82,7 @@ private:
         std::string nickname;
         Presence presence;
         std::unordered_set<std::int32_t> watching; // the account's own list
+        std::uint64_t since = 0;
     };
 
     struct Remote {
