@@ -88,7 +88,10 @@ bool PresenceHub::SetRemote(std::int32_t account, const std::string& node, const
 {
     auto [entry, added] = remote_.try_emplace(account);
     Remote& remote = entry->second;
-    const bool changed = added || remote.nickname != nickname || std::memcmp(&remote.presence, &presence, sizeof presence) != 0;
+    const Presence& was = remote.presence;
+    const bool changed = added || remote.nickname != nickname || was.status != presence.status ||
+                         std::memcmp(&was.game, &presence.game, sizeof was.game) != 0 ||
+                         std::memcmp(was.away, presence.away, sizeof was.away) != 0;
     remote.node = node;
     remote.nickname = nickname;
     remote.presence = presence;
