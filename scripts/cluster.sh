@@ -27,7 +27,8 @@ as_db() {
 
 pg_bin() {
   local found
-  found="$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)"
+  found="$(printf '%s\n' /usr/lib/postgresql/*/bin | sort -V | tail -1)"
+  [ -x "$found/initdb" ] || found=""
   [ -n "$found" ] || die "PostgreSQL is missing (scripts/setup.sh installs it)"
   echo "$found"
 }
