@@ -5,8 +5,8 @@
 
 #include <csignal>
 #include <cstdio>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/AccountService.h"
@@ -66,6 +66,8 @@ int main(int argc, char** argv) {
         ContactStore contactStore(store.Database());
         PresenceHub hub;
         ContactService contacts(store, contactStore, hub, options);
+        // Declared before the demo, which may still announce its users as it goes.
+        std::optional<ClusterNode> cluster;
         std::unique_ptr<DemoBots> demo;
         if (options.demo) {
             demo = std::make_unique<DemoBots>(loop, store, contactStore, contacts, hash);
@@ -87,7 +89,6 @@ int main(int argc, char** argv) {
         const asio::ip::tcp::endpoint bound = server.LocalEndpoint();
         // On a shared PostgreSQL database this server is one node of a cluster. A restarted
         // node is a new one to the others: its name ends in a fresh random number.
-        std::optional<ClusterNode> cluster;
         if (IsPostgresUri(options.databasePath)) {
             char tag[16];
             std::snprintf(tag, sizeof tag, "%08x", randombytes_random());
