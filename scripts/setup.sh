@@ -11,6 +11,7 @@ packages=(
   xvfb xdotool x11-apps imagemagick
   clang libclang-rt-14-dev clang-tidy cppcheck
   libasio-dev libsqlite3-dev libsodium-dev pkg-config nsis
+  postgresql libpq-dev haproxy
 )
 
 missing=()

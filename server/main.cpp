@@ -1,16 +1,19 @@
 // kvx-server: the KVX presence server. Prints "listening on <address>:<port>" once bound,
 // logs to stderr, and exits 0 on SIGTERM or SIGINT after closing every connection.
 #include <asio.hpp>
+#include <sodium.h>
 
 #include <csignal>
 #include <ctime>
 #include <functional>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/AccountService.h"
 #include "core/AccountStore.h"
+#include "core/ClusterNode.h"
 #include "core/ContactService.h"
 #include "core/ContactStore.h"
 #include "core/DemoBots.h"
@@ -84,6 +87,8 @@ int main(int argc, char** argv) {
             });
         };
         expire();
+        // Declared before the demo, which may still announce its users as it goes.
+        std::optional<ClusterNode> cluster;
         std::unique_ptr<DemoBots> demo;
         if (options.demo) {
             demo = std::make_unique<DemoBots>(loop, store, contactStore, contacts, hash);
@@ -108,10 +113,21 @@ int main(int argc, char** argv) {
             LogLine("%s", error.c_str());
             return 1;
         }
+        // On a shared PostgreSQL database this server is one node of a cluster. A restarted
+        // node is a new one to the others: its name ends in a fresh random number.
+        if (IsPostgresUri(options.databasePath)) {
+            char tag[16];
+            std::snprintf(tag, sizeof tag, "%08x", randombytes_random());
+            cluster.emplace(loop, options, hub,
+                            bound.address().to_string() + ":" + std::to_string(bound.port()) + "/" + tag);
+            contacts.SetCluster(&*cluster);
+            cluster->Start();
+        }
         std::printf("listening on %s:%u\n", bound.address().to_string().c_str(), bound.port());
         std::fflush(stdout);
         LogLine("listening on %s:%u, database %s, minimum build %u%s",
-                bound.address().to_string().c_str(), bound.port(), options.databasePath.c_str(),
+                bound.address().to_string().c_str(), bound.port(),
+                IsPostgresUri(options.databasePath) ? "PostgreSQL" : options.databasePath.c_str(),
                 options.minBuild, options.fastHash ? ", fast hashing" : "");
 
         asio::signal_set signals(loop, SIGINT, SIGTERM);
@@ -122,6 +138,7 @@ int main(int argc, char** argv) {
             pings.Stop();
             expiry.cancel();
             server.Stop();
+            if (cluster) cluster->Stop();
         });
         if (demo) demo->Start();
 

@@ -47,6 +47,10 @@ void AccountService::Login(const std::string& address, std::int32_t account,
     }
     AccountStore::Account found;
     if (account < AccountStore::kFirstAccount || !store_.Find(account, found)) {
+        if (account >= AccountStore::kFirstAccount && !store_.Reachable()) {
+            Answer([done = std::move(done)] { done(LoginResult::Unavailable); });
+            return;
+        }
         CountFailure(address, account, false);
         Answer([done = std::move(done)] { done(LoginResult::Refused); });
         return;

@@ -19,7 +19,8 @@ namespace kvxserver {
 
 class AccountService {
 public:
-    enum class LoginResult { Accepted, Refused, Limited };
+    // Unavailable: the database could not be asked; nothing is counted against the client.
+    enum class LoginResult { Accepted, Refused, Limited, Unavailable };
 
     struct SignupResult {
         std::int32_t account = 0; // 0 when refused

@@ -1,16 +1,17 @@
-// The accounts, kept in one SQLite file. Account numbers are handed out from 10000 upward
-// and never reused. The schema version lives in PRAGMA user_version; opening a file brings
-// it up to date, and a file written by a newer server is refused rather than guessed at.
-// Used from the event loop thread only.
+// The accounts, kept in one SQLite file or a PostgreSQL database. Account numbers are handed
+// out from 10000 upward and never reused. Opening the database brings its schema up to date,
+// and one written by a newer server is refused rather than guessed at. Used from the event
+// loop thread only.
 #ifndef KVX_SERVER_ACCOUNTSTORE_H
 #define KVX_SERVER_ACCOUNTSTORE_H
 
 #include <cstdint>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
-struct sqlite3;
+#include "SqlDatabase.h"
 
 namespace kvxserver {
 
@@ -31,7 +32,8 @@ public:
     AccountStore(const AccountStore&) = delete;
     AccountStore& operator=(const AccountStore&) = delete;
 
-    // Opens or creates the file (":memory:" for a throw-away store) and migrates it.
+    // Opens or creates the file (":memory:" for a throw-away store), or connects to a
+    // postgresql:// URI, and migrates it.
     bool Open(const std::string& path, std::string& error);
     void Close();
 
@@ -47,15 +49,14 @@ public:
     std::vector<Account> FindByEmail(const std::string& email, std::size_t limit);
 
     // The open database, for the stores that keep their tables beside the accounts.
-    sqlite3* Database() const { return db_; }
+    SqlDatabase& Database() const { return *db_; }
+    // False while a database server cannot be reached.
+    bool Reachable() const { return db_ != nullptr && db_->Reachable(); }
 
 private:
-    // The schema version this server writes.
-    static int SchemaVersion();
     bool Migrate(std::string& error);
-    bool Exec(const char* sql, std::string& error);
 
-    sqlite3* db_ = nullptr;
+    std::unique_ptr<SqlDatabase> db_;
 };
 
 } // namespace kvxserver

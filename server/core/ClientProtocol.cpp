@@ -33,6 +33,11 @@ void ClientProtocol::Deliver(std::uint16_t type, const void* payload, std::size_
     peer_.Send(type, payload, length);
 }
 
+void ClientProtocol::End(const char* reason) {
+    joined_ = false;
+    peer_.Finish(reason);
+}
+
 bool ClientProtocol::OnFrame(std::uint16_t type, const std::uint8_t* payload, std::size_t length,
                              std::string& reason) {
     switch (type) {
@@ -115,10 +120,15 @@ bool ClientProtocol::OnLogin(const std::uint8_t* payload, std::size_t length,
                     [this, alive, account](AccountService::LoginResult result) {
                         if (alive.expired()) return;
                         if (result != AccountService::LoginResult::Accepted) {
+                            const bool unavailable = result == AccountService::LoginResult::Unavailable;
                             LogLine("%s: login %d %s", tag_.c_str(), account,
-                                    result == AccountService::LoginResult::Limited
-                                        ? "refused, too many failures"
-                                        : "refused");
+                                    result == AccountService::LoginResult::Limited ? "refused, too many failures"
+                                    : unavailable                                  ? "failed, no database"
+                                                                                   : "refused");
+                            if (unavailable) {
+                                SendText(PKT_SERVER_MESSAGE, "The server cannot reach its database. Please try "
+                                                             "again in a moment.");
+                            }
                             peer_.Send(PKT_LOGIN_FAILED, nullptr, 0);
                             Done();
                             return;

@@ -50,6 +50,7 @@ public:
     void OnClosed();
 
     void Deliver(std::uint16_t type, const void* payload, std::size_t length) override;
+    void End(const char* reason) override;
 
 private:
     enum class State { AwaitVersion, AwaitLogin, Online };

@@ -1,13 +1,14 @@
 #include "ContactService.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <vector>
 
-#include "EventPacket.h"
 #include "FixedField.h"
+#include "wire/Frame.h"
 
 namespace kvxserver {
 
@@ -85,8 +86,24 @@ void ContactService::Leave(std::int32_t account, ContactSink& sink)
 
 void ContactService::Announce(std::int32_t account, const std::string& nickname)
 {
-    const EventPacket event = EventOf(EVENT_PRESENCE, account, RecordOf(account, nickname));
+    const ContactRecord record = RecordOf(account, nickname);
+    const EventPacket event = EventOf(EVENT_PRESENCE, account, record);
     hub_.DeliverToWatchers(account, PKT_NEW_EVENT, event.data(), event.size());
+    if (cluster_ != nullptr) cluster_->PublishPresence(record);
+}
+
+void ContactService::Reach(std::int32_t account, const EventPacket& event)
+{
+    if (hub_.Deliver(account, PKT_NEW_EVENT, event.data(), event.size())) return;
+    if (cluster_ != nullptr && hub_.IsOnline(account)) cluster_->Forward(account, PKT_NEW_EVENT, event.data(), event.size());
+}
+
+void ContactService::ReportStoreDown(ContactSink& sink, const char* what)
+{
+    if (accounts_.Reachable()) return;
+    char text[kvxwire::kMaxPayload];
+    std::snprintf(text, sizeof text, "The server cannot reach its database: %s. Please try again in a moment.", what);
+    sink.Deliver(PKT_SERVER_MESSAGE, text, std::strlen(text) + 1);
 }
 
 bool ContactService::OnPacket(std::int32_t account, ContactSink& sink, std::uint16_t type, const std::uint8_t* payload,
@@ -205,8 +222,7 @@ void ContactService::OnAdd(std::int32_t account, std::int32_t contact)
     hub_.Watch(account, contact);
     const std::uint32_t id = contacts_.StoreEvent(contact, EVENT_ADDED_YOU, account, Now(), std::string());
     if (id == 0 || !hub_.IsOnline(contact)) return;
-    const EventPacket notice = EventOf(EVENT_ADDED_YOU, account, AddedYouRecord(contact, account, id));
-    hub_.Deliver(contact, PKT_NEW_EVENT, notice.data(), notice.size());
+    Reach(contact, EventOf(EVENT_ADDED_YOU, account, AddedYouRecord(contact, account, id)));
 }
 
 void ContactService::OnDelete(std::int32_t account, std::int32_t contact)
@@ -224,6 +240,7 @@ void ContactService::OnMessage(std::int32_t account, ContactSink& sink, const Me
     AccountStore::Account recipient;
     if (record.to == account || text.empty() || record.to < AccountStore::kFirstAccount ||
         !accounts_.Find(record.to, recipient)) {
+        ReportStoreDown(sink, "your message was not sent");
         return;
     }
     ContactStore::StoredEvent event;
@@ -232,12 +249,13 @@ void ContactService::OnMessage(std::int32_t account, ContactSink& sink, const Me
     event.sentAt = Now();
     event.text = text;
     event.id = contacts_.StoreEvent(record.to, EVENT_MESSAGE, account, event.sentAt, text);
-    if (event.id == 0) return;
+    if (event.id == 0) {
+        ReportStoreDown(sink, "your message was not sent");
+        return;
+    }
     const MessageSentRecord sent{record.clientTag, event.id};
     Send(sink, EventOf(EVENT_MESSAGE_SENT, record.to, sent));
-    if (!hub_.IsOnline(record.to)) return;
-    const EventPacket message = EventOf(EVENT_MESSAGE, account, MessageOf(event));
-    hub_.Deliver(record.to, PKT_NEW_EVENT, message.data(), message.size());
+    if (hub_.IsOnline(record.to)) Reach(record.to, EventOf(EVENT_MESSAGE, account, MessageOf(event)));
 }
 
 void ContactService::OnSearch(ContactSink& sink, const SearchRecord& record)
@@ -279,8 +297,7 @@ void ContactService::OnChat(std::int32_t account, ChatLineRecord record)
     if (record.to == account || !hub_.IsOnline(record.to)) return;
     record.from = account;
     record.text[sizeof record.text - 1] = '\0';
-    const EventPacket line = EventOf(EVENT_CHAT, account, record);
-    hub_.Deliver(record.to, PKT_NEW_EVENT, line.data(), line.size());
+    Reach(record.to, EventOf(EVENT_CHAT, account, record));
 }
 
 void ContactService::OnPing(std::int32_t account, ContactSink& sink, PingRecord record)
@@ -290,8 +307,7 @@ void ContactService::OnPing(std::int32_t account, ContactSink& sink, PingRecord 
     record.result = PING_ANSWERED;
     record.reserved = 0;
     if (hub_.IsOnline(record.to)) {
-        const EventPacket ping = EventOf(EVENT_PING, account, record);
-        hub_.Deliver(record.to, PKT_NEW_EVENT, ping.data(), ping.size());
+        Reach(record.to, EventOf(EVENT_PING, account, record));
         return;
     }
     AccountStore::Account found;
@@ -307,22 +323,7 @@ void ContactService::OnPingReply(std::int32_t account, PingRecord record)
     record.from = account;
     record.result = PING_ANSWERED;
     record.reserved = 0;
-    const EventPacket reply = EventOf(EVENT_PING_REPLY, account, record);
-    hub_.Deliver(record.to, PKT_NEW_EVENT, reply.data(), reply.size());
-}
-
-ContactRecord ContactService::RecordOf(std::int32_t account, const std::string& nickname) const
-{
-    ContactRecord record{};
-    record.account = account;
-    SetField(record.nickname, sizeof record.nickname, nickname);
-    record.status = kStatusOffline;
-    if (const Presence* presence = hub_.PresenceOf(account)) {
-        record.status = presence->status;
-        record.game = presence->game;
-        std::memcpy(record.away, presence->away, sizeof record.away);
-    }
-    return record;
+    Reach(record.to, EventOf(EVENT_PING_REPLY, account, record));
 }
 
 ContactRecord ContactService::AddedYouRecord(std::int32_t receiver, std::int32_t adder, std::uint32_t eventId)

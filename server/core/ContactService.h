@@ -1,6 +1,8 @@
 // The contact protocol of logged-in accounts (CONTACTS.md): lists, presence fan-out, stored
-// messages and notices, chat lines, contact pings, search and profiles. Each session is a ContactSink; the
-// same calls serve client connections and the demo's server-side users.
+// messages and notices, chat lines, contact pings, search and profiles. Each session is a
+// ContactSink; the same calls serve client connections and the demo's server-side users. In a
+// cluster, the presence of accounts online here and what is sent to accounts on other nodes
+// also go out through the cluster link.
 #ifndef KVX_SERVER_CONTACTSERVICE_H
 #define KVX_SERVER_CONTACTSERVICE_H
 
@@ -9,8 +11,10 @@
 #include <string>
 
 #include "AccountStore.h"
+#include "ClusterLink.h"
 #include "ContactSink.h"
 #include "ContactStore.h"
+#include "EventPacket.h"
 #include "Options.h"
 #include "PresenceHub.h"
 #include "TransferService.h"
@@ -24,6 +28,8 @@ public:
 
     // Files sent to contacts go to this service, and its offers follow each list.
     void ServeTransfers(TransferService& transfers) { transfers_ = &transfers; }
+    // The other nodes of a cluster; none by default.
+    void SetCluster(ClusterLink* cluster) { cluster_ = cluster; }
 
     // True for the packet types this service answers once logged in.
     static bool Handles(std::uint16_t type);
@@ -53,7 +59,14 @@ private:
     void OnPing(std::int32_t account, ContactSink& sink, PingRecord record);
     void OnPingReply(std::int32_t account, PingRecord record);
 
-    ContactRecord RecordOf(std::int32_t account, const std::string& nickname) const;
+    ContactRecord RecordOf(std::int32_t account, const std::string& nickname) const
+    {
+        return hub_.RecordOf(account, nickname);
+    }
+    // Every session of the account, here or on another node.
+    void Reach(std::int32_t account, const EventPacket& event);
+    // The database could not be reached: the asking session is told so.
+    void ReportStoreDown(ContactSink& sink, const char* what);
     ContactRecord AddedYouRecord(std::int32_t receiver, std::int32_t adder, std::uint32_t eventId);
     MessageRecord MessageOf(const ContactStore::StoredEvent& event);
     std::string NicknameOf(std::int32_t account);
@@ -65,6 +78,7 @@ private:
     PresenceHub& hub_;
     const Options& options_;
     TransferService* transfers_ = nullptr;
+    ClusterLink* cluster_ = nullptr;
 };
 
 } // namespace kvxserver

@@ -15,6 +15,9 @@ public:
     // Queues one frame for the session. Must not call back into the contact service or the
     // presence hub: deliveries happen while the hub walks its tables.
     virtual void Deliver(std::uint16_t type, const void* payload, std::size_t length) = 0;
+    // The session has been taken out of the presence hub (its account logged in on another
+    // node) and should end; it must not leave the contact service again.
+    virtual void End(const char* reason) { (void)reason; }
 };
 
 } // namespace kvxserver

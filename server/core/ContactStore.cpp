@@ -1,13 +1,11 @@
 #include "ContactStore.h"
 
-#include <sqlite3.h>
-
 #include "Log.h"
 #include "Statement.h"
 
 namespace kvxserver {
 
-ContactStore::ContactStore(sqlite3* db) : db_(db) {}
+ContactStore::ContactStore(SqlDatabase& db) : db_(db) {}
 
 std::vector<ContactStore::Entry> ContactStore::List(std::int32_t owner)
 {
@@ -36,7 +34,7 @@ ContactStore::AddResult ContactStore::Add(std::int32_t owner, std::int32_t conta
     Statement insert(db_, "INSERT INTO contacts (owner, contact, position) VALUES (?, ?, ?)");
     if (!insert.Bind(1, owner) || !insert.Bind(2, contact) || !insert.Bind(3, count.Int(1) + 1) ||
         insert.Next() != Statement::Step::Done) {
-        LogLine("contact store: adding %d to %d failed: %s", contact, owner, sqlite3_errmsg(db_));
+        LogLine("contact store: adding %d to %d failed: %s", contact, owner, db_.LastError().c_str());
         return AddResult::Refused;
     }
     return AddResult::Added;
@@ -44,9 +42,8 @@ ContactStore::AddResult ContactStore::Add(std::int32_t owner, std::int32_t conta
 
 bool ContactStore::Remove(std::int32_t owner, std::int32_t contact)
 {
-    Statement remove(db_, "DELETE FROM contacts WHERE owner = ? AND contact = ?");
-    if (!remove.Bind(1, owner) || !remove.Bind(2, contact) || remove.Next() != Statement::Step::Done) return false;
-    return sqlite3_changes(db_) > 0;
+    Statement remove(db_, "DELETE FROM contacts WHERE owner = ? AND contact = ? RETURNING owner");
+    return remove.Bind(1, owner) && remove.Bind(2, contact) && remove.Next() == Statement::Step::Row;
 }
 
 std::uint32_t ContactStore::StoreEvent(std::int32_t to, std::uint16_t kind, std::int32_t from, std::int64_t sentAt,
@@ -58,19 +55,24 @@ std::uint32_t ContactStore::StoreEvent(std::int32_t to, std::uint16_t kind, std:
         LogLine("contact store: %d has %lld stored events, refusing more", to, static_cast<long long>(count.Int(0)));
         return 0;
     }
-    Statement insert(db_, "INSERT INTO events (owner, kind, sender, sent_at, text) VALUES (?, ?, ?, ?, ?)");
+    Statement insert(db_, "INSERT INTO events (owner, kind, sender, sent_at, text) VALUES (?, ?, ?, ?, ?) RETURNING id");
     if (!insert.Bind(1, to) || !insert.Bind(2, kind) || !insert.Bind(3, from) || !insert.Bind(4, sentAt) ||
-        !insert.Bind(5, text) || insert.Next() != Statement::Step::Done) {
-        LogLine("contact store: storing an event for %d failed: %s", to, sqlite3_errmsg(db_));
+        !insert.Bind(5, text) || insert.Next() != Statement::Step::Row) {
+        LogLine("contact store: storing an event for %d failed: %s", to, db_.LastError().c_str());
         return 0;
     }
-    const sqlite3_int64 id = sqlite3_last_insert_rowid(db_);
+    // Run to the end: SQLite commits there, and the id may be given out only once it has.
+    const std::int64_t id = insert.Int(0);
+    if (insert.Next() != Statement::Step::Done) {
+        LogLine("contact store: storing an event for %d failed: %s", to, db_.LastError().c_str());
+        return 0;
+    }
     if (id <= 0 || id > UINT32_MAX) {
         // The wire carries 32-bit event ids; a row beyond them could never be acknowledged.
         Statement undo(db_, "DELETE FROM events WHERE id = ?");
-        undo.Bind(1, static_cast<std::int64_t>(id));
+        undo.Bind(1, id);
         undo.Next();
-        LogLine("contact store: event id %lld out of range", id);
+        LogLine("contact store: event id %lld out of range", static_cast<long long>(id));
         return 0;
     }
     return static_cast<std::uint32_t>(id);
@@ -90,12 +92,9 @@ std::vector<ContactStore::StoredEvent> ContactStore::Events(std::int32_t owner)
 
 bool ContactStore::Forget(std::int32_t owner, std::uint32_t id)
 {
-    Statement remove(db_, "DELETE FROM events WHERE id = ? AND owner = ?");
-    if (!remove.Bind(1, static_cast<std::int64_t>(id)) || !remove.Bind(2, owner) ||
-        remove.Next() != Statement::Step::Done) {
-        return false;
-    }
-    return sqlite3_changes(db_) > 0;
+    Statement remove(db_, "DELETE FROM events WHERE id = ? AND owner = ? RETURNING id");
+    return remove.Bind(1, static_cast<std::int64_t>(id)) && remove.Bind(2, owner) &&
+           remove.Next() == Statement::Step::Row;
 }
 
 } // namespace kvxserver

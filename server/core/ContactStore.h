@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-struct sqlite3;
+#include "SqlDatabase.h"
 
 namespace kvxserver {
 
@@ -35,7 +35,7 @@ public:
     enum class AddResult { Added, AlreadyListed, Refused };
 
     // db: the account store's open database, already migrated.
-    explicit ContactStore(sqlite3* db);
+    explicit ContactStore(SqlDatabase& db);
 
     // The owner's list in the order the entries were added.
     std::vector<Entry> List(std::int32_t owner);
@@ -54,7 +54,7 @@ public:
     bool Forget(std::int32_t owner, std::uint32_t id);
 
 private:
-    sqlite3* db_;
+    SqlDatabase& db_;
 };
 
 } // namespace kvxserver

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "SqlDatabase.h"
+
 namespace kvxserver {
 
 namespace {
@@ -44,6 +46,8 @@ const NumericOption kNumericOptions[] = {
      [](Options& o, unsigned long v) { o.fileExpiryDays = static_cast<unsigned>(v); }},
     {"--hash-threads", 0, 64,
      [](Options& o, unsigned long v) { o.hashThreads = static_cast<unsigned>(v); }},
+    {"--node-lease-seconds", 1, 3600,
+     [](Options& o, unsigned long v) { o.nodeLeaseSeconds = static_cast<unsigned>(v); }},
 };
 
 bool ParseNumber(const char* text, unsigned long& out) {
@@ -87,7 +91,8 @@ const char* Options::Usage() {
     return "usage: kvx-server [options]\n"
            "  --port N                 TCP port (default 2600; 0 picks a free one)\n"
            "  --bind ADDR              address to listen on (default 0.0.0.0)\n"
-           "  --db PATH                account database (default kvx.db)\n"
+           "  --db PATH|URI            account database: an SQLite file (default kvx.db), or\n"
+           "                           postgresql://... to run as one node of a cluster\n"
            "  --min-build N            oldest client build accepted (default 146)\n"
            "  --motd TEXT              message sent to every client after login\n"
            "  --keepalive-seconds N    the clients' keep-alive period; 3 silent periods close\n"
@@ -112,7 +117,9 @@ const char* Options::Usage() {
            "  --news TEXT              news sent to every client after its contact list\n"
            "  --demo                   create a demo account (once) with demo contacts that\n"
            "                           come and go; prints its number and password on stderr\n"
-           "  --demo-file PATH         with --demo, also write ID= and PW= lines there\n";
+           "  --demo-file PATH         with --demo, also write ID= and PW= lines there\n"
+           "  --node-lease-seconds N   in a cluster, a node silent this long is taken for lost\n"
+           "                           and its users go offline to the others (default 60)\n";
 }
 
 bool Options::Parse(int argc, const char* const* argv, std::string& error) {
@@ -191,7 +198,8 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
         error = "--db: the path may not be empty";
         return false;
     }
-    if (fileDir.empty()) fileDir = databasePath + "-files";
+    // A cluster's database is no folder: its nodes are given a shared one.
+    if (fileDir.empty()) fileDir = IsPostgresUri(databasePath) ? "kvx-server-files" : databasePath + "-files";
     return true;
 }
 

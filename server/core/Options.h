@@ -42,6 +42,9 @@ public:
     unsigned maxFileMegabytes = 50;        // the largest file a user may send
     unsigned fileExpiryDays = 7;           // an offer not fetched by then is forgotten
     std::string fileDir;                   // the files' bytes; empty: the database's path + "-files"
+    // In a cluster (a postgresql:// database): a node not heard from this long is taken for
+    // lost, and its users go offline to the other nodes' users.
+    unsigned nodeLeaseSeconds = 60;
 
     static constexpr unsigned kLoginFailureWindowSeconds = 15 * 60;
     static constexpr unsigned kSignupWindowSeconds = 60 * 60;

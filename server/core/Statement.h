@@ -1,38 +1,31 @@
-// One prepared SQLite statement, finalised when it goes out of scope.
+// One statement of the account database, released when it goes out of scope. A statement
+// whose SQL could not be prepared fails every call.
 #ifndef KVX_SERVER_STATEMENT_H
 #define KVX_SERVER_STATEMENT_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include "SqlDatabase.h"
 
 namespace kvxserver {
 
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql);
-    ~Statement();
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
+    using Step = SqlQuery::Step;
 
-    // False when the SQL did not compile; every other call then fails too.
-    bool Ok() const { return stmt_ != nullptr; }
+    Statement(SqlDatabase& db, const char* sql) : query_(db.Prepare(sql)) {}
 
-    // Parameters count from 1, as in SQLite.
-    bool Bind(int index, std::int64_t value);
-    bool Bind(int index, const std::string& value);
-
-    // One step: Row when a result row is ready, Done at the end, Error otherwise.
-    enum class Step { Row, Done, Error };
-    Step Next();
-
-    std::int64_t Int(int column) const;
-    std::string Text(int column) const;
+    bool Ok() const { return query_ != nullptr; }
+    bool Bind(int index, std::int64_t value) { return query_ && query_->Bind(index, value); }
+    bool Bind(int index, const std::string& value) { return query_ && query_->Bind(index, value); }
+    Step Next() { return query_ ? query_->Next() : Step::Error; }
+    std::int64_t Int(int column) const { return query_->Int(column); }
+    std::string Text(int column) const { return query_->Text(column); }
 
 private:
-    sqlite3_stmt* stmt_ = nullptr;
+    std::unique_ptr<SqlQuery> query_;
 };
 
 } // namespace kvxserver

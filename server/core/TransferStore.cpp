@@ -1,6 +1,5 @@
 #include "TransferStore.h"
 
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,7 +49,7 @@ TransferStore::Transfer Read(const Statement& row)
 
 } // namespace
 
-TransferStore::TransferStore(sqlite3* db, std::string folder) : db_(db), folder_(std::move(folder)) {}
+TransferStore::TransferStore(SqlDatabase& db, std::string folder) : db_(db), folder_(std::move(folder)) {}
 
 bool TransferStore::Open(std::string& error)
 {
@@ -64,14 +63,14 @@ std::string TransferStore::PathOf(std::uint32_t id) const { return folder_ + "/"
 std::uint32_t TransferStore::Create(const Transfer& transfer)
 {
     Statement insert(db_, "INSERT INTO transfers (sender, recipient, name, size, sha256, created_at, stored) "
-                          "VALUES (?, ?, ?, ?, ?, ?, 0)");
+                          "VALUES (?, ?, ?, ?, ?, ?, 0) RETURNING id");
     if (!insert.Bind(1, transfer.sender) || !insert.Bind(2, transfer.recipient) || !insert.Bind(3, transfer.name) ||
         !insert.Bind(4, transfer.size) || !insert.Bind(5, Hex(transfer.sha256)) ||
-        !insert.Bind(6, transfer.createdAt) || insert.Next() != Statement::Step::Done) {
-        LogLine("transfer store: storing an offer from %d failed: %s", transfer.sender, sqlite3_errmsg(db_));
+        !insert.Bind(6, transfer.createdAt) || insert.Next() != Statement::Step::Row) {
+        LogLine("transfer store: storing an offer from %d failed: %s", transfer.sender, db_.LastError().c_str());
         return 0;
     }
-    const sqlite3_int64 id = sqlite3_last_insert_rowid(db_);
+    const std::int64_t id = insert.Int(0);
     const int fd = id > 0 && id <= UINT32_MAX
                        ? open(PathOf(static_cast<std::uint32_t>(id)).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)
                        : -1;
@@ -96,9 +95,8 @@ bool TransferStore::Find(std::uint32_t id, Transfer& out)
 
 bool TransferStore::MarkStored(std::uint32_t id)
 {
-    Statement update(db_, "UPDATE transfers SET stored = 1 WHERE id = ?");
-    return update.Bind(1, static_cast<std::int64_t>(id)) && update.Next() == Statement::Step::Done &&
-           sqlite3_changes(db_) > 0;
+    Statement update(db_, "UPDATE transfers SET stored = 1 WHERE id = ? RETURNING id");
+    return update.Bind(1, static_cast<std::int64_t>(id)) && update.Next() == Statement::Step::Row;
 }
 
 void TransferStore::Remove(std::uint32_t id)

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-struct sqlite3;
+#include "SqlDatabase.h"
 
 namespace kvxserver {
 
@@ -28,7 +28,7 @@ public:
     };
 
     // db: the account store's open database, already migrated; folder: where the bytes go.
-    TransferStore(sqlite3* db, std::string folder);
+    TransferStore(SqlDatabase& db, std::string folder);
 
     // Makes the folder when missing; false with the reason when it cannot be had.
     bool Open(std::string& error);
@@ -49,7 +49,7 @@ public:
     std::string PathOf(std::uint32_t id) const;
 
 private:
-    sqlite3* db_;
+    SqlDatabase& db_;
     std::string folder_;
 };
 

@@ -5,6 +5,7 @@
 
 #include "core/Options.h"
 #include "core/PasswordHash.h"
+#include "core/Statement.h"
 #include "support/ServerTest.h"
 
 using Program = ServerTest;
@@ -23,6 +24,7 @@ TEST(Options, BadValuesAreRefusedWithTheReasonAndTheLimitsThemselvesAreTaken)
         {{"--first-frame-seconds", "3601"}, "--first-frame-seconds: expected a number from 1 to 3600, got '3601'"},
         {{"--min-build", "12abc"}, "--min-build: expected a number from 0 to 4294967295, got '12abc'"},
         {{"--max-connections", "-1"}, "--max-connections: expected a number from 1 to 1000000, got '-1'"},
+        {{"--node-lease-seconds", "0"}, "--node-lease-seconds: expected a number from 1 to 3600, got '0'"},
         {{"--db"}, "--db: unknown option or missing value"},
         {{"--db", ""}, "--db: the path may not be empty"},
         {{"--bogus", "1"}, "--bogus: unknown option"},
@@ -80,14 +82,12 @@ TEST_F(Program, SignalsStopItCleanlyAndWhatItStoresIsDurable)
     // A write-ahead log, commits synced in full, argon2id hashes: with the interactive limits
     // unless --fast-hash.
     Seed([](kvxserver::AccountStore& accounts, kvxserver::ContactStore&) {
-        sqlite3_stmt* query = nullptr;
-        sqlite3_prepare_v2(accounts.Database(), "SELECT password_hash FROM accounts UNION ALL SELECT * FROM "
-                           "pragma_journal_mode UNION ALL SELECT * FROM pragma_synchronous", -1, &query, nullptr);
+        kvxserver::Statement query(accounts.Database(), "SELECT password_hash FROM accounts UNION ALL SELECT * FROM "
+                                   "pragma_journal_mode UNION ALL SELECT * FROM pragma_synchronous");
         for (const char* expected : {"$argon2id$", "$argon2id$", "wal", "2"}) {
-            ASSERT_EQ(sqlite3_step(query), SQLITE_ROW);
-            EXPECT_EQ(std::string(reinterpret_cast<const char*>(sqlite3_column_text(query, 0))).rfind(expected, 0), 0u);
+            ASSERT_EQ(query.Next(), kvxserver::Statement::Step::Row);
+            EXPECT_EQ(query.Text(0).rfind(expected, 0), 0u);
         }
-        sqlite3_finalize(query);
     });
     const std::string production = kvxserver::PasswordHash(false).Hash("pw");
     EXPECT_EQ(crypto_pwhash_str_needs_rehash(production.c_str(), crypto_pwhash_OPSLIMIT_INTERACTIVE,

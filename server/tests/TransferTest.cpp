@@ -1,7 +1,6 @@
 // Files through the server: refused outright for a bad name, a size over the cap or no such
 // recipient; else uploaded in order only, checked, offered (at once, or at a later list even
 // across a kill), fetched from any offset; fetched, declined and expired ones leave nothing.
-#include <sqlite3.h>
 
 #include <filesystem>
 
@@ -165,7 +164,8 @@ TEST_F(Transfers, OffersWaitForTheOfflineAcrossAKillUntilDeclinedOrSevenDaysOld)
         ASSERT_EQ(Stop(SIGTERM), 0);
         Seed([&](kvxserver::AccountStore& accounts, kvxserver::ContactStore&) {
             const std::string age = "UPDATE transfers SET created_at = created_at - " + std::to_string(olderBy);
-            ASSERT_EQ(sqlite3_exec(accounts.Database(), age.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+            std::string error;
+            ASSERT_TRUE(accounts.Database().Exec(age.c_str(), error)) << error;
         });
         Start();
         Client later(port(), cid);

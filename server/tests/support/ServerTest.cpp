@@ -1,6 +1,5 @@
 #include "ServerTest.h"
 
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,9 +86,9 @@ void ServerTest::Seed(const std::function<void(kvxserver::AccountStore&, kvxserv
     std::string error;
     ASSERT_TRUE(store.Open(File("kvx.db"), error)) << error;
     kvxserver::ContactStore contacts(store.Database());
-    sqlite3_exec(store.Database(), "BEGIN", nullptr, nullptr, nullptr);
+    ASSERT_TRUE(store.Database().Exec("BEGIN", error)) << error;
     fill(store, contacts);
-    ASSERT_EQ(sqlite3_exec(store.Database(), "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_TRUE(store.Database().Exec("COMMIT", error)) << error;
 }
 
 std::int32_t ServerTest::SeedAccount(kvxserver::AccountStore& store, const std::string& nickname)
@@ -112,13 +111,14 @@ bool Has(const std::vector<Event>& events, std::uint16_t kind)
     return std::any_of(events.begin(), events.end(), [kind](const Event& e) { return e.kind == kind; });
 }
 
-Client::Client(std::uint16_t port, const std::string& nickname) : WireClient(port)
+Client::Client(std::uint16_t port, const std::string& nickname, const char* host) : WireClient(port, host)
 {
     if (Version(BUILD_NUMBER) == PKT_VERSION_OK) account_ = Signup(nickname, nickname + "@example.com", "pw");
     online_ = account_ != 0 && Login(account_, "pw") == PKT_LOGIN_OK;
 }
 
-Client::Client(std::uint16_t port, std::int32_t account, const std::string& password) : WireClient(port), account_(account)
+Client::Client(std::uint16_t port, std::int32_t account, const std::string& password, const char* host)
+    : WireClient(port, host), account_(account)
 {
     online_ = Version(BUILD_NUMBER) == PKT_VERSION_OK && Login(account, password) == PKT_LOGIN_OK;
 }

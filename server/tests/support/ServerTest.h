@@ -38,10 +38,11 @@ bool Has(const std::vector<Event>& events, std::uint16_t kind);
 class Client : public WireClient {
 public:
     explicit Client(std::uint16_t port) : WireClient(port) {}
+    Client(const char* host, std::uint16_t port) : WireClient(port, host) {}
     // Signs up as nickname (e-mail nickname@example.com, password "pw") and logs in.
-    Client(std::uint16_t port, const std::string& nickname);
+    Client(std::uint16_t port, const std::string& nickname, const char* host = "127.0.0.1");
     // Logs in to an existing account.
-    Client(std::uint16_t port, std::int32_t account, const std::string& password = "pw");
+    Client(std::uint16_t port, std::int32_t account, const std::string& password = "pw", const char* host = "127.0.0.1");
 
     bool online() const { return online_; }
     std::int32_t account() const { return account_; }
