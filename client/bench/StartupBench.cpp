@@ -102,7 +102,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const long account = SignUpOverWire("127.0.9.1", "bench", "bench@kvx.example", "bench1");
-    folder.Write("KVX.ini", "[Server]\r\n1=127.0.9.1\r\n[User]\r\nID=" + std::to_string(account) + "\r\nPW=bench1\r\n");
+    folder.Write("KVX.ini", server.Ini() + "[User]\r\nID=" + std::to_string(account) + "\r\nPW=bench1\r\n");
     std::vector<double> onlineTimes;
     for (int i = 0; i < runs; ++i) {
         const double took = ClientToOnline(folder);

@@ -102,7 +102,13 @@ const char* Options::Usage() {
            "  --news TEXT              news sent to every client after its contact list\n"
            "  --demo                   create a demo account (once) with demo contacts that\n"
            "                           come and go; prints its number and password on stderr\n"
-           "  --demo-file PATH         with --demo, also write ID= and PW= lines there\n";
+           "  --demo-file PATH         with --demo, also write ID= and PW= lines there\n"
+           "  --cert PATH --key PATH   the TLS certificate (PEM, with its chain) and key;\n"
+           "                           without them a self-signed pair is made once beside\n"
+           "                           the database (DB.cert.pem, DB.key.pem) and its SHA-256\n"
+           "                           fingerprint printed at start, for clients to pin\n"
+           "  --allow-plaintext        also serve clients that do not speak TLS (off: they\n"
+           "                           are refused)\n";
 }
 
 bool Options::Parse(int argc, const char* const* argv, std::string& error) {
@@ -116,6 +122,10 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
         }
         if (std::strcmp(arg, "--demo") == 0) {
             demo = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--allow-plaintext") == 0) {
+            allowPlaintext = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -141,6 +151,14 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
         }
         if (std::strcmp(arg, "--demo-file") == 0) {
             demoFile = value;
+            continue;
+        }
+        if (std::strcmp(arg, "--cert") == 0) {
+            certPath = value;
+            continue;
+        }
+        if (std::strcmp(arg, "--key") == 0) {
+            keyPath = value;
             continue;
         }
         if (std::strcmp(arg, "--game-server") == 0) {
@@ -171,6 +189,10 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
     }
     if (!demoFile.empty() && !demo) {
         error = "--demo-file: only with --demo";
+        return false;
+    }
+    if (certPath.empty() != keyPath.empty()) {
+        error = "--cert and --key: give both or neither";
         return false;
     }
     if (databasePath.empty()) {

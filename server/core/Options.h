@@ -39,6 +39,9 @@ public:
     std::string news;                      // sent after every contact list when not empty
     bool demo = false;                     // a demo account with server-side demo contacts
     std::string demoFile;                  // where --demo writes the demo account's ID= and PW=
+    std::string certPath;                  // PEM certificate (chain); empty: the server's own
+    std::string keyPath;                   // PEM private key of certPath
+    bool allowPlaintext = false;           // also serve clients that do not start TLS
 
     static constexpr unsigned kLoginFailureWindowSeconds = 15 * 60;
     static constexpr unsigned kSignupWindowSeconds = 60 * 60;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "support/Wait.h"
@@ -15,6 +16,12 @@ std::string ReadFile(const std::string& path)
     std::ostringstream all;
     all << in.rdbuf();
     return all.str();
+}
+
+std::map<std::string, std::string>& Fingerprints()
+{
+    static std::map<std::string, std::string> known;
+    return known;
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -39,6 +46,12 @@ bool Spawn(const std::string& command)
 }
 
 } // namespace
+
+std::string KnownFingerprint(const std::string& address)
+{
+    const auto found = Fingerprints().find(address);
+    return found == Fingerprints().end() ? std::string() : found->second;
+}
 
 std::string UnixPath(const std::string& windowsPath)
 {
@@ -100,7 +113,9 @@ bool ServerProcess::Launch(const std::string& program, const std::string& args)
     if (!Spawn(command)) return false;
     m_outPath = m_folder + "\\" + out;
     const std::string pidPath = m_folder + "\\" + pidFile;
-    const bool listening = WaitFor([&] { return Output().find("listening on") != std::string::npos; }, 15000);
+    // The fingerprint comes in the same write as "listening on".
+    const bool listening = WaitFor([&] { return !Fingerprint().empty(); }, 15000);
+    Fingerprints()[m_address] = Fingerprint();
     std::string pid;
     WaitFor([&] {
         pid = ReadFile(pidPath);
@@ -110,6 +125,17 @@ bool ServerProcess::Launch(const std::string& program, const std::string& args)
     m_pid = pid;
     return listening && !m_pid.empty();
 }
+
+std::string ServerProcess::Fingerprint() const
+{
+    const std::string output = Output();
+    const std::string label = "SHA-256 fingerprint ";
+    const size_t at = output.find(label);
+    const size_t end = at == std::string::npos ? at : output.find('\n', at);
+    return end == std::string::npos ? std::string() : output.substr(at + label.size(), end - at - label.size());
+}
+
+std::string ServerProcess::Ini() const { return "[Server]\r\n1=" + m_address + "\r\nFingerprint=" + Fingerprint() + "\r\n"; }
 
 std::string ServerProcess::Output() const { return m_outPath.empty() ? std::string() : ReadFile(m_outPath); }
 

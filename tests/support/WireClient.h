@@ -1,11 +1,15 @@
 // A bare KVX protocol client in the test process, for setting up accounts on a real server
-// without the client under test.
+// without the client under test. It speaks TLS as the client does, trusting the certificate
+// the test's server (ServerProcess) printed.
 #ifndef KVX_TEST_WIRE_CLIENT_H
 #define KVX_TEST_WIRE_CLIENT_H
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+class TlsSession;
 
 // Signs up over a fresh connection to `address`:2600; the new account number, or 0 (with
 // the server's reason in *error when given) when the server refused or did not answer.
@@ -29,7 +33,7 @@ public:
 
 private:
     uintptr_t m_socket = 0;
-    std::string m_held;
+    std::unique_ptr<TlsSession> m_tls;
     bool m_loggedIn = false;
 };
 

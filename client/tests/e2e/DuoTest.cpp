@@ -72,7 +72,7 @@ protected:
     void Prepare(ScratchFolder& folder, long account)
     {
         EXPECT_TRUE(CopyArt(folder.Path()));
-        folder.Write("KVX.ini", "[Server]\r\n1=" + server.Address() + "\r\n[User]\r\nID=" + std::to_string(account) +
+        folder.Write("KVX.ini", server.Ini() + "[User]\r\nID=" + std::to_string(account) +
                                     "\r\nPW=pass1\r\n[Window]\r\nx=300\r\ny=100\r\nh=420\r\n");
     }
     bool StartBravo()

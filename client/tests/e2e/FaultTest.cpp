@@ -65,7 +65,7 @@ protected:
     // The bar of a client naming `host` as its server, signed in as `account` (none: 0).
     HWND StartClient(const std::string& host, long account)
     {
-        std::string ini = "[Server]\r\n1=" + host + "\r\n";
+        std::string ini = "[Server]\r\n1=" + host + "\r\nFingerprint=" + KnownFingerprint(host) + "\r\n";
         if (account > 0) ini += "[User]\r\nID=" + std::to_string(account) + "\r\nPW=pass1\r\n";
         folder.Write("KVX.ini", ini);
         return client.Start(folder.Path()) ? client.WaitForBar() : nullptr;

@@ -46,7 +46,7 @@ protected:
     HWND StartClient(const char* script, long account = 1000, const std::string& password = "pass1")
     {
         if (!server.StartHostile({script})) return nullptr;
-        folder.Write("KVX.ini", "[Server]\r\n1=" + server.Address() + "\r\n[User]\r\nID=" + std::to_string(account) +
+        folder.Write("KVX.ini", server.Ini() + "[User]\r\nID=" + std::to_string(account) +
                                     "\r\nPW=" + password + "\r\n");
         return client.Start(folder.Path()) ? client.WaitForBar() : nullptr;
     }

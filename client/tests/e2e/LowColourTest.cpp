@@ -42,7 +42,7 @@ TEST_F(LowColourTest, TheSkinSuitsTheDisplayAndTheOneInUseIsStored)
     std::string error;
     const long account = SignUpOverWire(server.Address(), "painter", "painter@kvx.example", "pass1", &error);
     ASSERT_GT(account, 0) << error;
-    folder.Write("KVX.ini", "[Server]\r\n1=" + server.Address() + "\r\n[User]\r\nID=" + std::to_string(account) +
+    folder.Write("KVX.ini", server.Ini() + "[User]\r\nID=" + std::to_string(account) +
                                 "\r\nPW=pass1\r\n");
     ASSERT_TRUE(client.Start(folder.Path()));
 

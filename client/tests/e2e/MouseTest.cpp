@@ -29,7 +29,7 @@ protected:
         if (!server.Start() || !CopyArt(folder.Path())) return nullptr;
         std::string error;
         const long account = SignUpOverWire(server.Address(), "mouse", "mouse@kvx.example", "pass1", &error);
-        folder.Write("KVX.ini", "[Server]\r\n1=" + server.Address() + "\r\n[User]\r\nID=" + std::to_string(account) +
+        folder.Write("KVX.ini", server.Ini() + "[User]\r\nID=" + std::to_string(account) +
                                     "\r\nPW=pass1\r\n[Window]\r\nx=200\r\ny=100\r\nh=400\r\n");
         if (!client.Start(folder.Path())) return nullptr;
         HWND bar = client.WaitForBar();

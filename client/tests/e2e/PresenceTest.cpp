@@ -32,7 +32,7 @@ protected:
     }
     std::string Ini(long account, const std::string& password) const
     {
-        std::string ini = "[Server]\r\n1=" + server.Address() + "\r\n";
+        std::string ini = server.Ini();
         if (account > 0) ini += "[User]\r\nID=" + std::to_string(account) + "\r\nPW=" + password + "\r\n";
         return ini;
     }

@@ -44,7 +44,7 @@ protected:
 TEST_F(SignupTest, TheWizardCreatesTheAccountAndTheNextStartLogsInWithIt)
 {
     ASSERT_TRUE(server.Start()) << server.Log();
-    folder.Write("KVX.ini", "[Server]\r\n1=" + server.Address() + "\r\n");
+    folder.Write("KVX.ini", server.Ini());
     HWND bar = StartClient();
     ASSERT_NE(nullptr, bar);
     HWND wizard = Wizard(15000);
