@@ -17,6 +17,15 @@ const DWORD kRequest = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ
                        ISC_REQ_EXTENDED_ERROR | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
                        ISC_REQ_MANUAL_CRED_VALIDATION;
 const size_t kLargestHandshake = 64 * 1024;
+// A TLS record holds at most 2^14 bytes of data plus what protection adds (at most 2048).
+const size_t kLargestRecord = 5 + 16384 + 2048;
+
+// The size the record at the front of `records` claims, header included.
+size_t ClaimedRecordSize(const std::string& records)
+{
+    if (records.size() < 5) return 0;
+    return 5 + (static_cast<unsigned char>(records[3]) << 8 | static_cast<unsigned char>(records[4]));
+}
 
 // Sends a token SChannel allocated, then frees it.
 bool SendToken(SOCKET s, SecBuffer& token, DWORD waitMs)
@@ -190,7 +199,8 @@ bool TlsSession::Open(const char* data, size_t size)
                                 {0, SECBUFFER_EMPTY, nullptr}};
         SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
         const SECURITY_STATUS status = DecryptMessage(&m_context, &desc, 0, nullptr);
-        if (status == SEC_E_INCOMPLETE_MESSAGE) break;
+        // One that claims more than any record may hold would only be waited for.
+        if (status == SEC_E_INCOMPLETE_MESSAGE && ClaimedRecordSize(m_records) <= kLargestRecord) break;
         if (status == SEC_I_CONTEXT_EXPIRED) {
             m_ended = true;
             break;

@@ -96,7 +96,8 @@ bool ServerProcess::Start(const std::string& extraArgs)
 
 bool ServerProcess::StartHostile(const std::vector<std::string>& scripts)
 {
-    std::string args;
+    // The real server's certificate in this folder, so a client that pinned it trusts both.
+    std::string args = "--cert kvx-server.db.cert.pem --key kvx-server.db.key.pem";
     for (const std::string& script : scripts) args += " '" KVX_HOSTILE_SCRIPTS "/" + script + ".kvxs'";
     return Launch(KVX_HOSTILE_PATH, args);
 }

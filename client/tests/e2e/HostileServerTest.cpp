@@ -116,7 +116,8 @@ TEST_F(HostileServerTest, BrokenStreamsAreDroppedAndASaneServerIsRejoinedSilentl
 
     HWND bar = StartClient("garbage", account);
     ASSERT_NE(nullptr, bar);
-    const Scenario scenarios[] = {{"garbage", 100, 0}, {"huge-length", 100, 0}, {"reset", 100, 0}};
+    const Scenario scenarios[] = {{"garbage", 100, 0},          {"huge-length", 100, 0},     {"reset", 100, 0},
+                                  {"truncated-record", 100, 0}, {"overlong-record", 100, 0}};
     Run(bar, scenarios, sizeof scenarios / sizeof *scenarios);
 
     server.Stop();
@@ -124,6 +125,28 @@ TEST_F(HostileServerTest, BrokenStreamsAreDroppedAndASaneServerIsRejoinedSilentl
     EXPECT_TRUE(StatusBecomes(bar, 300, 30000)) << "the retry finds the real server again";
     const SeenBox box = FindMessageBox(client.Pid(), nullptr, 0);
     EXPECT_EQ(nullptr, box.window) << "without asking: " << box.caption << ": " << box.text;
+}
+
+// A handshake that fails or stalls is a failed connect: silent and retried at start, named in
+// the socket error box once the user asked to connect.
+TEST_F(HostileServerTest, AFailedOrStalledHandshakeIsAConnectFailure)
+{
+    for (const char* script : {"garbage-handshake", "stall-handshake"}) {
+        SCOPED_TRACE(script);
+        HWND bar = StartClient(script);
+        ASSERT_NE(nullptr, bar) << server.Log();
+        EXPECT_TRUE(StatusBecomes(bar, 100, 20000)) << "status " << Ask(bar, kQueryStatus);
+        EXPECT_EQ(nullptr, FindMessageBox(client.Pid(), nullptr, 0).window) << "silent at start";
+        if (script == std::string("garbage-handshake")) {
+            PostMessageA(bar, WM_COMMAND, CMD_AVAILABLE, 0);
+            const SeenBox box = FindMessageBox(client.Pid(), "KVX Winsock Error", 15000);
+            EXPECT_NE(std::string::npos, box.text.find("TLS")) << box.text;
+            if (box.window) PressButton(box.window, IDOK);
+        }
+        EXPECT_TRUE(Responsive(bar));
+        client.Kill();
+        server.Stop();
+    }
 }
 
 TEST_F(HostileServerTest, SplitsFloodsOddLengthsAndEveryTypeLeaveItOnline)
