@@ -53,6 +53,11 @@ std::string KnownFingerprint(const std::string& address)
     return found == Fingerprints().end() ? std::string() : found->second;
 }
 
+void RememberFingerprint(const std::string& address, const std::string& fingerprint)
+{
+    Fingerprints()[address] = fingerprint;
+}
+
 std::string UnixPath(const std::string& windowsPath)
 {
     typedef char* (CDECL * ToUnix)(LPCWSTR);

@@ -50,6 +50,8 @@ private:
 
 // The fingerprint the server last started on `address` printed; empty when none did.
 std::string KnownFingerprint(const std::string& address);
+// Makes `address` (a relay in front of a server) known by that server's fingerprint.
+void RememberFingerprint(const std::string& address, const std::string& fingerprint);
 
 // The Unix path of a Windows path, as Wine maps it.
 std::string UnixPath(const std::string& windowsPath);
