@@ -151,15 +151,11 @@ bool Connector::Post(WPARAM code, LPARAM value)
 void Connector::AnnounceWaiting(SOCKET s)
 {
     char first;
-    if (m_holdsRecords) {
-        PostMessageA(m_window, m_eventMessage, static_cast<WPARAM>(s), WSAMAKESELECTREPLY(FD_READ, 0));
-        return;
-    }
     const int peeked = recv(s, &first, 1, MSG_PEEK);
-    if (peeked > 0) {
+    // Records that came with the handshake wait in the session, not in the socket.
+    if (peeked > 0 || m_holdsRecords)
         PostMessageA(m_window, m_eventMessage, static_cast<WPARAM>(s), WSAMAKESELECTREPLY(FD_READ, 0));
-        return;
-    }
+    if (peeked > 0) return;
     const int error = peeked == 0 ? 0 : WSAGetLastError();
     // Would-block: nothing waiting, or the receiver has read it already. Any error but a
     // dropped connection means the receiver has closed the socket itself.

@@ -22,11 +22,12 @@ const DWORD kSendWaitMs = 5000;
 
 bool IsSocket(UINT_PTR s) { return s != 0 && s != static_cast<UINT_PTR>(INVALID_SOCKET); }
 
-// Moves the record bytes just read out of the client's buffer into the session, and as much
-// opened plain text as fits back in; false when the stream is broken.
+// Moves the record bytes just read out of the client's buffer into the session (which also
+// opens records it held already), and as much plain text as fits back in; false when the
+// stream is broken.
 bool Decrypt(TlsSession* session, char* buffer, int* fill, int newBytes)
 {
-    if (newBytes > 0 && !session->Open(buffer + *fill, static_cast<size_t>(newBytes))) return false;
+    if (!session->Open(buffer + *fill, static_cast<size_t>(newBytes))) return false;
     std::string& plain = session->Plain();
     const size_t room = static_cast<size_t>(kBufferSize - *fill);
     const size_t take = plain.size() < room ? plain.size() : room;

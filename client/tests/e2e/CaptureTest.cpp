@@ -99,7 +99,7 @@ TEST(CaptureTest, NoPasswordMessageOrEmailCrossesTheNetworkReadably)
     RecordingRelay relay(relayAddress, server.Address());
     RememberFingerprint(relayAddress, server.Fingerprint());
 
-    const std::string password = "Pw-c4pture", email = "mail-c4pture@kvx.example", text = "text-c4pture";
+    const std::string password = "Pw4captu", email = "mail-c4pture@kvx.example", text = "text-c4pture";
     std::string error;
     const long alpha = SignUpOverWire(relayAddress, "alpha", email, password, &error);
     const long bravo = SignUpOverWire(relayAddress, "bravo", "bravo@kvx.example", "pass1", &error);
