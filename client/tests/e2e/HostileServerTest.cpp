@@ -133,11 +133,17 @@ TEST_F(HostileServerTest, AFailedOrStalledHandshakeIsAConnectFailure)
 {
     for (const char* script : {"garbage-handshake", "stall-handshake"}) {
         SCOPED_TRACE(script);
+        const bool stalls = script == std::string("stall-handshake");
         HWND bar = StartClient(script);
         ASSERT_NE(nullptr, bar) << server.Log();
+        if (stalls) {
+            EXPECT_TRUE(StatusBecomes(bar, 200, 5000)) << "connecting while the handshake stalls";
+        }
         EXPECT_TRUE(StatusBecomes(bar, 100, 20000)) << "status " << Ask(bar, kQueryStatus);
         EXPECT_EQ(nullptr, FindMessageBox(client.Pid(), nullptr, 0).window) << "silent at start";
-        if (script == std::string("garbage-handshake")) {
+        if (!stalls) {
+            DWORD_PTR ignored = 0; // Offline first disarms the retry, as in Play
+            SendMessageTimeoutA(bar, WM_COMMAND, CMD_OFFLINE, 0, SMTO_NORMAL, 5000, &ignored);
             PostMessageA(bar, WM_COMMAND, CMD_AVAILABLE, 0);
             const SeenBox box = FindMessageBox(client.Pid(), "KVX Winsock Error", 15000);
             EXPECT_NE(std::string::npos, box.text.find("TLS")) << box.text;
