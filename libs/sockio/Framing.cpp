@@ -31,7 +31,7 @@ bool Decrypt(TlsSession* session, char* buffer, int* fill, int newBytes)
     std::string& plain = session->Plain();
     const size_t room = static_cast<size_t>(kBufferSize - *fill);
     const size_t take = plain.size() < room ? plain.size() : room;
-    memcpy(buffer + *fill, plain.data(), take);
+    plain.copy(buffer + *fill, take);
     plain.erase(0, take);
     *fill += static_cast<int>(take);
     return true;

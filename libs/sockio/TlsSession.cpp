@@ -131,7 +131,7 @@ bool TlsSession::Exchange(SOCKET s, const char* host, DWORD waitMs)
             if (got <= 0 || m_records.size() + static_cast<size_t>(got) > kLargestHandshake) return false;
             m_records.append(chunk, static_cast<size_t>(got));
         }
-        SecBuffer in[2] = {{static_cast<ULONG>(m_records.size()), SECBUFFER_TOKEN, &m_records[0]},
+        SecBuffer in[2] = {{static_cast<ULONG>(m_records.size()), SECBUFFER_TOKEN, m_records.data()},
                            {0, SECBUFFER_EMPTY, nullptr}};
         SecBufferDesc inDesc = {SECBUFFER_VERSION, 2, in};
         SecBuffer out[1] = {{0, SECBUFFER_TOKEN, nullptr}};
@@ -174,7 +174,7 @@ bool TlsSession::Seal(const void* data, size_t size, std::string* out)
         const size_t part = size < m_sizes.cbMaximumMessage ? size : m_sizes.cbMaximumMessage;
         std::string record(m_sizes.cbHeader + part + m_sizes.cbTrailer, '\0');
         if (part) memcpy(&record[m_sizes.cbHeader], at, part);
-        SecBuffer buffers[4] = {{m_sizes.cbHeader, SECBUFFER_STREAM_HEADER, &record[0]},
+        SecBuffer buffers[4] = {{m_sizes.cbHeader, SECBUFFER_STREAM_HEADER, record.data()},
                                 {static_cast<ULONG>(part), SECBUFFER_DATA, &record[m_sizes.cbHeader]},
                                 {m_sizes.cbTrailer, SECBUFFER_STREAM_TRAILER, &record[m_sizes.cbHeader + part]},
                                 {0, SECBUFFER_EMPTY, nullptr}};
@@ -193,7 +193,7 @@ bool TlsSession::Open(const char* data, size_t size)
     if (m_ended) return true; // nothing after the end counts
     m_records.append(data, size);
     while (!m_records.empty()) {
-        SecBuffer buffers[4] = {{static_cast<ULONG>(m_records.size()), SECBUFFER_DATA, &m_records[0]},
+        SecBuffer buffers[4] = {{static_cast<ULONG>(m_records.size()), SECBUFFER_DATA, m_records.data()},
                                 {0, SECBUFFER_EMPTY, nullptr},
                                 {0, SECBUFFER_EMPTY, nullptr},
                                 {0, SECBUFFER_EMPTY, nullptr}};
