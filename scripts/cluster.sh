@@ -83,12 +83,17 @@ start() {
   mkdir -p "$dir"
   ulimit -n "$(ulimit -Hn)"
   db_init
+  # One certificate for every node: behind the balancer, clients pin one fingerprint.
+  [ -f "$dir/cert.pem" ] || openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes \
+    -days 3650 -subj /CN=kvx-cluster -keyout "$dir/key.pem" -out "$dir/cert.pem" 2>/dev/null \
+    || die "openssl could not make the cluster's certificate"
   local backends="" i addr pid
   for ((i = 1; i <= nodes; i++)); do
     addr="$net.$((10 + i))"
     # Behind the balancer every client comes from its address: limits per address are
     # the balancer's, so they are lifted here.
-    "$program" --bind "$addr" --port 2600 --db "$uri" --max-connections 1000000 \
+    "$program" --bind "$addr" --port 2600 --db "$uri" --cert "$dir/cert.pem" --key "$dir/key.pem" \
+      --max-connections 1000000 \
       --max-per-address 1000000 --login-failures-per-address 1000000 --signups-per-address 1000000 \
       "$@" >"$dir/node$i.out" 2>"$dir/node$i.log" </dev/null &
     pid=$!

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the client and runs it from a copy of the runnable folder (build/run), on $DISPLAY
 # or, when there is none, on a virtual display started here. Once the server exists it is
-# started on loopback and the client is pointed at it.
+# started on loopback and the client is pointed at it, with the server's self-signed
+# certificate pinned in the run folder's KVX.ini.
 #   scripts/run.sh
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -32,10 +33,18 @@ if [ -x build/native/server/kvx-server ]; then
   rm -f build/run/demo-account
   build/native/server/kvx-server --bind 127.0.0.1 --port 2600 --db build/run/kvx-server.db \
     --motd "Welcome to the local KVX server." --news "This is a local KVX server with demo contacts." \
-    --demo --demo-file build/run/demo-account 2>build/run/kvx-server.log &
+    --demo --demo-file build/run/demo-account >build/run/kvx-server.out 2>build/run/kvx-server.log &
   server_pid=$!
-  for _ in $(seq 50); do [ -s build/run/demo-account ] && break; sleep 0.1; done
+  for _ in $(seq 50); do
+    [ -s build/run/demo-account ] && grep -q fingerprint build/run/kvx-server.out && break
+    sleep 0.1
+  done
   grep -q '^\[Server\]' build/run/KVX.ini 2>/dev/null || printf '[Server]\r\n1=127.0.0.1\r\n' >>build/run/KVX.ini
+  # The local server's certificate is its own, self-signed: the client trusts it by its
+  # fingerprint (pinned again each run, should the server have made a new one).
+  fingerprint="$(sed -n 's/^TLS certificate SHA-256 fingerprint //p' build/run/kvx-server.out)"
+  sed -i '/^Fingerprint=/d' build/run/KVX.ini
+  sed -i "/^\[Server\]/a Fingerprint=${fingerprint}\r" build/run/KVX.ini
   # The demo account, unless the run folder already has an account of its own.
   if [ -s build/run/demo-account ] && ! grep -q '^ID=[0-9]' build/run/KVX.ini; then
     demo_id="$(sed -n 's/^ID=//p' build/run/demo-account)"

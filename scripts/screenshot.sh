@@ -43,7 +43,9 @@ while True:
 pids+=($!)
 account=""
 for _ in $(seq 1 50); do
-  account="$(scripts/signup.py "$online" shot1 2>/dev/null)" && break
+  # The server's own certificate, pinned as the client pins it.
+  pin="$(openssl x509 -noout -fingerprint -sha256 -in "$work/kvx-server.db.cert.pem" 2>/dev/null | sed 's/.*=//')"
+  [ -n "$pin" ] && account="$(scripts/signup.py --fingerprint "$pin" "$online" shot1 2>/dev/null)" && break
   sleep 0.1
 done
 [ -n "$account" ] || { echo "screenshot: no account from the local server" >&2; exit 1; }
@@ -142,13 +144,13 @@ place='[Window]\r\nx=300\r\ny=60\r\n'
 user="[User]\r\nID=$account\r\nPW=shot1\r\n"
 shoot offline "$place[Server]\r\n1=127.0.0.53\r\n[User]\r\nID=10000\r\nPW=none\r\n"
 shoot connecting "$place[Server]\r\n1=$silent\r\n$user"
-shoot online "$place[Server]\r\n1=$online\r\n$user"
-shoot inactive "$place[Server]\r\n1=$online\r\n$user" inactive
-shoot lodef "${place}SkinM=LoDef\r\n[Server]\r\n1=$online\r\n$user"
-shoot tall "${place}h=600\r\n[Server]\r\n1=$online\r\n$user"
-shoot menu-dock "$place[Server]\r\n1=$online\r\n$user" menu 12 29 Down Down Right Right
-shoot menu-skins "$place[Server]\r\n1=$online\r\n$user" menu 12 29 Down Down Right Down Right
-shoot menu-status "$place[Server]\r\n1=$online\r\n$user" menu 70 29 Down Down
-shoot docked "[Window]\r\nDock=10\r\n[Server]\r\n1=$online\r\n$user" docked
-shoot balloon "$place[Server]\r\n1=$online\r\n$user" hover 181 13
-shoot adtip "$place[Server]\r\n1=$online\r\n$user" hover 100 50
+shoot online "$place[Server]\r\n1=$online\r\nFingerprint=$pin\r\n$user"
+shoot inactive "$place[Server]\r\n1=$online\r\nFingerprint=$pin\r\n$user" inactive
+shoot lodef "${place}SkinM=LoDef\r\n[Server]\r\n1=$online\r\nFingerprint=$pin\r\n$user"
+shoot tall "${place}h=600\r\n[Server]\r\n1=$online\r\nFingerprint=$pin\r\n$user"
+shoot menu-dock "$place[Server]\r\n1=$online\r\nFingerprint=$pin\r\n$user" menu 12 29 Down Down Right Right
+shoot menu-skins "$place[Server]\r\n1=$online\r\nFingerprint=$pin\r\n$user" menu 12 29 Down Down Right Down Right
+shoot menu-status "$place[Server]\r\n1=$online\r\nFingerprint=$pin\r\n$user" menu 70 29 Down Down
+shoot docked "[Window]\r\nDock=10\r\n[Server]\r\n1=$online\r\nFingerprint=$pin\r\n$user" docked
+shoot balloon "$place[Server]\r\n1=$online\r\nFingerprint=$pin\r\n$user" hover 181 13
+shoot adtip "$place[Server]\r\n1=$online\r\nFingerprint=$pin\r\n$user" hover 100 50

@@ -10,7 +10,7 @@ packages=(
   wine wine64
   xvfb xdotool x11-apps imagemagick
   clang libclang-rt-14-dev clang-tidy cppcheck
-  libasio-dev libsqlite3-dev libsodium-dev pkg-config nsis
+  libasio-dev libsqlite3-dev libsodium-dev libssl-dev openssl pkg-config nsis
   postgresql libpq-dev haproxy
 )
 

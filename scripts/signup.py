@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
 """Creates an account on a KVX server over the wire, as the sign-up wizard would, and
 prints its number: for screenshots and for trying the client without the wizard.
-    scripts/signup.py HOST PASSWORD [NICKNAME [EMAIL]]
-The packets are those of wire/PROTOCOL.md."""
+    scripts/signup.py [--fingerprint AB:CD:...] HOST PASSWORD [NICKNAME [EMAIL]]
+It speaks TLS, as the client does: the server's certificate must have the SHA-256
+fingerprint given (a self-run server's, printed at its start), or else be trusted by the
+system for HOST. The packets are those of wire/PROTOCOL.md."""
+import hashlib
 import socket
+import ssl
 import struct
 import sys
 
@@ -34,13 +38,36 @@ def field(text, size):
     return data + b'\0' * (size - len(data))
 
 
+def connect(host, fingerprint):
+    context = ssl.create_default_context()
+    context.minimum_version = ssl.TLSVersion.TLSv1_2
+    if fingerprint:
+        # The pin is the trust: a self-signed certificate, its name not checked.
+        context.check_hostname = False
+        context.verify_mode = ssl.CERT_NONE
+    try:
+        sock = context.wrap_socket(socket.create_connection((host, 2600), timeout=10), server_hostname=host)
+    except (OSError, ssl.SSLError) as failure:
+        sys.exit('signup: no TLS connection to %s: %s' % (host, failure))
+    if fingerprint:
+        seen = hashlib.sha256(sock.getpeercert(binary_form=True)).hexdigest()
+        if seen != fingerprint.replace(':', '').lower():
+            sock.close()
+            sys.exit('signup: the server\'s certificate is not the one pinned')
+    return sock
+
+
 def main():
-    if len(sys.argv) < 3:
+    args = sys.argv[1:]
+    fingerprint = ''
+    if args[:1] == ['--fingerprint'] and len(args) > 1:
+        fingerprint, args = args[1], args[2:]
+    if len(args) < 2:
         sys.exit(__doc__)
-    host, password = sys.argv[1], sys.argv[2]
-    nickname = sys.argv[3] if len(sys.argv) > 3 else 'player'
-    email = sys.argv[4] if len(sys.argv) > 4 else 'player@kvx.example'
-    with socket.create_connection((host, 2600), timeout=10) as sock:
+    host, password = args[0], args[1]
+    nickname = args[2] if len(args) > 2 else 'player'
+    email = args[3] if len(args) > 3 else 'player@kvx.example'
+    with connect(host, fingerprint) as sock:
         send(sock, PKT_VERSION, struct.pack('<I', BUILD))
         kind, _ = receive(sock)
         if kind != PKT_VERSION_OK:

@@ -1,4 +1,5 @@
 // kvx-server: the KVX presence server. Prints "listening on <address>:<port>" once bound,
+// then "TLS certificate SHA-256 fingerprint <AB:CD:...>",
 // logs to stderr, and exits 0 on SIGTERM or SIGINT after closing every connection.
 #include <asio.hpp>
 #include <sodium.h>
@@ -124,11 +125,14 @@ int main(int argc, char** argv) {
             cluster->Start();
         }
         std::printf("listening on %s:%u\n", bound.address().to_string().c_str(), bound.port());
+        std::printf("TLS certificate SHA-256 fingerprint %s\n", server.Fingerprint().c_str());
         std::fflush(stdout);
         LogLine("listening on %s:%u, database %s, minimum build %u%s",
                 bound.address().to_string().c_str(), bound.port(),
                 IsPostgresUri(options.databasePath) ? "PostgreSQL" : options.databasePath.c_str(),
                 options.minBuild, options.fastHash ? ", fast hashing" : "");
+        LogLine("TLS certificate SHA-256 fingerprint %s%s", server.Fingerprint().c_str(),
+                options.allowPlaintext ? ", clear-text clients allowed" : "");
 
         asio::signal_set signals(loop, SIGINT, SIGTERM);
         signals.async_wait([&](const asio::error_code& failure, int signal) {

@@ -87,7 +87,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const long account = SignUpOverWire(kServerAddress, "idle", "idle@kvx.example", "idle1");
-    folder.Write("KVX.ini", "[Server]\r\n1=" + std::string(kServerAddress) + "\r\n[User]\r\nID=" +
+    folder.Write("KVX.ini", server.Ini() + "[User]\r\nID=" +
                                 std::to_string(account) + "\r\nPW=idle1\r\n");
 
     ClientProcess bare;

@@ -1,7 +1,9 @@
 // Prints how long the real client takes from process start to Online against a local
 // server, beside two yardsticks under the same Wine: a bare Win32 window process, and a
 // floor process that also does the start-up work any bar must do (COM, common controls,
-// rich edit, Winsock, the seven DLLs, a tray icon) before it shows its window.
+// rich edit, Winsock, the seven DLLs, a tray icon) before it shows its window. What TLS
+// adds to the way Online shows beside it: the connection set-up (connect, handshake with
+// the certificate check, version answered) with TLS and in clear, timed the same way.
 // A line starting "TABLE|" feeds the summary of scripts/bench.sh.
 //   scripts/bench.sh
 #include <windows.h>
@@ -16,6 +18,10 @@
 #include "support/ScratchFolder.h"
 #include "support/ServerProcess.h"
 #include "support/WireClient.h"
+#include "SocketWait.h"
+#include "TlsSession.h"
+#include "wire/Frame.h"
+#include "wire/Packets.h"
 
 namespace {
 
@@ -79,6 +85,31 @@ double ClientToOnline(const ScratchFolder& folder)
     return status == 300 ? took : -1;
 }
 
+// Connect, the TLS handshake (when `tls`), PKT_VERSION and its answer.
+double ConnectionSetUp(const std::string& address, bool tls)
+{
+    const double start = NowMs();
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in server = {AF_INET, htons(2600), {}, {}};
+    server.sin_addr.s_addr = inet_addr(address.c_str());
+    TlsSession session;
+    uint8_t frame[8];
+    const uint32_t build = BUILD_NUMBER;
+    std::string out(reinterpret_cast<const char*>(frame), kvxwire::EncodeFrame(PKT_VERSION, &build, 4, frame, 8));
+    bool ok = connect(s, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0 &&
+              (!tls || session.Handshake(s, address.c_str(), KnownFingerprint(address).c_str(), 10000) == 0);
+    if (ok && tls) {
+        std::string sealed;
+        ok = session.Seal(out.data(), out.size(), &sealed);
+        out = sealed;
+    }
+    char answer[4096];
+    ok = ok && SendAll(s, out.data(), static_cast<int>(out.size()), 10000) && ReceiveSome(s, answer, sizeof answer, 10000) > 0;
+    const double took = NowMs() - start;
+    closesocket(s);
+    return ok ? took : -1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -97,12 +128,12 @@ int main(int argc, char** argv)
 
     ScratchFolder folder("startup-bench");
     ServerProcess server(folder.Path(), "127.0.9.1");
-    if (!server.Start()) {
+    if (!server.Start("--allow-plaintext")) {
         fprintf(stderr, "startup-bench: the server did not start\n%s", server.Log().c_str());
         return 1;
     }
     const long account = SignUpOverWire("127.0.9.1", "bench", "bench@kvx.example", "bench1");
-    folder.Write("KVX.ini", "[Server]\r\n1=127.0.9.1\r\n[User]\r\nID=" + std::to_string(account) + "\r\nPW=bench1\r\n");
+    folder.Write("KVX.ini", server.Ini() + "[User]\r\nID=" + std::to_string(account) + "\r\nPW=bench1\r\n");
     std::vector<double> onlineTimes;
     for (int i = 0; i < runs; ++i) {
         const double took = ClientToOnline(folder);
@@ -112,10 +143,24 @@ int main(int argc, char** argv)
         }
         onlineTimes.push_back(took);
     }
+    std::vector<double> tlsTimes, clearTimes;
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    for (int i = 0; i < runs * 4; ++i) {
+        tlsTimes.push_back(ConnectionSetUp("127.0.9.1", true));
+        clearTimes.push_back(ConnectionSetUp("127.0.9.1", false));
+    }
+    WSACleanup();
     const double bareMedian = Print("bare window process, to shown:", bareTimes);
     const double floorMedian = Print("floor process, to shown:", floorTimes);
     const double onlineMedian = Print("KVX.exe, process start to Online:", onlineTimes);
     printf("TABLE|start to Online, median|%.1f ms|%.1f ms (bare window shown)\n", onlineMedian, bareMedian);
     printf("TABLE|start to Online, median|%.1f ms|%.1f ms (floor: start-up work done, shown)\n", onlineMedian, floorMedian);
+    const double tlsMedian = Print("connection set-up with TLS:", tlsTimes);
+    const double clearMedian = Print("connection set-up in clear:", clearTimes);
+    printf("start to Online without TLS, estimated: %.1f ms (%.1f ms less)\n", onlineMedian - (tlsMedian - clearMedian),
+           tlsMedian - clearMedian);
+    printf("TABLE|connection set-up (connect, version answered), median|%.1f ms with TLS|%.1f ms in clear\n",
+           tlsMedian, clearMedian);
     return 0;
 }

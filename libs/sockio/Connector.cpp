@@ -4,7 +4,23 @@
 
 #include <stdio.h>
 
+#include <memory>
+
+#include "Sessions.h"
+#include "TlsSession.h"
 #include "sockio.h"
+
+namespace {
+
+// The pinned fingerprint of a self-run server, from the client's settings; "NONE" is none.
+std::string PinnedFingerprint()
+{
+    char pin[256] = "";
+    GetPrivateProfileStringA("Server", "Fingerprint", "", pin, sizeof pin, ".\\KVX.ini");
+    return lstrcmpiA(pin, "NONE") == 0 ? std::string() : std::string(pin);
+}
+
+} // namespace
 
 Connector::Connector(HWND window, UINT connectMessage, UINT eventMessage, const char* host, int port)
     : m_window(window), m_connectMessage(connectMessage), m_eventMessage(eventMessage),
@@ -53,6 +69,7 @@ WPARAM Connector::Attempt(LPARAM* value)
         freeaddrinfo(found);
         return CONNECT_SOCKET_FAILED;
     }
+    sessions::Claim(s);
     int error = 0;
     const bool connected = ConnectWithDeadline(s, found->ai_addr, static_cast<int>(found->ai_addrlen), &error);
     freeaddrinfo(found);
@@ -61,6 +78,16 @@ WPARAM Connector::Attempt(LPARAM* value)
         *value = error;
         return CONNECT_FAILED;
     }
+    // Nothing is sent before the handshake completes, and nothing at all when it fails.
+    std::unique_ptr<TlsSession> session(new TlsSession);
+    const int trust = session->Handshake(s, m_host.c_str(), PinnedFingerprint().c_str(), kConnectTimeoutMs);
+    if (trust != 0) {
+        closesocket(s);
+        *value = trust;
+        return CONNECT_FAILED;
+    }
+    m_holdsRecords = session->HoldsRecords();
+    sessions::Install(s, std::move(session));
     // From here on the socket's reads and closes reach the window as messages; data that
     // is already waiting is announced at once.
     if (WSAAsyncSelect(s, m_window, m_eventMessage, FD_READ | FD_CLOSE) != 0) {
@@ -125,10 +152,10 @@ void Connector::AnnounceWaiting(SOCKET s)
 {
     char first;
     const int peeked = recv(s, &first, 1, MSG_PEEK);
-    if (peeked > 0) {
+    // Records that came with the handshake wait in the session, not in the socket.
+    if (peeked > 0 || m_holdsRecords)
         PostMessageA(m_window, m_eventMessage, static_cast<WPARAM>(s), WSAMAKESELECTREPLY(FD_READ, 0));
-        return;
-    }
+    if (peeked > 0) return;
     const int error = peeked == 0 ? 0 : WSAGetLastError();
     // Would-block: nothing waiting, or the receiver has read it already. Any error but a
     // dropped connection means the receiver has closed the socket itself.

@@ -1,5 +1,6 @@
-// One connect attempt on a worker thread: resolve, socket, connect with a deadline,
-// asynchronous notification, then exactly one outcome message to the caller's window.
+// One connect attempt on a worker thread: resolve, socket, connect with a deadline, the TLS
+// handshake and certificate check, asynchronous notification, then exactly one outcome
+// message to the caller's window.
 // The connect runs before WSAAsyncSelect, on a socket made non-blocking for it: the
 // deadline is the worker's own, and the window never sees the events of a socket that
 // failed to connect. Events that beat the outcome to the window are repeated after it.
@@ -35,6 +36,7 @@ private:
     UINT m_eventMessage;
     std::string m_host;
     int m_port;
+    bool m_holdsRecords = false; // the handshake brought records no read will announce
 };
 
 #endif

@@ -1,4 +1,4 @@
-// Texts for the Winsock error codes a connection can meet.
+// Texts for the Winsock and TLS error codes a connection can meet.
 #include "sockio.h"
 
 #include <winsock2.h>
@@ -56,6 +56,8 @@ const ErrorText kTexts[] = {
     {WSATRY_AGAIN, "Non-authoritative host not found."},
     {WSANO_RECOVERY, "This is a non-recoverable error."},
     {WSANO_DATA, "Valid name, no data record of requested type."},
+    {SK_TLS_HANDSHAKE_FAILED, "The secure (TLS) connection to the server could not be set up."},
+    {SK_TLS_CERT_REJECTED, "The server's TLS certificate is not trusted for this server."},
 };
 
 } // namespace

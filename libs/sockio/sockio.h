@@ -28,13 +28,22 @@ enum {
     CONNECT_DONE = 1010          /* lParam: the connected socket */
 };
 
+/* The lParam of a CONNECT_FAILED whose TLS handshake failed (garbage, a stall or a refusal
+   instead of the server's answers) or whose server certificate did not check out. */
+#define SK_TLS_HANDSHAKE_FAILED 12100
+#define SK_TLS_CERT_REJECTED 12101
+
 /* SK_Parse sets the fill count to this when the held bytes are no frame at all: the stream
    cannot be resynchronised and the connection must be dropped. */
 #define SK_STREAM_BROKEN (-1)
 
 /* Resolves `host` and connects to it on `port` on a worker thread, so the caller never
-   blocks. Exactly one `connectMessage` is posted to `window` afterwards with an outcome
-   code; after CONNECT_DONE the socket's read and close events arrive as `eventMessage`
+   blocks, then sets up TLS (1.2 or later) on the connection: the server's certificate must
+   match the SHA-256 fingerprint pinned in KVX.ini ([Server] Fingerprint, hex with or
+   without colons) when one is, else be trusted by the system for the name `host`; a
+   handshake that fails or stalls for 15 s is a CONNECT_FAILED with one of the SK_TLS_ codes.
+   Every packet of the connection then travels inside that session. Exactly one
+   `connectMessage` is posted to `window` afterwards with an outcome code; after CONNECT_DONE the socket's read and close events arrive as `eventMessage`
    (wParam the socket, lParam WSAMAKESELECTREPLY(event, error)). Bytes or a close that reach
    the socket before the outcome is posted are announced again after it, so a receiver may
    ignore events of a socket it does not know yet. A blocked connect gives up after 15 s
@@ -42,16 +51,20 @@ enum {
 SOCKIO_API void SK_Connect(HWND window, UINT connectMessage, UINT eventMessage, const char* host,
                            int port);
 
-/* Sends one framed packet; `data` may be NULL when `length` is 0. A full send buffer is
-   waited out for up to 5 s at a time. FALSE, with nothing sent, when the socket is 0 or
-   all-ones or the payload is too long for a frame (over 2044 bytes); FALSE too when the
-   connection fails, after which the stream is of no further use. */
+/* Sends one framed packet; on a connection made by SK_Connect only inside its TLS session,
+   and only on the latest one (on a socket its caller connected itself, the frame as it
+   stands). `data` may be NULL when `length` is 0. A full send buffer is waited out for up
+   to 5 s at a time. FALSE, with nothing sent, when the socket is 0 or all-ones, an earlier
+   connection of SK_Connect, or the payload is too long for a frame (over 2044 bytes);
+   FALSE too when the connection fails, after which the stream is of no further use. */
 SOCKIO_API BOOL SK_WPacket(UINT_PTR socket, WORD type, const void* data, int length);
 
-/* Adds `newBytes` just received at buffer + *fill to the fill count. When the 2048-byte
+/* Takes `newBytes` just received at buffer + *fill from the latest connection as TLS records
+   and adds the plain text they carry to the buffer and its fill count (text that does not
+   fit yet is held in the library and comes with the next calls). When the 2048-byte
    buffer holds a whole packet, copies it into `out`, removes it from the front, lowers *fill
-   and returns TRUE; otherwise FALSE. A broken frame empties the buffer, sets *fill to
-   SK_STREAM_BROKEN and returns FALSE. */
+   and returns TRUE; otherwise FALSE. A broken frame or record empties the buffer, sets
+   *fill to SK_STREAM_BROKEN and returns FALSE. */
 SOCKIO_API BOOL SK_Parse(char* buffer, int* fill, int newBytes, PACKET_DATA* out);
 
 /* Readable text for a Winsock error code. With *code 0 the library's last error is used

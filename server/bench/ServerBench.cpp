@@ -1,8 +1,8 @@
 // kvx-server-bench: how fast the wire and the server go. Starts an in-process server on a
 // loopback port of 127.0.9.4 (its log silenced) and prints one figure per line:
 //   - frame parsing (PeekFrame, FrameReader) beside a memcpy of the same bytes;
-//   - full handshakes (connect, version, login, hang up) per second, one client and four,
-//     beside bare TCP connections to the same server;
+//   - full handshakes (connect, TLS, version, login, hang up) per second, one client and four,
+//     beside the same in clear and bare TCP connections to the same server;
 //   - keep-alive frames per second through one connection;
 //   - the cost of one argon2id hash at the production limits.
 // Lines starting "TABLE|" feed the summary of scripts/bench.sh.
@@ -139,6 +139,7 @@ struct LocalServer {
         options.port = 0;
         options.fastHash = true;
         options.maxPerAddress = 1000;
+        options.allowPlaintext = true; // for the figures without TLS
         std::string error;
         if (!store.Open(":memory:", error)) return false;
         worker = std::make_unique<HashWorker>(loop, options.hashThreads);
@@ -157,8 +158,8 @@ struct LocalServer {
     }
 };
 
-bool Handshake(std::uint16_t port, std::int32_t account) {
-    WireClient client(port, kBindAddress);
+bool Handshake(std::uint16_t port, std::int32_t account, bool tls) {
+    WireClient client(port, kBindAddress, nullptr, tls);
     return client.Version(BUILD_NUMBER) == PKT_VERSION_OK &&
            client.Login(account, "pw") == PKT_LOGIN_OK;
 }
@@ -166,7 +167,7 @@ bool Handshake(std::uint16_t port, std::int32_t account) {
 // The yardstick for a handshake: a TCP connection to the same server that sends one
 // keep-alive and hangs up.
 bool ConnectAndClose(std::uint16_t port) {
-    WireClient client(port, kBindAddress);
+    WireClient client(port, kBindAddress, nullptr, false);
     return client.Connected() && client.Send(PKT_KEEP_ALIVE);
 }
 
@@ -191,13 +192,17 @@ double RepeatFor2s(int clients, const std::function<bool()>& step, bool& failed)
 
 void BenchHandshakes(std::uint16_t port, std::int32_t account, int clients) {
     bool failed = false;
+    bool clearFailed = false;
     bool connectFailed = false;
-    const double handshakes = RepeatFor2s(clients, [&] { return Handshake(port, account); }, failed);
+    const double handshakes = RepeatFor2s(clients, [&] { return Handshake(port, account, true); }, failed);
+    const double clear = RepeatFor2s(clients, [&] { return Handshake(port, account, false); }, clearFailed);
     const double connects = RepeatFor2s(clients, [&] { return ConnectAndClose(port); }, connectFailed);
-    std::printf("handshakes, %d client%s: %8.0f /s%s; TCP connect and close %8.0f /s\n", clients,
-                clients == 1 ? " " : "s", handshakes, failed ? "  (some failed!)" : "", connects);
-    std::printf("TABLE|handshakes (version, login), %d client%s|%.0f /s|%.0f /s (connect, close)\n", clients,
-                clients == 1 ? "" : "s", handshakes, connects);
+    const char* plural = clients == 1 ? "" : "s";
+    std::printf("handshakes, %d client%-1s: %8.0f /s with TLS%s, %8.0f /s in clear%s; TCP connect and close %8.0f /s\n",
+                clients, plural, handshakes, failed ? " (some failed!)" : "", clear,
+                clearFailed ? " (some failed!)" : "", connects);
+    std::printf("TABLE|handshakes (TLS, version, login), %d client%s|%.0f /s|%.0f /s (in clear)\n", clients, plural,
+                handshakes, clear);
 }
 
 void BenchKeepAlives(std::uint16_t port) {

@@ -3,7 +3,7 @@
 // the next five, and logs them all in from sixteen loopback addresses, then for --seconds:
 // every client sends a keep-alive each keep-alive period (the server's is set to 2 s, so a
 // missed one shows within seconds), and every second --churn clients hang up and come
-// back (log in, ask for their list, acknowledge what was kept for them), twice as many
+// back (TLS, log in, ask for their list, acknowledge what was kept for them), twice as many
 // change status and a quarter as many send a message, which its receiver acknowledges.
 // The server's resident memory (VmRSS) is sampled every --sample-seconds.
 // It fails (exit status 1) when
@@ -18,6 +18,7 @@
 #include <netinet/tcp.h>
 #include <signal.h>
 #include <spawn.h>
+#include <openssl/ssl.h>
 #include <sys/epoll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -147,11 +148,12 @@ double RssMb(pid_t pid)
     return -1;
 }
 
-enum class Phase { Connecting, LoggingIn, Online, Closed };
+enum class Phase { Connecting, Handshaking, LoggingIn, Online, Closed };
 
 struct Client {
     std::int32_t account = 0;
     int fd = -1;
+    SSL* tls = nullptr; // every client speaks TLS, as KVX does
     Phase phase = Phase::Closed;
     bool listed = false; // its contacts have been added
     Clock::time_point since;
@@ -175,6 +177,7 @@ public:
     ~Soak()
     {
         for (Client& client : clients_) Hang(client);
+        SSL_CTX_free(tls_);
         close(epoll_);
     }
 
@@ -234,7 +237,7 @@ private:
     std::size_t Pending() const
     {
         return static_cast<std::size_t>(std::count_if(clients_.begin(), clients_.end(), [](const Client& c) {
-            return c.phase == Phase::Connecting || c.phase == Phase::LoggingIn;
+            return c.phase == Phase::Connecting || c.phase == Phase::Handshaking || c.phase == Phase::LoggingIn;
         }));
     }
 
@@ -267,6 +270,8 @@ private:
 
     void Hang(Client& client)
     {
+        if (client.tls != nullptr) SSL_free(client.tls);
+        client.tls = nullptr;
         if (client.fd >= 0) close(client.fd);
         client.fd = -1;
         client.phase = Phase::Closed;
@@ -283,7 +288,7 @@ private:
         if (client.fd < 0) return;
         std::uint8_t frame[kvxwire::kMaxFrame];
         const std::size_t size = kvxwire::EncodeFrame(type, payload, length, frame, sizeof frame);
-        if (send(client.fd, frame, size, MSG_NOSIGNAL) != static_cast<ssize_t>(size)) {
+        if (SSL_write(client.tls, frame, static_cast<int>(size)) != static_cast<int>(size)) {
             Fail(client, counts_.sendFailures, "a frame did not fit the socket");
             return;
         }
@@ -300,6 +305,20 @@ private:
         event.data.u64 = static_cast<std::uint64_t>(&client - clients_.data());
         if (error != 0 || epoll_ctl(epoll_, EPOLL_CTL_MOD, client.fd, &event) != 0) {
             Fail(client, counts_.refused, std::strerror(error));
+            return;
+        }
+        client.tls = SSL_new(tls_);
+        SSL_set_fd(client.tls, client.fd);
+        SSL_set_connect_state(client.tls);
+        client.phase = Phase::Handshaking;
+        Handshake(client);
+    }
+
+    void Handshake(Client& client)
+    {
+        const int done = SSL_do_handshake(client.tls);
+        if (done != 1) {
+            if (SSL_get_error(client.tls, done) != SSL_ERROR_WANT_READ) Fail(client, counts_.refused, "no TLS");
             return;
         }
         client.phase = Phase::LoggingIn;
@@ -350,12 +369,12 @@ private:
     {
         std::uint8_t chunk[16384];
         for (;;) {
-            const ssize_t got = recv(client.fd, chunk, sizeof chunk, MSG_DONTWAIT);
-            if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) {
-                Fail(client, counts_.dropped, got == 0 ? "the server hung up" : std::strerror(errno));
+            const int got = SSL_read(client.tls, chunk, sizeof chunk);
+            if (got <= 0 && SSL_get_error(client.tls, got) == SSL_ERROR_WANT_READ) break;
+            if (got <= 0) {
+                Fail(client, counts_.dropped, "the server hung up");
                 return;
             }
-            if (got < 0) break;
             client.in.insert(client.in.end(), chunk, chunk + got);
         }
         std::size_t offset = 0;
@@ -378,12 +397,15 @@ private:
             if (client.fd < 0) continue;
             if (client.phase == Phase::Connecting) {
                 OnConnected(client);
+            } else if (client.phase == Phase::Handshaking) {
+                Handshake(client);
             } else {
                 OnReadable(client);
             }
         }
         for (Client& client : clients_) {
-            if ((client.phase == Phase::Connecting || client.phase == Phase::LoggingIn) &&
+            if ((client.phase == Phase::Connecting || client.phase == Phase::Handshaking ||
+                 client.phase == Phase::LoggingIn) &&
                 Seconds(client.since) > kAnswerSeconds) {
                 Fail(client, counts_.unanswered, "no answer to the login");
             }
@@ -446,6 +468,7 @@ private:
     std::vector<Client> clients_;
     Counts counts_;
     std::mt19937 random_{20240};
+    SSL_CTX* tls_ = SSL_CTX_new(TLS_client_method()); // lives as long as the program
 };
 
 // The largest sample of the last third against the largest of the first, after the
@@ -473,7 +496,8 @@ bool MemoryIsFlat(const std::vector<std::pair<double, double>>& samples, const S
 
 void RemoveFolder(const std::string& folder)
 {
-    for (const char* name : {"/soak.db", "/soak.db-wal", "/soak.db-shm", "/server.log"}) {
+    for (const char* name :
+         {"/soak.db", "/soak.db-wal", "/soak.db-shm", "/soak.db.cert.pem", "/soak.db.key.pem", "/server.log"}) {
         unlink((folder + name).c_str());
     }
     rmdir(folder.c_str());

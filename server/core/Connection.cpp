@@ -10,6 +10,8 @@ namespace {
 // How long a finished connection waits for the client to hang up after our last frame.
 // Closing with unread input would reset the connection and could destroy that frame.
 constexpr auto kLingerTime = std::chrono::seconds(2);
+// The first byte of a TLS handshake record.
+constexpr std::uint8_t kTlsHandshake = 0x16;
 
 std::array<std::uint8_t, 4> Ipv4Of(const asio::ip::address& address) {
     if (address.is_v4()) return address.to_v4().to_bytes();
@@ -28,8 +30,9 @@ std::string TagOf(std::uint64_t id, const asio::ip::tcp::endpoint& remote) {
 
 Connection::Connection(asio::ip::tcp::socket socket, const asio::ip::tcp::endpoint& remote,
                        std::uint64_t id, AccountService& accounts, ContactService& contacts,
-                       const Options& options, ClosedHandler onClosed)
-    : socket_(std::move(socket)),
+                       const Options& options, asio::ssl::context& tls, ClosedHandler onClosed)
+    : stream_(std::move(socket), tls),
+      socket_(stream_.next_layer()),
       timer_(socket_.get_executor()),
       options_(options),
       address_(remote.address().to_string()),
@@ -45,7 +48,41 @@ void Connection::Start() {
     // anything valid must not hold a slot for three keep-alive periods.
     deadline_ = asio::steady_timer::clock_type::now() + std::chrono::seconds(options_.firstFrameSeconds);
     ArmTimer();
-    Read();
+    Sniff();
+}
+
+// The first-frame deadline covers the handshake too: a stalled one is dropped in time.
+void Connection::Sniff() {
+    socket_.async_receive(asio::buffer(first_), asio::socket_base::message_peek,
+                          [self = shared_from_this()](const asio::error_code& error, std::size_t n) {
+                              self->OnSniffed(error, n);
+                          });
+}
+
+void Connection::OnSniffed(const asio::error_code& error, std::size_t n) {
+    if (closed_) return;
+    if (error || n == 0) {
+        Close(error ? error.message() : std::string("client hung up"));
+        return;
+    }
+    if (first_[0] != kTlsHandshake) {
+        if (!options_.allowPlaintext) {
+            Close("refused: no TLS handshake");
+            return;
+        }
+        Read();
+        return;
+    }
+    tls_ = true;
+    stream_.async_handshake(asio::ssl::stream_base::server,
+                            [self = shared_from_this()](const asio::error_code& failed) {
+                                if (self->closed_) return;
+                                if (failed) {
+                                    self->Close("TLS handshake failed: " + failed.message());
+                                    return;
+                                }
+                                self->Read();
+                            });
 }
 
 void Connection::Close(const std::string& reason) {
@@ -71,9 +108,14 @@ void Connection::Read() {
     const std::size_t size = lingering_ ? discard_.size() : reader_.SpaceSize();
     if (size == 0) return;
     reading_ = true;
-    socket_.async_read_some(asio::buffer(space, size),
-                            [self = shared_from_this()](const asio::error_code& error,
-                                                        std::size_t n) { self->OnRead(error, n); });
+    auto done = [self = shared_from_this()](const asio::error_code& error, std::size_t n) {
+        self->OnRead(error, n);
+    };
+    if (tls_) {
+        stream_.async_read_some(asio::buffer(space, size), std::move(done));
+    } else {
+        socket_.async_read_some(asio::buffer(space, size), std::move(done));
+    }
 }
 
 void Connection::OnRead(const asio::error_code& error, std::size_t n) {
@@ -83,7 +125,8 @@ void Connection::OnRead(const asio::error_code& error, std::size_t n) {
         if (lingering_) {
             Close(finishReason_);
         } else {
-            Close(error == asio::error::eof ? std::string("client hung up") : error.message());
+            const bool hungUp = error == asio::error::eof || error == asio::ssl::error::stream_truncated;
+            Close(hungUp ? std::string("client hung up") : error.message());
         }
         return;
     }
@@ -144,10 +187,14 @@ void Connection::Send(std::uint16_t type, const void* payload, std::size_t lengt
 void Connection::Write() {
     if (writing_ || closed_ || outbox_.empty()) return;
     writing_ = true;
-    asio::async_write(socket_, asio::buffer(outbox_.front()),
-                      [self = shared_from_this()](const asio::error_code& error, std::size_t) {
-                          self->OnWrite(error);
-                      });
+    auto done = [self = shared_from_this()](const asio::error_code& error, std::size_t) {
+        self->OnWrite(error);
+    };
+    if (tls_) {
+        asio::async_write(stream_, asio::buffer(outbox_.front()), std::move(done));
+    } else {
+        asio::async_write(socket_, asio::buffer(outbox_.front()), std::move(done));
+    }
 }
 
 void Connection::OnWrite(const asio::error_code& error) {

@@ -1,4 +1,5 @@
-// One client's TCP connection: reads bytes into frames for its ClientProtocol, writes the
+// One client's TCP connection: starts TLS when the client's first byte opens a handshake
+// (refusing a client that speaks in clear unless the options allow it), reads bytes into frames for its ClientProtocol, writes the
 // protocol's frames out in order, and closes the connection when no whole frame came within
 // the first-frame time, when the client falls silent for three keep-alive periods (partial
 // frames do not count), misbehaves, or is done. Lives in a shared_ptr: every
@@ -7,6 +8,7 @@
 #define KVX_SERVER_CONNECTION_H
 
 #include <asio.hpp>
+#include <asio/ssl.hpp>
 
 #include <array>
 #include <cstdint>
@@ -39,7 +41,7 @@ public:
 
     Connection(asio::ip::tcp::socket socket, const asio::ip::tcp::endpoint& remote,
                std::uint64_t id, AccountService& accounts, ContactService& contacts,
-               const Options& options, ClosedHandler onClosed);
+               const Options& options, asio::ssl::context& tls, ClosedHandler onClosed);
 
     void Start();
     // Closes at once; reason goes to the log. Harmless when already closed.
@@ -52,6 +54,8 @@ public:
     void Resume() override;
 
 private:
+    void Sniff();
+    void OnSniffed(const asio::error_code& error, std::size_t n);
     void Read();
     void OnRead(const asio::error_code& error, std::size_t n);
     void ProcessInput();
@@ -61,7 +65,8 @@ private:
     void ArmTimer();
     void OnTimer(const asio::error_code& error);
 
-    asio::ip::tcp::socket socket_;
+    asio::ssl::stream<asio::ip::tcp::socket> stream_;
+    asio::ip::tcp::socket& socket_; // under the TLS layer
     asio::steady_timer timer_;
     const Options& options_;
     std::string address_;
@@ -72,9 +77,11 @@ private:
     std::deque<std::vector<std::uint8_t>> outbox_;
     std::size_t outboxBytes_ = 0;
     std::array<std::uint8_t, 512> discard_{};
+    std::array<std::uint8_t, 1> first_{};
     asio::steady_timer::time_point deadline_;
     std::string finishReason_;
     bool heard_ = false; // a whole frame has come
+    bool tls_ = false;   // the client started TLS; every byte goes through stream_
     bool reading_ = false;
     bool writing_ = false;
     bool finishing_ = false; // no more input; close once the outbox is empty

@@ -119,7 +119,13 @@ const char* Options::Usage() {
            "                           come and go; prints its number and password on stderr\n"
            "  --demo-file PATH         with --demo, also write ID= and PW= lines there\n"
            "  --node-lease-seconds N   in a cluster, a node silent this long is taken for lost\n"
-           "                           and its users go offline to the others (default 60)\n";
+           "                           and its users go offline to the others (default 60)\n"
+           "  --cert PATH --key PATH   the TLS certificate (PEM, with its chain) and key;\n"
+           "                           without them a self-signed pair is made once beside\n"
+           "                           the database (DB.cert.pem, DB.key.pem) and its SHA-256\n"
+           "                           fingerprint printed at start, for clients to pin\n"
+           "  --allow-plaintext        also serve clients that do not speak TLS (off: they\n"
+           "                           are refused)\n";
 }
 
 bool Options::Parse(int argc, const char* const* argv, std::string& error) {
@@ -133,6 +139,10 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
         }
         if (std::strcmp(arg, "--demo") == 0) {
             demo = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--allow-plaintext") == 0) {
+            allowPlaintext = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -162,6 +172,14 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
         }
         if (std::strcmp(arg, "--demo-file") == 0) {
             demoFile = value;
+            continue;
+        }
+        if (std::strcmp(arg, "--cert") == 0) {
+            certPath = value;
+            continue;
+        }
+        if (std::strcmp(arg, "--key") == 0) {
+            keyPath = value;
             continue;
         }
         if (std::strcmp(arg, "--game-server") == 0) {
@@ -194,8 +212,18 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
         error = "--demo-file: only with --demo";
         return false;
     }
+    if (certPath.empty() != keyPath.empty()) {
+        error = "--cert and --key: give both or neither";
+        return false;
+    }
     if (databasePath.empty()) {
         error = "--db: the path may not be empty";
+        return false;
+    }
+    // Behind one balancer every node must show the certificate its clients pinned, and a
+    // database URI is no place to keep one.
+    if (IsPostgresUri(databasePath) && certPath.empty()) {
+        error = "--cert and --key: a cluster's nodes share one certificate";
         return false;
     }
     // A cluster's database is no folder: its nodes are given a shared one.

@@ -45,6 +45,9 @@ public:
     // In a cluster (a postgresql:// database): a node not heard from this long is taken for
     // lost, and its users go offline to the other nodes' users.
     unsigned nodeLeaseSeconds = 60;
+    std::string certPath;                  // PEM certificate (chain); empty: the server's own
+    std::string keyPath;                   // PEM private key of certPath
+    bool allowPlaintext = false;           // also serve clients that do not start TLS
 
     static constexpr unsigned kLoginFailureWindowSeconds = 15 * 60;
     static constexpr unsigned kSignupWindowSeconds = 60 * 60;

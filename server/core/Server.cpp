@@ -15,6 +15,8 @@ Server::Server(asio::io_context& loop, const Options& options, AccountService& a
       acceptRetry_(loop) {}
 
 bool Server::Listen(std::string& error) {
+    tls_ = TlsContext::Make(options_, error);
+    if (!tls_) return false;
     asio::error_code ec;
     const asio::ip::address address = asio::ip::make_address(options_.bindAddress, ec);
     if (ec) {
@@ -79,7 +81,7 @@ void Server::OnAccept(const asio::error_code& error, asio::ip::tcp::socket socke
     }
 
     auto connection = std::make_shared<Connection>(
-        std::move(socket), remote, nextId_++, accounts_, contacts_, options_,
+        std::move(socket), remote, nextId_++, accounts_, contacts_, options_, tls_->context(),
         [this](Connection& closed) { Forget(closed); });
     connections_.emplace(connection.get(), connection);
     ++perAddress_[address];

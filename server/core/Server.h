@@ -14,6 +14,7 @@
 #include "Connection.h"
 #include "ContactService.h"
 #include "Options.h"
+#include "TlsContext.h"
 
 namespace kvxserver {
 
@@ -22,8 +23,11 @@ public:
     Server(asio::io_context& loop, const Options& options, AccountService& accounts,
            ContactService& contacts);
 
-    // Binds and starts accepting; false with the reason when the address cannot be had.
+    // Readies TLS, binds and starts accepting; false with the reason when the certificate
+    // or the address cannot be had.
     bool Listen(std::string& error);
+    // The SHA-256 fingerprint of the certificate clients are shown, once listening.
+    const std::string& Fingerprint() const { return tls_->fingerprint(); }
     asio::ip::tcp::endpoint LocalEndpoint() const;
 
     // Stops accepting and closes every connection. The loop then runs out of work.
@@ -37,6 +41,7 @@ private:
     const Options& options_;
     AccountService& accounts_;
     ContactService& contacts_;
+    std::unique_ptr<TlsContext> tls_;
     asio::ip::tcp::acceptor acceptor_;
     asio::steady_timer acceptRetry_;
     std::unordered_map<Connection*, std::shared_ptr<Connection>> connections_;

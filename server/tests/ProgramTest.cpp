@@ -35,6 +35,7 @@ TEST(Options, BadValuesAreRefusedWithTheReasonAndTheLimitsThemselvesAreTaken)
         {{"--game-server", ":27910"}, "--game-server: no IPv4 address for ''"},
         {{"--game-server", "no.such.host.invalid"}, "--game-server: no IPv4 address for 'no.such.host.invalid'"},
         {tooMany, "--game-server: at most 255 servers"},
+        {{"--cert", "server.pem"}, "--cert and --key: give both or neither"},
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv;

@@ -20,8 +20,8 @@ protected:
 
     // An account signed up over the wire on the running server, password "pass1".
     long SignUp(const std::string& nickname = "tester");
-    // KVX.ini naming `host` (the test's server when empty), with `user` and "pass1" when it
-    // is above 0, then `extra`.
+    // KVX.ini naming `host` (the test's server when empty) and pinning the certificate it
+    // last printed, with `user` and "pass1" when it is above 0, then `extra`.
     void WriteIni(long user, const std::string& extra = "", const std::string& host = "");
     // KVX.exe started in the folder; its bar, or null.
     HWND Start();

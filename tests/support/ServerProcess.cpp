@@ -2,10 +2,18 @@
 
 #include <windows.h>
 
+#include <map>
+
 #include "support/ScratchFolder.h"
 #include "support/Wait.h"
 
 namespace {
+
+std::map<std::string, std::string>& Fingerprints()
+{
+    static std::map<std::string, std::string> known;
+    return known;
+}
 
 // Starts `command` under /bin/sh without waiting; Wine runs the Unix program directly.
 bool Spawn(const std::string& command)
@@ -31,6 +39,17 @@ bool Spawn(const std::string& command)
 }
 
 } // namespace
+
+std::string KnownFingerprint(const std::string& address)
+{
+    const auto found = Fingerprints().find(address);
+    return found == Fingerprints().end() ? std::string() : found->second;
+}
+
+void RememberFingerprint(const std::string& address, const std::string& fingerprint)
+{
+    Fingerprints()[address] = fingerprint;
+}
 
 std::string UnixPath(const std::string& windowsPath)
 {
@@ -75,7 +94,8 @@ bool ServerProcess::Start(const std::string& extraArgs)
 
 bool ServerProcess::StartHostile(const std::vector<std::string>& scripts)
 {
-    std::string args;
+    // The real server's certificate in this folder, so a client that pinned it trusts both.
+    std::string args = "--cert kvx-server.db.cert.pem --key kvx-server.db.key.pem";
     for (const std::string& script : scripts) args += " '" KVX_HOSTILE_SCRIPTS "/" + script + ".kvxs'";
     return Launch(KVX_HOSTILE_PATH, args);
 }
@@ -92,7 +112,9 @@ bool ServerProcess::Launch(const std::string& program, const std::string& args)
     if (!Spawn(command)) return false;
     m_outPath = m_folder + "\\" + out;
     const std::string pidPath = m_folder + "\\" + pidFile;
-    const bool listening = WaitFor([&] { return Output().find("listening on") != std::string::npos; }, 15000);
+    // The fingerprint comes in the same write as "listening on".
+    const bool listening = WaitFor([&] { return !Fingerprint().empty(); }, 15000);
+    Fingerprints()[m_address] = Fingerprint();
     std::string pid;
     WaitFor([&] {
         pid = ReadWhole(pidPath);
@@ -101,6 +123,21 @@ bool ServerProcess::Launch(const std::string& program, const std::string& args)
     while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) pid.pop_back();
     m_pid = pid;
     return listening && !m_pid.empty();
+}
+
+std::string ServerProcess::Fingerprint() const
+{
+    const std::string output = Output();
+    const std::string label = "SHA-256 fingerprint ";
+    const size_t at = output.find(label);
+    const size_t end = at == std::string::npos ? at : output.find('\n', at);
+    return end == std::string::npos ? std::string() : output.substr(at + label.size(), end - at - label.size());
+}
+
+std::string ServerProcess::Ini() const
+{
+    const std::string pinned = Fingerprint();
+    return "[Server]\r\n1=" + m_address + "\r\n" + (pinned.empty() ? "" : "Fingerprint=" + pinned + "\r\n");
 }
 
 std::string ServerProcess::Output() const { return m_outPath.empty() ? std::string() : ReadWhole(m_outPath); }

@@ -30,6 +30,11 @@ public:
     std::string Output() const;
 
     const std::string& Address() const { return m_address; }
+    // The SHA-256 fingerprint of the certificate the running server printed.
+    std::string Fingerprint() const;
+    // KVX.ini's [Server] section for a client of this server: its address and the pinned
+    // fingerprint.
+    std::string Ini() const;
 
 private:
     bool Launch(const std::string& program, const std::string& args);
@@ -42,6 +47,11 @@ private:
     std::string m_outPath;
     int m_runs = 0;
 };
+
+// The fingerprint the server last started on `address` printed; empty when none did.
+std::string KnownFingerprint(const std::string& address);
+// Makes `address` (a relay in front of a server) known by that server's fingerprint.
+void RememberFingerprint(const std::string& address, const std::string& fingerprint);
 
 // The Unix path of a Windows path, as Wine maps it.
 std::string UnixPath(const std::string& windowsPath);

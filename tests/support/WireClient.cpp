@@ -4,10 +4,15 @@
 
 #include <string.h>
 
+#include "SocketWait.h"
+#include "TlsSession.h"
+#include "support/ServerProcess.h"
 #include "wire/Frame.h"
 #include "wire/Packets.h"
 
 namespace {
+
+const DWORD kWaitMs = 10000;
 
 SOCKET NewSocket()
 {
@@ -47,7 +52,16 @@ std::string Frame(uint16_t type, const std::string& payload)
     return out;
 }
 
-WirePeer::WirePeer(const std::string& address) : m_socket(ConnectTo(Address(address.c_str(), 2600))) {}
+WirePeer::WirePeer(const std::string& address) : m_socket(ConnectTo(Address(address.c_str(), 2600)))
+{
+    auto tls = std::make_unique<TlsSession>();
+    if (m_socket != kNone &&
+        tls->Handshake(m_socket, address.c_str(), KnownFingerprint(address).c_str(), kWaitMs) == 0 &&
+        tls->Open("", 0)) { // what came with the handshake
+        m_held.swap(tls->Plain());
+        m_tls = std::move(tls);
+    }
+}
 
 WirePeer::WirePeer()
 {
@@ -78,7 +92,10 @@ uintptr_t WirePeer::TakeOther()
 
 bool WirePeer::SendRaw(const std::string& bytes)
 {
-    if (send(m_socket, bytes.data(), static_cast<int>(bytes.size()), 0) != static_cast<int>(bytes.size())) return false;
+    std::string records;
+    if (m_tls && !m_tls->Seal(bytes.data(), bytes.size(), &records)) return false;
+    const std::string& out = m_tls ? records : bytes;
+    if (!SendAll(m_socket, out.data(), static_cast<int>(out.size()), kWaitMs)) return false;
     // Loopback delivery is not instant: wait until the other end holds every byte.
     u_long waiting = 0;
     for (int i = 0; m_other != kNone && i < 200; ++i, Sleep(5))
@@ -89,7 +106,7 @@ bool WirePeer::SendRaw(const std::string& bytes)
 bool WirePeer::Send(uint16_t type, const void* payload, size_t length)
 {
     const std::string frame = Frame(type, std::string(static_cast<const char*>(payload), length));
-    return !frame.empty() && send(m_socket, frame.data(), static_cast<int>(frame.size()), 0) == int(frame.size());
+    return !frame.empty() && SendRaw(frame);
 }
 
 bool WirePeer::Receive(uint16_t type, std::string* payload, uint16_t* gotType)
@@ -105,9 +122,15 @@ bool WirePeer::Receive(uint16_t type, std::string* payload, uint16_t* gotType)
             if (frame.type == type || type == 0) return true;
             continue;
         }
-        const int n = recv(m_socket, buffer, sizeof buffer, 0);
+        const int n = ReceiveSome(m_socket, buffer, sizeof buffer, kWaitMs);
         if (n <= 0) return false;
-        m_held.append(buffer, static_cast<size_t>(n));
+        if (!m_tls) {
+            m_held.append(buffer, static_cast<size_t>(n));
+        } else {
+            if (!m_tls->Open(buffer, static_cast<size_t>(n)) || m_tls->Ended()) return false;
+            m_held += m_tls->Plain();
+            m_tls->Plain().clear();
+        }
     }
 }
 

@@ -1,28 +1,32 @@
 // A bare KVX protocol peer in the test process: frames written and read with the shared
-// wire codec over a loopback connection, to play the server for code under test or another
-// user (or the set-up of an account) against a real server.
+// wire codec over a loopback connection, to play the server for code under test, or another
+// user (or the set-up of an account) against a real server, inside TLS as the client speaks
+// it, trusting the certificate that server printed (ServerProcess).
 #ifndef KVX_TEST_WIRE_CLIENT_H
 #define KVX_TEST_WIRE_CLIENT_H
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+class TlsSession;
 
 // One frame as the wire carries it.
 std::string Frame(uint16_t type, const std::string& payload = std::string());
 
 class WirePeer {
 public:
-    // Connected to `address`:2600, reads waiting at most ten seconds.
+    // Connected to `address`:2600 through TLS, reads waiting at most ten seconds.
     explicit WirePeer(const std::string& address);
-    // The server's end of a loopback pair whose other end, non-blocking like a socket under
-    // WSAAsyncSelect, goes to code under test (TakeOther).
+    // The server's end of a loopback pair in clear, whose other end, non-blocking like a
+    // socket under WSAAsyncSelect, goes to code under test (TakeOther).
     WirePeer();
     ~WirePeer();
     WirePeer(const WirePeer&) = delete;
     WirePeer& operator=(const WirePeer&) = delete;
 
-    bool Connected() const { return m_socket != kNone; }
+    bool Connected() const { return m_socket != kNone && (m_tls || m_other != kNone); }
     // Hands the other end over to code that will close it.
     uintptr_t TakeOther();
     // Raw bytes; with a pair, returns once the other end can read them all.
@@ -37,7 +41,8 @@ private:
     uintptr_t m_socket = kNone;
     uintptr_t m_other = kNone;
     bool m_ownsOther = true;
-    std::string m_held;
+    std::unique_ptr<TlsSession> m_tls; // null for a loopback pair
+    std::string m_held;                // read ahead, in clear
 };
 
 // Signs up over a fresh connection to `address`:2600; the new account number, or 0 (with

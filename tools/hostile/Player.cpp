@@ -30,7 +30,7 @@ std::string Frame(std::uint16_t type, const std::string& payload)
 
 } // namespace
 
-Player::Player(int socket, unsigned seed) : m_socket(socket), m_random(seed)
+Player::Player(int socket, unsigned seed, SSL_CTX* tls) : m_socket(socket), m_tls(tls), m_random(seed)
 {
     const int on = 1;
     setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -40,6 +40,11 @@ Player::~Player() { Close(false); }
 
 std::string Player::Play(const Script& script)
 {
+    if (!script.Plain()) {
+        m_ssl = SSL_new(m_tls);
+        SSL_set_fd(m_ssl, m_socket);
+        if (SSL_accept(m_ssl) != 1) return "no TLS handshake";
+    }
     for (const Step& step : script.Steps()) {
         if (!Run(step)) return "the client went away at line " + std::to_string(step.line);
         if (m_socket < 0) break;
@@ -76,6 +81,8 @@ bool Player::Run(const Step& step)
         return Write(all);
     }
     case Op::Raw: return Write(step.bytes);
+    case Op::Record: return WriteUnder(step.bytes);
+    case Op::Plain: return true;
     case Op::Garbage: return Write(Random(step.a));
     case Op::Split: m_split = step.a != 0; return true;
     case Op::Sleep: std::this_thread::sleep_for(std::chrono::milliseconds(step.a)); return true;
@@ -109,7 +116,7 @@ bool Player::Expect(std::uint16_t type)
             continue;
         }
         std::uint8_t chunk[4096];
-        const ssize_t got = recv(m_socket, chunk, sizeof chunk, 0);
+        const long got = Read(chunk, sizeof chunk);
         if (got <= 0) return false;
         m_received.insert(m_received.end(), chunk, chunk + got);
     }
@@ -117,11 +124,23 @@ bool Player::Expect(std::uint16_t type)
 
 bool Player::SendFrame(std::uint16_t type, const std::string& payload) { return Write(Frame(type, payload)); }
 
+long Player::Read(std::uint8_t* into, std::size_t size)
+{
+    return m_ssl ? SSL_read(m_ssl, into, static_cast<int>(size)) : recv(m_socket, into, size, 0);
+}
+
+bool Player::WriteUnder(const std::string& bytes)
+{
+    return send(m_socket, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+}
+
 bool Player::Write(const std::string& bytes)
 {
     const std::size_t step = m_split ? 1 : bytes.size();
     for (std::size_t at = 0; at < bytes.size();) {
-        const ssize_t sent = send(m_socket, bytes.data() + at, std::min(step, bytes.size() - at), MSG_NOSIGNAL);
+        const std::size_t size = std::min(step, bytes.size() - at);
+        const long sent = m_ssl ? SSL_write(m_ssl, bytes.data() + at, static_cast<int>(size))
+                                : send(m_socket, bytes.data() + at, size, MSG_NOSIGNAL);
         if (sent <= 0) return false;
         at += static_cast<std::size_t>(sent);
         if (m_split) std::this_thread::sleep_for(kSplitPause);
@@ -132,13 +151,18 @@ bool Player::Write(const std::string& bytes)
 void Player::Hold()
 {
     std::uint8_t chunk[4096];
-    while (recv(m_socket, chunk, sizeof chunk, 0) > 0) {
+    while (Read(chunk, sizeof chunk) > 0) {
     }
 }
 
 void Player::Close(bool reset)
 {
     if (m_socket < 0) return;
+    if (m_ssl) {
+        if (!reset) SSL_shutdown(m_ssl); // the client hears close_notify first
+        SSL_free(m_ssl);
+        m_ssl = nullptr;
+    }
     if (reset) {
         // A zero linger time makes close() send a reset instead of an orderly end.
         const linger abort = {1, 0};

@@ -45,6 +45,7 @@ const std::map<std::string, Op> kOps = {
     {"expect", Op::Expect}, {"send", Op::Send},     {"event", Op::Event}, {"every-type", Op::EveryType},
     {"flood", Op::Flood},   {"raw", Op::Raw},       {"garbage", Op::Garbage}, {"split", Op::Split},
     {"sleep", Op::Sleep},   {"hold", Op::Hold},     {"close", Op::Close}, {"reset", Op::Reset},
+    {"plain", Op::Plain},   {"record", Op::Record},
 };
 
 // The payload of a send: nothing, the rest of the line as text, N copies of a byte, or N
@@ -92,13 +93,15 @@ bool ParseArguments(const std::vector<std::string>& words, const std::string& li
     }
     case Op::Flood:
         return n == 4 && Number(words[1], 1000000, step.a) && Type(words[2], step.type) && Number(words[3], 2044, step.b);
-    case Op::Raw: return Hex(words, step.bytes);
+    case Op::Raw:
+    case Op::Record: return Hex(words, step.bytes);
     case Op::Garbage: return n == 2 && Number(words[1], 1 << 24, step.a);
     case Op::Split:
         step.a = n == 2 && words[1] == "on";
         return n == 2 && (words[1] == "on" || words[1] == "off");
     case Op::Sleep: return n == 2 && Number(words[1], 600000, step.a);
     case Op::Hold:
+    case Op::Plain:
     case Op::Close:
     case Op::Reset: return n == 1;
     }

@@ -7,7 +7,11 @@
 //   event KIND FROM TO       PKT_NEW_EVENT frames whose head claims data lengths FROM..TO
 //   every-type FROM TO [except T...]   one frame of each type, random payload and length
 //   flood COUNT TYPE LENGTH  COUNT frames of random payload in one write
-//   raw HEX...               bytes as they stand (a header claiming anything)
+//   raw HEX...               bytes as they stand (a header claiming anything), inside TLS
+//   plain                    (first line only) no TLS on this connection: what follows
+//                            goes out in clear, so garbage or silence meets the handshake
+//   record HEX...            bytes straight onto the connection, under TLS (a truncated
+//                            record, one that claims more than it holds)
 //   garbage N                N random bytes
 //   split on|off             send what follows one byte per write
 //   sleep MS | hold | close | reset
@@ -21,7 +25,7 @@
 
 namespace kvxhostile {
 
-enum class Op { Expect, Send, Event, EveryType, Flood, Raw, Garbage, Split, Sleep, Hold, Close, Reset };
+enum class Op { Expect, Send, Event, EveryType, Flood, Raw, Garbage, Split, Sleep, Hold, Close, Reset, Plain, Record };
 enum class Fill { None, Text, Repeat, Random };
 
 struct Step {
@@ -41,6 +45,8 @@ public:
     bool Load(const std::string& path, std::string& error);
     const std::vector<Step>& Steps() const { return m_steps; }
     const std::string& Name() const { return m_name; }
+    // The connection does without TLS.
+    bool Plain() const { return !m_steps.empty() && m_steps.front().op == Op::Plain; }
 
 private:
     bool ParseLine(const std::string& line, int number, std::string& error);

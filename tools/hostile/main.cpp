@@ -1,12 +1,18 @@
 // kvx-hostile: a server that speaks the KVX wire format and misbehaves on purpose, for the
 // client's robustness tests. Each accepted connection plays the next script given (the
 // last one again once they run out), one connection at a time.
-//   kvx-hostile --bind ADDRESS [--port PORT] [--seed N] SCRIPT...
-// Prints "listening on ADDRESS:PORT" once bound and one line per connection played.
+//   kvx-hostile --bind ADDRESS [--port PORT] [--seed N] [--cert PEM --key PEM] SCRIPT...
+// Speaks TLS (scripts may misbehave beneath it) with the certificate of --cert and --key,
+// made there self-signed when they do not exist yet, as the real server makes its own.
+// Prints "listening on ADDRESS:PORT" once bound, then the certificate's fingerprint, and one
+// line per connection played.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <openssl/ssl.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +21,7 @@
 #include <vector>
 
 #include "Player.h"
+#include "core/Certificate.h"
 #include "Script.h"
 
 using namespace kvxhostile;
@@ -25,6 +32,8 @@ struct Arguments {
     std::string address = "127.0.0.1";
     int port = 2600;
     unsigned seed = 1;
+    std::string certPath;
+    std::string keyPath;
     std::vector<Script> scripts;
 };
 
@@ -45,6 +54,8 @@ bool Parse(int argc, char** argv, Arguments& out, std::string& error)
             }
             out.port = static_cast<int>(port);
         }
+        else if (word == "--cert" && hasValue) out.certPath = argv[++i];
+        else if (word == "--key" && hasValue) out.keyPath = argv[++i];
         else if (word == "--seed" && hasValue) out.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 0));
         else {
             Script script;
@@ -52,7 +63,7 @@ bool Parse(int argc, char** argv, Arguments& out, std::string& error)
             out.scripts.push_back(script);
         }
     }
-    if (out.scripts.empty()) error = "usage: kvx-hostile --bind ADDRESS [--port PORT] [--seed N] SCRIPT...";
+    if (out.scripts.empty()) error = "usage: kvx-hostile --bind ADDRESS [--port PORT] [--seed N] [--cert PEM --key PEM] SCRIPT...";
     return error.empty();
 }
 
@@ -73,6 +84,15 @@ int Listen(const Arguments& arguments)
     return listener;
 }
 
+bool ReadyCertificate(const Arguments& arguments, kvxserver::Certificate& certificate)
+{
+    std::string error;
+    if (!arguments.certPath.empty() && access(arguments.certPath.c_str(), F_OK) == 0)
+        return certificate.Load(arguments.certPath, arguments.keyPath, error);
+    return certificate.Generate() &&
+           (arguments.certPath.empty() || certificate.Save(arguments.certPath, arguments.keyPath));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -89,13 +109,23 @@ int main(int argc, char** argv)
                      std::strerror(errno));
         return 1;
     }
+    std::signal(SIGPIPE, SIG_IGN);
+    kvxserver::Certificate certificate;
+    SSL_CTX* tls = SSL_CTX_new(TLS_server_method());
+    if (!ReadyCertificate(arguments, certificate) || SSL_CTX_set_min_proto_version(tls, TLS1_2_VERSION) != 1 ||
+        SSL_CTX_use_certificate(tls, certificate.cert.get()) != 1 ||
+        SSL_CTX_use_PrivateKey(tls, certificate.key.get()) != 1) {
+        std::fprintf(stderr, "kvx-hostile: no TLS certificate\n");
+        return 1;
+    }
     std::printf("listening on %s:%d\n", arguments.address.c_str(), arguments.port);
+    std::printf("TLS certificate SHA-256 fingerprint %s\n", certificate.Fingerprint().c_str());
     std::fflush(stdout);
     for (std::size_t connection = 0;; ++connection) {
         const int socket = accept(listener, nullptr, nullptr);
         if (socket < 0) continue;
         const Script& script = arguments.scripts[std::min(connection, arguments.scripts.size() - 1)];
-        Player player(socket, arguments.seed + static_cast<unsigned>(connection));
+        Player player(socket, arguments.seed + static_cast<unsigned>(connection), tls);
         const std::string ending = player.Play(script);
         std::printf("connection %zu (%s): %s\n", connection + 1, script.Name().c_str(), ending.c_str());
         std::fflush(stdout);

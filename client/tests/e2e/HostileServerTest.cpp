@@ -22,6 +22,8 @@ const Scenario kScenarios[] = {
     {"garbage", 100, 0, nullptr},
     {"huge-length", 100, 0, nullptr},
     {"reset", 100, 0, nullptr},
+    {"truncated-record", 100, 0, nullptr},
+    {"overlong-record", 100, 0, nullptr},
     {"split", 300, 1, nullptr},
     {"flood", 300, 1, nullptr},
     {"event-lengths", 300, 1, nullptr},
@@ -106,6 +108,24 @@ TEST_F(HostileServerTest, EveryScriptLeavesTheBarAnsweringThenADropRejoinsTheRea
     EXPECT_TRUE(client.WaitForExit(10000, &code));
     EXPECT_EQ(0u, code);
     EXPECT_TRUE(WaitFor([&] { return folder.Read("KVXPatch.log").find("would download") != std::string::npos; }, 5000));
+}
+
+// A handshake that stalls or fails is a failed connect: silent at start, named in the socket
+// error box once the user asked to connect.
+TEST_F(HostileServerTest, AStalledOrFailedHandshakeIsAConnectFailureNamedOnlyWhenTheUserAsked)
+{
+    ASSERT_TRUE(server.Start()) << server.Log();
+    WriteIni(SignUp());
+    ASSERT_TRUE(server.Stop());
+    ASSERT_TRUE(server.StartHostile({"stall-handshake", "garbage-handshake"})) << server.Log();
+    ASSERT_NE(nullptr, Start());
+    EXPECT_TRUE(Becomes(200, 5000)) << "connecting while the handshake stalls";
+    EXPECT_TRUE(Becomes(100, 20000)) << "status " << Ask(bar, kQueryStatus);
+    EXPECT_TRUE(NoBoxFor(500)) << "silent at start";
+    Choose(CMD_OFFLINE);
+    Choose(CMD_AVAILABLE);
+    EXPECT_NE(std::string::npos, Answer("KVX Winsock Error", IDOK).text.find("TLS"));
+    EXPECT_EQ(100, Ask(bar, kQueryStatus));
 }
 
 } // namespace

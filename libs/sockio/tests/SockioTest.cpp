@@ -1,6 +1,6 @@
 // The socket library reached the way the client and other users' clients reach it: connecting
-// (one outcome per attempt, then the socket's events), the stream, parsing however the reads
-// cut it, and the ping and event listeners.
+// with TLS to the misbehaving server (one outcome per attempt, then the socket's events), the
+// stream, parsing however records and reads cut it, and the ping and event listeners.
 #include <gtest/gtest.h>
 
 #include <winsock2.h>
@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "sockio/sockio.h"
+#include "support/ScratchFolder.h"
+#include "support/ServerProcess.h"
+#include "support/Wait.h"
 #include "support/WireClient.h"
 #include "wire/Frame.h"
 #include "wire/Packets.h"
@@ -57,12 +60,24 @@ protected:
         listen(m_listener, 4);
         getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size);
         m_port = ntohs(address.sin_port);
+        GetCurrentDirectoryA(sizeof m_home, m_home);
+        SetCurrentDirectoryA(m_folder.Path().c_str()); // where the library reads KVX.ini
     }
     ~SockioTest() override
     {
+        SetCurrentDirectoryA(m_home);
         DestroyWindow(m_window);
         closesocket(m_listener);
         WSACleanup();
+    }
+    // The misbehaving server (TLS, port 2600) playing `script`, its certificate pinned as `pin`
+    // says: "" none, "wrong" another one, else the real one.
+    bool StartServer(const char* script, const std::string& pin = "real")
+    {
+        if (!m_server.StartHostile({script})) return false;
+        const std::string value = pin == "real" ? m_server.Fingerprint() : pin == "wrong" ? std::string(64, 'a') : "";
+        m_folder.Write("KVX.ini", "[Server]\r\nFingerprint=" + value + "\r\n");
+        return true;
     }
     // The connect and socket-event messages that arrive within `ms`, stopping once `until` came.
     std::vector<MSG> Collect(DWORD ms, size_t until = 1000)
@@ -73,103 +88,175 @@ protected:
                 if (msg.message == kConnect || msg.message == kEvent) seen.push_back(msg);
         return seen;
     }
+    // Connects to the misbehaving server; the socket, or INVALID_SOCKET.
+    SOCKET Connect()
+    {
+        SK_Connect(m_window, kConnect, kEvent, m_server.Address().c_str(), 2600);
+        const std::vector<MSG> seen = Collect(20000, 1);
+        const bool done = seen.size() == 1 && seen[0].wParam == CONNECT_DONE;
+        EXPECT_TRUE(done) << (seen.empty() ? -1 : static_cast<long long>(seen[0].lParam));
+        return done ? static_cast<SOCKET>(seen[0].lParam) : INVALID_SOCKET;
+    }
     HWND m_window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     SOCKET m_listener = INVALID_SOCKET;
     int m_port = 0;
+    ScratchFolder m_folder{"sockio"};
+    ServerProcess m_server{m_folder.Path(), "127.0.0.140"};
+    char m_home[MAX_PATH] = "";
 };
 
 TEST_F(SockioTest, EachConnectEndsInExactlyOneOutcome)
 {
-    // Host, then the outcome and its error (-1: any but 0).
-    const std::tuple<const char*, WPARAM, LPARAM> cases[] = {{"127.0.0.1", CONNECT_DONE, -1},
-                                                             {"127.0.0.1", CONNECT_FAILED, WSAECONNREFUSED},
-                                                             {"no-such-host.invalid", CONNECT_DNS_FAILED, -1}};
-    for (const auto& [host, outcome, error] : cases) {
-        SK_Connect(m_window, kConnect, kEvent, host, m_port);
-        const std::vector<MSG> seen = Collect(5000, 1);
-        ASSERT_EQ(1u, seen.size()) << host;
+    // What answers (a script, "garbage" from a plain listener, "refused", "nobody" for a
+    // name that does not resolve), the pin, then the outcome and its error (-1: any but 0).
+    const struct { const char* peer; const char* pin; WPARAM outcome; LPARAM error; } cases[] = {
+        {"await-version", "real", CONNECT_DONE, -1},
+        {"await-version", "wrong", CONNECT_FAILED, SK_TLS_CERT_REJECTED},
+        {"await-version", "", CONNECT_FAILED, SK_TLS_CERT_REJECTED}, // self-signed, not trusted by the system
+        {"stall-handshake", "real", CONNECT_FAILED, SK_TLS_HANDSHAKE_FAILED},
+        {"garbage", "real", CONNECT_FAILED, SK_TLS_HANDSHAKE_FAILED},
+        {"refused", "real", CONNECT_FAILED, WSAECONNREFUSED},
+        {"nobody", "real", CONNECT_DNS_FAILED, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.peer) + " pinned " + c.pin);
+        const std::string peer = c.peer;
+        std::thread garbage;
+        const char* host = "127.0.0.1";
+        int port = m_port;
+        if (peer == "garbage") {
+            garbage = std::thread([this] {
+                SOCKET s = accept(m_listener, nullptr, nullptr);
+                send(s, "HTTP/1.0 400 Bad Request\r\n\r\n", 28, 0);
+                closesocket(s);
+            });
+        } else if (peer == "refused") {
+            closesocket(m_listener);
+            m_listener = INVALID_SOCKET;
+        } else if (peer == "nobody") {
+            host = "no-such-host.invalid";
+        } else {
+            ASSERT_TRUE(StartServer(c.peer, c.pin)) << m_server.Log();
+            host = m_server.Address().c_str();
+            port = 2600;
+        }
+        SK_Connect(m_window, kConnect, kEvent, host, port);
+        const std::vector<MSG> seen = Collect(20000, 1);
+        if (garbage.joinable()) garbage.join();
+        m_server.Stop();
+        ASSERT_EQ(1u, seen.size());
         EXPECT_TRUE(Collect(200).empty()) << "a second message after the outcome";
-        EXPECT_EQ(outcome, seen[0].wParam);
-        EXPECT_TRUE(error == -1 ? seen[0].lParam != 0 : seen[0].lParam == error) << seen[0].lParam;
-        if (outcome != CONNECT_DONE) continue;
-        closesocket(static_cast<SOCKET>(seen[0].lParam));
-        closesocket(m_listener); // the next attempt is refused
-        m_listener = INVALID_SOCKET;
+        EXPECT_EQ(c.outcome, seen[0].wParam);
+        EXPECT_TRUE(c.error == -1 ? seen[0].lParam != 0 : seen[0].lParam == c.error) << seen[0].lParam;
+        int code = static_cast<int>(seen[0].lParam);
+        if (c.outcome == CONNECT_FAILED) {
+            EXPECT_STRNE("Unknown network error.", SK_Error(&code));
+        }
+        if (c.outcome == CONNECT_DONE) closesocket(static_cast<SOCKET>(seen[0].lParam));
     }
 }
 
-// The client reads only a socket it has been told about: bytes a server sends at once are
+// The client reads only a socket it has been told about: records a server sends at once are
 // announced again after the outcome, and so is its close.
 TEST_F(SockioTest, TheServersBytesAndCloseAreAnnouncedAfterTheOutcome)
 {
-    std::thread server([this] {
-        SOCKET s = accept(m_listener, nullptr, nullptr);
-        send(s, "hello", 5, 0);
-        Sleep(500);
-        closesocket(s);
-    });
-    SK_Connect(m_window, kConnect, kEvent, "127.0.0.1", m_port);
-    const std::vector<MSG> seen = Collect(400);
-    server.join();
+    ASSERT_TRUE(StartServer("hello-close")) << m_server.Log();
+    SK_Connect(m_window, kConnect, kEvent, m_server.Address().c_str(), 2600);
+    const std::vector<MSG> seen = Collect(3000);
     auto isOutcome = [](const MSG& m) { return m.message == kConnect; };
     const auto outcome = std::find_if(seen.begin(), seen.end(), isOutcome);
     ASSERT_TRUE(outcome != seen.end());
     ASSERT_EQ(static_cast<WPARAM>(CONNECT_DONE), outcome->wParam);
     EXPECT_EQ(1, std::count_if(seen.begin(), seen.end(), isOutcome));
-    EXPECT_TRUE(
-        std::any_of(outcome + 1, seen.end(), [](const MSG& m) { return WSAGETSELECTEVENT(m.lParam) == FD_READ; }));
+    auto isEvent = [](long event) { return [event](const MSG& m) { return WSAGETSELECTEVENT(m.lParam) == event; }; };
+    EXPECT_TRUE(std::any_of(outcome + 1, seen.end(), isEvent(FD_READ)));
+    EXPECT_TRUE(std::any_of(outcome + 1, seen.end(), isEvent(FD_CLOSE)));
     const SOCKET client = static_cast<SOCKET>(outcome->lParam);
-    EXPECT_EQ("hello", ReadUpTo(client, 5));
-    const std::vector<MSG> closed = Collect(2000, 1);
-    ASSERT_EQ(1u, closed.size());
-    EXPECT_EQ(static_cast<WPARAM>(client), closed[0].wParam);
-    EXPECT_EQ(FD_CLOSE, WSAGETSELECTEVENT(closed[0].lParam));
+    char buffer[kvxwire::kMaxFrame];
+    int fill = 0;
+    PACKET_DATA packet = {};
+    const int n = recv(client, buffer, sizeof buffer, 0);
+    EXPECT_TRUE(SK_Parse(buffer, &fill, n > 0 ? n : 0, &packet));
+    EXPECT_EQ(1070, packet.type);
     closesocket(client);
 }
 
 // A bar that went away while the worker connected leaves no connection open on the server.
 TEST_F(SockioTest, AConnectionNobodyTakesIsClosed)
 {
+    ASSERT_TRUE(StartServer("await-version")) << m_server.Log();
     HWND gone = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     DestroyWindow(gone);
-    SK_Connect(gone, kConnect, kEvent, "127.0.0.1", m_port);
-    SOCKET server = accept(m_listener, nullptr, nullptr);
-    char sink[4];
-    EXPECT_EQ(0, recv(server, sink, sizeof sink, 0)) << "the library closed its end";
-    closesocket(server);
+    SK_Connect(gone, kConnect, kEvent, m_server.Address().c_str(), 2600);
+    EXPECT_TRUE(WaitFor([&] { return m_server.Output().find("went away") != std::string::npos; }, 20000))
+        << "the library closed its end: " << m_server.Output();
 }
 
-// The session's socket is non-blocking; frames that do not fit the send buffer at once must
-// still go out whole once the peer reads again. Frames too long or without a socket do not.
+// The session's socket is non-blocking; records that do not fit the send buffer at once must
+// still go out whole once the peer reads again. Frames too long, without a socket or on an
+// earlier connection do not go at all.
 TEST_F(SockioTest, PacketsGoOutWholeEvenPastAFullSendBuffer)
 {
-    SK_Connect(m_window, kConnect, kEvent, "127.0.0.1", m_port);
-    const std::vector<MSG> seen = Collect(5000, 1);
-    ASSERT_TRUE(seen.size() == 1 && seen[0].wParam == CONNECT_DONE);
-    const SOCKET client = static_cast<SOCKET>(seen[0].lParam), server = accept(m_listener, nullptr, nullptr);
+    ASSERT_TRUE(StartServer("slow-reader")) << m_server.Log();
+    const SOCKET earlier = Connect();
+    closesocket(earlier);
+    m_server.Stop();
+    ASSERT_TRUE(StartServer("slow-reader")) << m_server.Log();
+    const SOCKET client = Connect();
     const std::string longest(kvxwire::kMaxPayload, 'L');
     const std::tuple<UINT_PTR, const char*, int> refused[] = {
-        {0, "", 0}, {~UINT_PTR(0), "", 0}, {client, longest.data(), kMax + 1}, {client, nullptr, 1}, {client, "", -1}};
+        {0, "", 0},           {~UINT_PTR(0), "", 0},   {client, longest.data(), kMax + 1},
+        {client, nullptr, 1}, {client, "", -1},        {earlier, "", 0}};
     for (const auto& [socket, data, length] : refused) EXPECT_FALSE(SK_WPacket(socket, 1, data, length)) << length;
     const int small = 65536;
     setsockopt(client, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&small), sizeof small);
-    setsockopt(server, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&small), sizeof small);
-    std::string expected = Frame(1060);
-    for (int i = 0; i < 1500; ++i)
-        expected += Frame(static_cast<WORD>(i), std::string(longest.size(), static_cast<char>(i)));
-    std::string arrived;
-    std::thread reader([&] {
-        Sleep(300); // lets the sender run into a full buffer first
-        arrived = ReadUpTo(server, expected.size());
-    });
-    int sent = SK_WPacket(client, 1060, nullptr, 0);
-    for (size_t at = 4; at < expected.size(); at += kvxwire::kMaxFrame)
-        sent += SK_WPacket(client, static_cast<WORD>(sent - 1), expected.data() + at + kvxwire::kHeaderSize, kMax);
-    reader.join();
+    int sent = 0;
+    for (int i = 0; i < 1500; ++i) sent += SK_WPacket(client, static_cast<WORD>(i), longest.data(), kMax);
+    sent += SK_WPacket(client, 1061, nullptr, 0);
     EXPECT_EQ(1501, sent);
-    EXPECT_TRUE(arrived == expected) << arrived.size() << " of " << expected.size() << " bytes arrived intact";
-    closesocket(server);
+    std::string all;
+    char buffer[kvxwire::kMaxFrame];
+    int fill = 0;
+    PACKET_DATA packet = {};
+    bool answered = false;
+    for (const DWORD end = GetTickCount() + 10000; !answered && GetTickCount() < end;) {
+        const int n = recv(client, buffer + fill, sizeof buffer - fill, 0);
+        for (int fresh = n > 0 ? n : 0; SK_Parse(buffer, &fill, fresh, &packet); fresh = 0) answered = packet.type == 1062;
+        if (n <= 0) Sleep(20);
+    }
+    EXPECT_TRUE(answered) << "every record opened on the server, up to the last frame";
     closesocket(client);
+}
+
+// Whole packets come out of SK_Parse however TLS records and the client's reads cut them.
+TEST_F(SockioTest, ParseTakesWholePacketsOutOfRecordsHoweverTheReadsCutThem)
+{
+    const std::vector<std::pair<WORD, size_t>> expected = [] {
+        std::vector<std::pair<WORD, size_t>> frames = {{1070, 0}, {1080, 300}, {1, 2044}, {1020, 4}};
+        for (int i = 0; i < 20; ++i) frames.push_back({1090, 100});
+        return frames;
+    }();
+    for (int chunk : {7, 2048}) {
+        SCOPED_TRACE(chunk);
+        ASSERT_TRUE(StartServer("frames")) << m_server.Log();
+        const SOCKET client = Connect();
+        const uint32_t build = BUILD_NUMBER;
+        ASSERT_TRUE(SK_WPacket(client, PKT_VERSION, &build, sizeof build));
+        char buffer[kvxwire::kMaxFrame];
+        int fill = 0;
+        PACKET_DATA packet = {};
+        std::vector<std::pair<WORD, size_t>> got;
+        for (const DWORD end = GetTickCount() + 10000; got.size() < expected.size() && GetTickCount() < end;) {
+            const int room = static_cast<int>(sizeof buffer) - fill;
+            const int n = recv(client, buffer + fill, chunk < room ? chunk : room, 0);
+            for (int fresh = n > 0 ? n : 0; SK_Parse(buffer, &fill, fresh, &packet); fresh = 0)
+                got.push_back({packet.type, packet.length});
+            if (n <= 0) Sleep(5);
+        }
+        EXPECT_EQ(expected, got);
+        closesocket(client);
+        m_server.Stop();
+    }
 }
 
 // Feeds `stream` to SK_Parse `chunk` bytes at a time as the client's receive loop does: each

@@ -82,6 +82,8 @@ protected:
     // Sends the signal and waits for the exit: its status, or -1 for none in time.
     int Stop(int signal);
     std::uint16_t port() const { return port_; }
+    // The certificate fingerprint the server printed at start.
+    const std::string& fingerprint() const { return fingerprint_; }
     std::string File(const std::string& name) const { return folder_ + "/" + name; }
 
     // Writes straight into the test's database, in one transaction, while no server runs:
@@ -99,6 +101,7 @@ private:
     FILE* output_ = nullptr; // the server's stdout
     pid_t pid_ = -1;
     std::uint16_t port_ = 0;
+    std::string fingerprint_;
 };
 
 #endif

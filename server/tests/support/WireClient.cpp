@@ -1,18 +1,46 @@
 #include "WireClient.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
+#include <openssl/ssl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cstring>
 
 #include "wire/Frame.h"
 #include "wire/Packets.h"
+
+namespace {
+
+constexpr int kSendWaitMs = 5000;
+
+SSL_CTX* ClientContext()
+{
+    static SSL_CTX* const context = [] {
+        // TLS writes to a connection the server closed must fail, not end the test.
+        signal(SIGPIPE, SIG_IGN);
+        SSL_CTX* made = SSL_CTX_new(TLS_client_method());
+        SSL_CTX_set_min_proto_version(made, TLS1_2_VERSION);
+        return made;
+    }();
+    return context;
+}
+
+bool WaitFor(int fd, short events, int ms)
+{
+    pollfd p{fd, events, 0};
+    return ms >= 0 && poll(&p, 1, ms) > 0;
+}
+
+} // namespace
 
 long long NowMs()
 {
@@ -20,7 +48,7 @@ long long NowMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-WireClient::WireClient(std::uint16_t port, const char* host, const char* source)
+WireClient::WireClient(std::uint16_t port, const char* host, const char* source, bool tls)
 {
     fd_ = socket(AF_INET, SOCK_STREAM, 0);
     if (fd_ < 0) return;
@@ -35,18 +63,45 @@ WireClient::WireClient(std::uint16_t port, const char* host, const char* source)
     }
     int one = 1;
     setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    if (tls) {
+        ssl_ = SSL_new(ClientContext());
+        SSL_set_fd(ssl_, fd_);
+        SSL_set_tlsext_host_name(ssl_, host);
+        if (SSL_connect(ssl_) != 1) { // turned away before or during the handshake
+            SSL_free(ssl_);
+            ssl_ = nullptr;
+            close(fd_);
+            fd_ = -1;
+            eof_ = true;
+            return;
+        }
+    }
+    // Every later wait has its own deadline.
+    fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK);
 }
 
 WireClient::~WireClient()
 {
+    if (ssl_ != nullptr) SSL_free(ssl_);
     if (fd_ >= 0) close(fd_);
 }
+
+std::string WireClient::Protocol() const { return ssl_ != nullptr ? SSL_get_version(ssl_) : ""; }
 
 bool WireClient::SendRaw(const void* bytes, std::size_t length)
 {
     const auto* p = static_cast<const std::uint8_t*>(bytes);
     while (length > 0) {
-        const ssize_t n = send(fd_, p, length, MSG_NOSIGNAL);
+        ssize_t n = 0;
+        bool again = false;
+        if (ssl_ != nullptr) {
+            n = SSL_write(ssl_, p, static_cast<int>(length));
+            again = n <= 0 && SSL_get_error(ssl_, static_cast<int>(n)) == SSL_ERROR_WANT_WRITE;
+        } else {
+            n = send(fd_, p, length, MSG_NOSIGNAL);
+            again = n < 0 && errno == EAGAIN;
+        }
+        if (again && WaitFor(fd_, POLLOUT, kSendWaitMs)) continue;
         if (n <= 0) return false;
         p += n;
         length -= static_cast<std::size_t>(n);
@@ -63,14 +118,26 @@ bool WireClient::Send(std::uint16_t type, const void* payload, std::size_t lengt
 
 bool WireClient::Fill(long long deadline)
 {
-    const long long left = deadline - NowMs();
-    pollfd p{fd_, POLLIN, 0};
-    if (eof_ || fd_ < 0 || left < 0 || poll(&p, 1, static_cast<int>(left)) <= 0) return false;
     std::uint8_t chunk[16384];
-    const ssize_t n = recv(fd_, chunk, sizeof chunk, 0);
-    if (n <= 0) eof_ = true;
-    if (n > 0) buffer_.insert(buffer_.end(), chunk, chunk + n);
-    return n > 0;
+    while (!eof_ && fd_ >= 0) {
+        const bool held = ssl_ != nullptr && SSL_pending(ssl_) > 0;
+        if (!held && !WaitFor(fd_, POLLIN, static_cast<int>(deadline - NowMs()))) return false;
+        ssize_t n = 0;
+        if (ssl_ != nullptr) {
+            n = SSL_read(ssl_, chunk, sizeof chunk);
+            if (n <= 0 && SSL_get_error(ssl_, static_cast<int>(n)) == SSL_ERROR_WANT_READ) continue;
+        } else {
+            n = recv(fd_, chunk, sizeof chunk, 0);
+            if (n < 0 && errno == EAGAIN) continue;
+        }
+        if (n <= 0) {
+            eof_ = true;
+            return false;
+        }
+        buffer_.insert(buffer_.end(), chunk, chunk + n);
+        return true;
+    }
+    return false;
 }
 
 Frame WireClient::Receive(int timeoutMs)

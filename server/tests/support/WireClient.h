@@ -1,5 +1,5 @@
-// A blocking client on loopback that speaks KVX frames, with the handshake steps the real
-// client takes as helpers. Every wait has a timeout, so a silent server fails a test
+// A blocking client on loopback that speaks KVX frames inside TLS (or in clear, to see the
+// server refuse that), with the handshake steps the real client takes as helpers. Every wait has a timeout, so a silent server fails a test
 // instead of hanging it. The server's tests and benchmarks share it.
 #ifndef KVX_SERVER_TESTS_WIRECLIENT_H
 #define KVX_SERVER_TESTS_WIRECLIENT_H
@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+typedef struct ssl_st SSL;
+
 struct Frame {
     std::uint16_t type = 0;
     std::vector<std::uint8_t> payload;
@@ -15,13 +17,18 @@ struct Frame {
 
 class WireClient {
 public:
-    // Connects to host:port, from the loopback address source when one is given.
-    explicit WireClient(std::uint16_t port, const char* host = "127.0.0.1", const char* source = nullptr);
+    // Connects to host:port, from the loopback address source when one is given, and starts
+    // TLS unless told to speak in clear. The certificate is not checked: these tests are
+    // about the server's answers, the client's trust is tested with the client.
+    explicit WireClient(std::uint16_t port, const char* host = "127.0.0.1", const char* source = nullptr,
+                        bool tls = true);
     ~WireClient();
     WireClient(const WireClient&) = delete;
     WireClient& operator=(const WireClient&) = delete;
 
     bool Connected() const { return fd_ >= 0; }
+    // The negotiated protocol ("TLSv1.3"), empty in clear.
+    std::string Protocol() const;
 
     bool Send(std::uint16_t type, const void* payload = nullptr, std::size_t length = 0);
     bool SendRaw(const void* bytes, std::size_t length);
@@ -45,6 +52,7 @@ private:
     bool Fill(long long deadline);
 
     int fd_ = -1;
+    SSL* ssl_ = nullptr;
     std::vector<std::uint8_t> buffer_;
     bool eof_ = false;
 };
