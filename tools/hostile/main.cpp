@@ -18,11 +18,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Player.h"
 #include "core/Certificate.h"
 #include "Script.h"
+#include "wire/Frame.h"
+#include "wire/Packets.h"
 
 using namespace kvxhostile;
 
@@ -84,6 +87,29 @@ int Listen(const Arguments& arguments)
     return listener;
 }
 
+// Answers the clients' UDP round-trip pings on the same address and port, as every KVX server
+// does: the scripts misbehave on the connection only.
+void AnswerPings(const Arguments& arguments)
+{
+    const int udp = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(arguments.port));
+    if (udp < 0 || inet_pton(AF_INET, arguments.address.c_str(), &address.sin_addr) != 1 ||
+        bind(udp, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        return;
+    std::uint8_t datagram[kvxwire::kMaxFrame];
+    for (;;) {
+        sockaddr_in from = {};
+        socklen_t size = sizeof from;
+        const ssize_t got = recvfrom(udp, datagram, sizeof datagram, 0, reinterpret_cast<sockaddr*>(&from), &size);
+        const kvxwire::FrameView ping = kvxwire::PeekFrame(datagram, got > 0 ? static_cast<std::size_t>(got) : 0);
+        if (ping.state != kvxwire::FrameState::Complete || ping.type != PKT_SERVER_PING) continue;
+        kvxwire::WriteU16(datagram, PKT_SERVER_PONG);
+        sendto(udp, datagram, static_cast<std::size_t>(got), 0, reinterpret_cast<sockaddr*>(&from), size);
+    }
+}
+
 bool ReadyCertificate(const Arguments& arguments, kvxserver::Certificate& certificate)
 {
     std::string error;
@@ -118,6 +144,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kvx-hostile: no TLS certificate\n");
         return 1;
     }
+    std::thread(AnswerPings, arguments).detach();
     std::printf("listening on %s:%d\n", arguments.address.c_str(), arguments.port);
     std::printf("TLS certificate SHA-256 fingerprint %s\n", certificate.Fingerprint().c_str());
     std::fflush(stdout);

@@ -259,12 +259,16 @@ TEST_F(DuoTest, APingShowsATimeAFileSurvivesTheReceiversRestartAndADeclineLeaves
     ASSERT_TRUE(BravoAnswers("no"));
     EXPECT_TRUE(WaitFor([&] { return server.Log().find("dropped by " + std::to_string(bravo)) != std::string::npos; },
                         10000));
-    WIN32_FIND_DATAA data;
-    HANDLE left = FindFirstFileA(folder.File("kvx-server.db-files\\*").c_str(), &data);
-    int files = 0;
-    for (BOOL more = left != INVALID_HANDLE_VALUE; more; more = FindNextFileA(left, &data)) files += data.cFileName[0] != '.';
-    if (left != INVALID_HANDLE_VALUE) FindClose(left);
-    EXPECT_EQ(0, files) << "nothing on the server";
+    std::string names; // the server's stored files; the last goes as the decline is logged
+    EXPECT_TRUE(WaitFor([&] {
+        names.clear();
+        WIN32_FIND_DATAA data;
+        HANDLE left = FindFirstFileA(folder.File("kvx-server.db-files\\*").c_str(), &data);
+        for (BOOL more = left != INVALID_HANDLE_VALUE; more; more = FindNextFileA(left, &data))
+            if (data.cFileName[0] != '.') names += std::string(data.cFileName) + " ";
+        if (left != INVALID_HANDLE_VALUE) FindClose(left);
+        return names.empty();
+    }, 5000)) << "nothing on the server: " << names;
     EXPECT_FALSE(bravoFolder.Exists("Downloads\\small.pak"));
     EXPECT_EQ(12u, folder.Read("Data\\transfers.dat").size()) << "alpha keeps no transfer";
 }
