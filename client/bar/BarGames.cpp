@@ -8,7 +8,7 @@
 #include <string.h>
 
 #include "app/Globals.h"
-#include "games/GameRecord.h"
+#include "records/GameRecord.h"
 #include "games/GameTable.h"
 #include "menus/CommandIds.h"
 #include "session/Session.h"

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "games/GameRecord.h"
+#include "records/GameRecord.h"
 #include "records/kvxrecords.h"
 #include "session/ServerSocket.h"
 

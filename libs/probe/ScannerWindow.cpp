@@ -7,7 +7,7 @@
 
 #include <new>
 
-#include "games/GameRecord.h"
+#include "records/GameRecord.h"
 #include "wire/Packets.h"
 
 namespace {

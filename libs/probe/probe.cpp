@@ -1,4 +1,4 @@
-#include "probe.h"
+#include "probe/probe.h"
 
 #include "ScannerWindow.h"
 #include "records/Guard.h"

@@ -1,6 +1,6 @@
 #include "AwayDialog.h"
 
-#include "RosterIds.h"
+#include "roster/RosterIds.h"
 
 namespace {
 

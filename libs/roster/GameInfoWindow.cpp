@@ -6,7 +6,7 @@
 
 #include "ContactView.h"
 #include "StatusLook.h"
-#include "games/GameRecord.h"
+#include "records/GameRecord.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "StatusLook.h"
 #include "TransferWindow.h"
 #include "artres/artres.h"
-#include "games/GameRecord.h"
+#include "records/GameRecord.h"
 #include "notepost/notepost.h"
 #include "sockio/sockio.h"
 #include "winkit/winkit.h"

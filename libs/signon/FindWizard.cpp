@@ -5,7 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "FindIds.h"
+#include "signon/FindIds.h"
 #include "sockio/sockio.h"
 #include "wire/Contacts.h"
 

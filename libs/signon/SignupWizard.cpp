@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-#include "SignupIds.h"
+#include "signon/SignupIds.h"
 #include "sockio/sockio.h"
 #include "wire/Packets.h"
 

@@ -1,5 +1,5 @@
 #include "InfoWindow.h"
-#include "winkit.h"
+#include "winkit/winkit.h"
 #include "records/WindowClass.h"
 #include "records/ThisModule.h"
 

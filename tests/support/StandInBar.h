@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "games/GameRecord.h"
+#include "records/GameRecord.h"
 #include "records/kvxrecords.h"
 
 class StandInBar {

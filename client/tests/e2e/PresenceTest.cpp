@@ -3,7 +3,7 @@
 // server's message of the day.
 #include <cstring>
 
-#include "games/GameRecord.h"
+#include "records/GameRecord.h"
 #include "support/RealClient.h"
 #include "support/TrayTip.h"
 #include "support/Wait.h"

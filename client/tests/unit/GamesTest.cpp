@@ -6,7 +6,7 @@
 #include <cstring>
 #include <thread>
 
-#include "games/GameRecord.h"
+#include "records/GameRecord.h"
 #include "games/GameTable.h"
 #include "menus/CommandIds.h"
 #include "session/Session.h"
