@@ -24,8 +24,6 @@ public:
     // keeps its own copy).
     static BOOL Notify(HWND window, DWORD action, WORD id, HICON icon, const char* text);
 
-    static const UINT kCallbackMessage = WM_USER + 1;
-
 private:
     HWND m_window;
     WORD m_id;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "records/WindowProc.h"
+
 class CNoteWindow {
 public:
     static const char kClassName[];
@@ -28,23 +30,22 @@ public:
     static HWND Open(HWND bar, const Note& note);
 
 private:
-    typedef LRESULT (CNoteWindow::*Handler)(WPARAM, LPARAM);
-    struct Route {
-        UINT message;
-        Handler handler;
+    friend struct CWindowProc<CNoteWindow>;
+    struct Params {
+        HWND bar;
+        const Note* note;
     };
-    static const Route kRoutes[];
+    static const Route<CNoteWindow> kRoutes[];
 
-    CNoteWindow(HWND window, HWND bar, const Note& note);
+    CNoteWindow(HWND window, const Params& params);
     CNoteWindow(const CNoteWindow&) = delete;
     CNoteWindow& operator=(const CNoteWindow&) = delete;
 
     static bool RegisterOnce(HINSTANCE instance);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    LRESULT OnCreate(WPARAM, LPARAM);
-    LRESULT OnCommand(WPARAM, LPARAM);
-    LRESULT OnActivate(WPARAM, LPARAM);
+    LRESULT OnCreate(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnCommand(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnActivate(HWND, UINT, WPARAM, LPARAM);
 
     void Send();
     void Reply();

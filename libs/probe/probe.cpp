@@ -2,10 +2,11 @@
 
 #include "ScannerWindow.h"
 #include "records/Guard.h"
+#include "wire/Status.h"
 
 void PR_StartSpy(HWND bar, int game)
 {
-    if (game == CScannerWindow::kQuake2) Guard([&] { CScannerWindow::Open(bar); });
+    if (game == STATUS_QUAKE2) Guard([&] { CScannerWindow::Open(bar); });
 }
 
 void PR_ServerList(const void* payload, int length)

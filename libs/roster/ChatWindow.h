@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "records/WindowProc.h"
+
 class CChatWindow {
 public:
     static const char kClassName[];
@@ -25,26 +27,26 @@ public:
     static void Receive(HWND bar, std::int32_t from, const std::string& name, const std::string& text);
 
 private:
-    typedef LRESULT (CChatWindow::*Handler)(WPARAM, LPARAM);
-    struct Route {
-        UINT message;
-        Handler handler;
+    friend struct CWindowProc<CChatWindow>;
+    struct Params {
+        HWND bar;
+        std::int32_t with;
+        const std::string* name;
     };
-    static const Route kRoutes[];
+    static const Route<CChatWindow> kRoutes[];
 
-    CChatWindow(HWND window, HWND bar, std::int32_t with, const std::string& name);
+    CChatWindow(HWND window, const Params& params);
     CChatWindow(const CChatWindow&) = delete;
     CChatWindow& operator=(const CChatWindow&) = delete;
 
     static HWND Find(std::int32_t with);
     static int CountOpen();
     static bool RegisterOnce(HINSTANCE instance);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK LineProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
 
-    LRESULT OnCreate(WPARAM, LPARAM);
-    LRESULT OnCommand(WPARAM, LPARAM);
-    LRESULT OnActivate(WPARAM, LPARAM);
+    LRESULT OnCreate(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnCommand(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnActivate(HWND, UINT, WPARAM, LPARAM);
 
     void SendLine();
     void Append(const std::string& who, const std::string& text);
