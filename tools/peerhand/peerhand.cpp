@@ -8,9 +8,9 @@
 
 #include "records/Bar.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR lpCmdLine, int)
 {
-    const int answer = std::strcmp(arguments, "yes") == 0 ? IDYES : IDNO;
+    const int answer = std::strcmp(lpCmdLine, "yes") == 0 ? IDYES : IDNO;
     for (int i = 0; i < 300; ++i, Sleep(50)) {
         HWND bar = FindWindowA("KVX1", nullptr);
         if (!bar) continue;

@@ -57,7 +57,7 @@ template <typename T> struct CWindowProc {
             LRESULT result = 0;
             if (self && Dispatch(*self, T::kRoutes, window, message, wParam, lParam, &result)) return result;
         } catch (...) {
-            return message == WM_NCCREATE ? FALSE : 0;
+            return 0; // at WM_NCCREATE (FALSE) refuses the window; otherwise drops the message
         }
         return DefWindowProcA(window, message, wParam, lParam);
     }
