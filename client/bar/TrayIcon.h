@@ -1,5 +1,5 @@
 // The client's icon in the shell's notification area: its image and tooltip follow the
-// user's status; its mouse messages reach the bar as WM_USER+1.
+// user's status; its mouse messages reach the bar as BAR_TRAY_NOTIFY.
 #ifndef KVX_TRAY_ICON_H
 #define KVX_TRAY_ICON_H
 

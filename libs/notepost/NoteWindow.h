@@ -1,6 +1,6 @@
 // A message window, class "KVXNote": either a message being written (To: the KVX#, the text,
 // Send and Close) or one received (From, the time, the text, Reply and Close). Send asks the
-// bar for the logged-in socket (WM_USER+13), writes PKT_MESSAGE_SEND on it, logs the message
+// bar for the logged-in socket (BAR_QUERY_SOCKET), writes PKT_MESSAGE_SEND on it, logs the message
 // and closes; when it cannot, the window stays open with the reason in its status line.
 #ifndef KVX_NOTEPOST_NOTEWINDOW_H
 #define KVX_NOTEPOST_NOTEWINDOW_H

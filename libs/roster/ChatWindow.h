@@ -1,6 +1,6 @@
 // A two-way chat with one contact: a modeless window of class "KVXChat" with the lines so
 // far, a line to type and Send (or Enter). Lines go out as PKT_CHAT_LINE over the socket the
-// bar names (WM_USER+13) and arrive as EVENT_CHAT; nothing is stored. One window per contact.
+// bar names (BAR_QUERY_SOCKET) and arrive as EVENT_CHAT; nothing is stored. One window per contact.
 #ifndef KVX_ROSTER_CHATWINDOW_H
 #define KVX_ROSTER_CHATWINDOW_H
 

@@ -1,5 +1,5 @@
 // Where a contact is playing: a modeless window of class "KVXGameInfo" naming the game, the
-// server's address and its text, with Join (sends the bar WM_USER+17 with a GAME_RECORD of
+// server's address and its text, with Join (sends the bar BAR_JOIN_GAME with a GAME_RECORD of
 // that server and the game's status code, then closes) and Close.
 #ifndef KVX_ROSTER_GAMEINFOWINDOW_H
 #define KVX_ROSTER_GAMEINFOWINDOW_H
