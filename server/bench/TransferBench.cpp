@@ -15,9 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "support/ContactClient.h"
-#include "support/ServerProcess.h"
-#include "support/TempDir.h"
+#include "support/ServerTest.h"
 #include "wire/Sha256.h"
 #include "wire/Transfers.h"
 
@@ -66,14 +64,23 @@ double PlainCopy(const std::string& bytes)
     return rate;
 }
 
-bool Upload(ContactClient& sender, std::int32_t to, const std::string& bytes, std::uint32_t& id)
+// The server tests' own set-up: the real program on a free port, its database in a folder of
+// its own that goes when this does.
+class Server : public ServerTest {
+public:
+    using ServerTest::Start;
+    using ServerTest::port;
+    void TestBody() override {}
+};
+
+bool Upload(Client& sender, std::int32_t to, const std::string& bytes, std::uint32_t& id)
 {
     FileOfferRecord offer{to, 1, bytes.size(), {}, "bench.pak"};
     kvxwire::Sha256 sha;
     sha.Add(bytes.data(), bytes.size());
     const kvxwire::Sha256::Digest digest = sha.Finish();
     std::memcpy(offer.sha256, digest.data(), digest.size());
-    sender.wire().Send(PKT_FILE_OFFER, &offer, sizeof offer);
+    sender.Put(PKT_FILE_OFFER, offer);
     id = sender.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().id;
     std::uint64_t sent = 0, acked = 0;
     std::string chunk;
@@ -83,7 +90,7 @@ bool Upload(ContactClient& sender, std::int32_t to, const std::string& bytes, st
                 id, static_cast<std::uint16_t>(std::min<std::uint64_t>(kMaxUploadChunk, bytes.size() - sent)), 0, sent};
             chunk.assign(reinterpret_cast<const char*>(&head), sizeof head);
             chunk.append(bytes, sent, head.length);
-            if (!sender.wire().Send(PKT_FILE_DATA, chunk.data(), chunk.size())) return false;
+            if (!sender.Send(PKT_FILE_DATA, chunk.data(), chunk.size())) return false;
             sent += head.length;
         }
         if (sent == bytes.size()) break;
@@ -91,22 +98,21 @@ bool Upload(ContactClient& sender, std::int32_t to, const std::string& bytes, st
         if (progress.kind == 0) return false;
         acked = progress.As<FileProgressRecord>().received;
     }
-    return sender.WaitEvent(EVENT_FILE_STORED, 0, 30000).kind == EVENT_FILE_STORED;
+    return sender.WaitEvent(EVENT_FILE_STORED).kind == EVENT_FILE_STORED;
 }
 
-bool Fetch(ContactClient& receiver, std::uint32_t id, std::size_t size)
+bool Fetch(Client& receiver, std::uint32_t id, std::size_t size)
 {
     std::uint64_t asked = 0, got = 0;
     while (got < size) {
         while (asked < size && asked - got < 2 * kMaxFileGet) {
             const FileGetRecord get{id, kMaxFileGet, asked};
-            receiver.wire().Send(PKT_FILE_GET, &get, sizeof get);
+            receiver.Put(PKT_FILE_GET, get);
             asked += kMaxFileGet;
         }
-        const Frame frame = receiver.wire().Receive();
-        if (frame.type == 0) return false;
-        const Event event = EventOf(frame);
-        if (event.kind == EVENT_FILE_CHUNK) got += event.As<FileChunkHead>().length;
+        const Event chunk = receiver.WaitEvent(EVENT_FILE_CHUNK);
+        if (chunk.kind == 0) return false;
+        got += chunk.As<FileChunkHead>().length;
     }
     return true;
 }
@@ -119,14 +125,14 @@ int main()
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 2654435761u >> 13);
     const double plain = PlainCopy(bytes);
 
-    TempDir dir;
-    ServerProcess server(dir.File("kvx.db"));
+    Server server;
+    server.Start();
     if (server.port() == 0) {
         std::printf("server did not start\n");
         return 1;
     }
-    ContactClient sender(server.port(), "Sender");
-    ContactClient receiver(server.port(), "Receiver");
+    Client sender(server.port(), "Sender");
+    Client receiver(server.port(), "Receiver");
     std::uint32_t id = 0;
     const Clock::time_point start = Clock::now();
     if (!Upload(sender, receiver.account(), bytes, id)) {

@@ -1,220 +1,175 @@
-// Files through the server: an offer is refused outright for a bad name, size or recipient;
-// accepted ones are uploaded in order (anything else is ignored), checked against the
-// sender's checksum, offered to the recipient (at once or at their next login, across a
-// server kill) and fetched in pieces; fetched, declined and expired ones leave nothing.
-#include <gtest/gtest.h>
-
-#include <signal.h>
+// Files through the server: refused outright for a bad name, a size over the cap or no such
+// recipient; else uploaded in order only, checked, offered (at once, or at a later list even
+// across a kill), fetched from any offset; fetched, declined and expired ones leave nothing.
 #include <sqlite3.h>
 
 #include <filesystem>
-#include <random>
 
-#include "support/ContactClient.h"
-#include "support/ServerProcess.h"
-#include "support/TempDir.h"
 #include "core/TransferService.h"
+#include "support/ServerTest.h"
 #include "wire/Sha256.h"
 #include "wire/Transfers.h"
 
-namespace {
-
-std::string Bytes(std::size_t size)
-{
-    std::mt19937 random(static_cast<unsigned>(size));
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    return bytes;
-}
-
-FileOfferRecord Offer(std::int32_t to, const std::string& name, const std::string& bytes, std::uint32_t tag = 1)
-{
-    FileOfferRecord offer{to, tag, bytes.size(), {}, {}};
-    kvxwire::Sha256 sha;
-    sha.Add(bytes.data(), bytes.size());
-    const kvxwire::Sha256::Digest digest = sha.Finish();
-    std::memcpy(offer.sha256, digest.data(), digest.size());
-    std::strncpy(offer.name, name.c_str(), sizeof offer.name - 1);
-    return offer;
-}
-
-bool SendChunk(ContactClient& client, std::uint32_t id, const std::string& bytes, std::uint64_t at, std::size_t n)
-{
-    std::string payload(sizeof(FileChunkHead), '\0');
-    const FileChunkHead head{id, static_cast<std::uint16_t>(n), 0, at};
-    std::memcpy(&payload[0], &head, sizeof head);
-    payload += bytes.substr(at, n);
-    return client.wire().Send(PKT_FILE_DATA, payload.data(), payload.size());
-}
-
-// Uploads bytes [from, to) in full chunks; the id of the offer's first answer when from is 0.
-void Upload(ContactClient& client, std::uint32_t id, const std::string& bytes, std::uint64_t from, std::uint64_t to)
-{
-    for (std::uint64_t at = from; at < to; at += kMaxUploadChunk) {
-        ASSERT_TRUE(SendChunk(client, id, bytes, at, std::min<std::uint64_t>(kMaxUploadChunk, to - at)));
+class Transfers : public ServerTest {
+protected:
+    static std::string Bytes(std::size_t size, unsigned seed = 1)
+    {
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) bytes[i] = char((i + seed) * 2654435761u >> 13);
+        return bytes;
     }
-}
-
-// Fetches the whole offer in PKT_FILE_GET windows.
-std::string Fetch(ContactClient& client, const FileOfferEventRecord& offer)
-{
-    std::string got;
-    while (got.size() < offer.size) {
-        const FileGetRecord get{offer.id, kMaxFileGet, got.size()};
-        client.wire().Send(PKT_FILE_GET, &get, sizeof get);
-        const std::size_t end = std::min<std::size_t>(offer.size, got.size() + kMaxFileGet);
-        while (got.size() < end) {
-            const Event chunk = client.WaitEvent(EVENT_FILE_CHUNK);
-            if (chunk.kind == 0) return got;
-            const FileChunkHead head = chunk.As<FileChunkHead>();
-            EXPECT_EQ(head.offset, got.size());
-            got.append(reinterpret_cast<const char*>(chunk.data.data()) + sizeof head, head.length);
+    static FileOfferRecord Offer(std::int32_t to, const char* name, const std::string& bytes)
+    {
+        FileOfferRecord offer{to, 1, bytes.size(), {}, {}};
+        kvxwire::Sha256 sha;
+        sha.Add(bytes.data(), bytes.size());
+        std::memcpy(offer.sha256, sha.Finish().data(), sizeof offer.sha256);
+        std::strncpy(offer.name, name, sizeof offer.name - 1);
+        return offer;
+    }
+    // The offer's id from the server's first answer (0: refused).
+    static std::uint32_t Offered(Client& sender, const FileOfferRecord& offer)
+    {
+        sender.Put(PKT_FILE_OFFER, offer);
+        return sender.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().id;
+    }
+    // Uploads bytes [from, to) in pieces of at most kMaxUploadChunk.
+    static void Upload(Client& sender, std::uint32_t id, const std::string& bytes, std::uint64_t from, std::uint64_t to)
+    {
+        for (std::uint64_t at = from; at < to; at += kMaxUploadChunk) {
+            const FileChunkHead head{id, std::uint16_t(std::min<std::uint64_t>(kMaxUploadChunk, to - at)), 0, at};
+            std::string piece(reinterpret_cast<const char*>(&head), sizeof head);
+            sender.Send(PKT_FILE_DATA, (piece + bytes.substr(at, head.length)).data(), sizeof head + head.length);
         }
     }
-    return got;
-}
+    // One PKT_FILE_GET from `offset` to the end of the file, read as long as it comes in order.
+    static std::string Fetch(Client& recipient, std::uint32_t id, std::uint64_t offset, std::uint64_t size)
+    {
+        recipient.Put(PKT_FILE_GET, FileGetRecord{id, kMaxFileGet, offset});
+        std::string got;
+        for (Event chunk; offset + got.size() < size; got.append(chunk.data.begin() + sizeof(FileChunkHead), chunk.data.end())) {
+            chunk = recipient.WaitEvent(EVENT_FILE_CHUNK);
+            if (chunk.kind == 0 || chunk.As<FileChunkHead>().offset != offset + got.size()) break;
+        }
+        return got;
+    }
+    // The ids of the offers a list request brings.
+    static std::vector<std::uint32_t> OffersTo(Client& recipient)
+    {
+        std::vector<std::uint32_t> ids;
+        for (const Event& event : recipient.RequestList().stored)
+            if (event.kind == EVENT_FILE_OFFER) ids.push_back(event.As<FileOfferEventRecord>().id);
+        return ids;
+    }
+    std::ptrdiff_t FilesKept() const
+    {
+        const std::filesystem::directory_iterator files(File("kvx.db-files"));
+        return std::distance(begin(files), end(files));
+    }
+};
 
-std::ptrdiff_t FilesIn(const std::string& folder)
+TEST_F(Transfers, AnOfferIsRefusedOutrightForABadNameASizeOverTheCapOrNoSuchRecipient)
 {
-    return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
-}
-
-} // namespace
-
-TEST(Transfers, BadOffersAreRefusedOutrightWithAReason)
-{
-    TempDir dir;
-    ServerProcess server(dir.File("kvx.db"), {"--max-file-mb", "1"});
-    ContactClient ann(server.port(), "Ann");
-    ContactClient bob(server.port(), "Bob");
-    struct Case {
-        std::int32_t to;
-        std::string name;
-        std::size_t size;
-        const char* reason; // a part of it
-    };
-    const Case cases[] = {
+    Start({"--max-file-mb", "1"});
+    Client ann(port(), "Ann"), bob(port(), "Bob");
+    const struct { std::int32_t to; const char* name; std::uint64_t size; const char* refusal; } cases[] = {
+        {bob.account(), "map.bsp", 1 << 20, nullptr},
+        {bob.account(), "big.pak", (1 << 20) + 1, "larger than this server takes (1 MB)"},
         {bob.account(), "..\\boot.ini", 10, "may not hold"},
-        {bob.account(), "../x", 10, "may not hold"},
-        {bob.account(), "nul.txt", 10, "device"},
-        {bob.account(), "..x", 10, "may not begin"},
-        {bob.account(), "big.pak", (1 << 20) + 1, "larger"},
         {ann.account(), "map.bsp", 10, "no such user"},
         {bob.account() + 50, "map.bsp", 10, "no such user"},
     };
-    std::uint32_t tag = 100;
-    for (const Case& c : cases) {
-        const FileOfferRecord offer = Offer(c.to, c.name, std::string(c.size, 'x'), ++tag);
-        ASSERT_TRUE(ann.wire().Send(PKT_FILE_OFFER, &offer, sizeof offer));
-        const FileRefusedRecord refused = ann.WaitEvent(EVENT_FILE_REFUSED).As<FileRefusedRecord>();
-        EXPECT_EQ(refused.tag, tag) << c.name;
-        EXPECT_EQ(refused.id, 0u) << c.name;
-        EXPECT_NE(std::string(refused.reason).find(c.reason), std::string::npos) << c.name << ": " << refused.reason;
+    for (const auto& c : cases) {
+        FileOfferRecord offer = Offer(c.to, c.name, "");
+        offer.size = c.size;
+        ann.Put(PKT_FILE_OFFER, offer);
+        const std::vector<Event> answers = ann.Settle();
+        ASSERT_EQ(answers.size(), 1u) << c.name;
+        EXPECT_EQ(answers[0].kind, c.refusal ? EVENT_FILE_REFUSED : EVENT_FILE_PROGRESS) << c.name;
+        const FileRefusedRecord refused = answers[0].As<FileRefusedRecord>();
+        if (c.refusal) EXPECT_NE(std::string(refused.reason).find(c.refusal), std::string::npos) << refused.reason;
     }
-    EXPECT_EQ(FilesIn(dir.File("kvx.db-files")), 0);
 }
 
-TEST(Transfers, AnUploadTakesOnlyTheNextBytesAndIsOfferedOnceItsChecksumMatches)
+TEST_F(Transfers, AnUploadTakesOnlyItsNextBytesAndIsOfferedOnlyWhenItsChecksumMatches)
 {
-    TempDir dir;
-    ServerProcess server(dir.File("kvx.db"));
-    ContactClient ann(server.port(), "Ann");
-    ContactClient bob(server.port(), "Bob");
-    const std::string bytes = Bytes(100000);
-    const FileOfferRecord offer = Offer(bob.account(), "map.bsp", bytes, 7);
-    ASSERT_TRUE(ann.wire().Send(PKT_FILE_OFFER, &offer, sizeof offer));
-    const FileProgressRecord start = ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>();
-    ASSERT_NE(start.id, 0u);
-    EXPECT_EQ(start.tag, 7u);
-    EXPECT_EQ(start.received, 0u);
+    Start();
+    Client ann(port(), "Ann"), bob(port(), "Bob");
+    const std::string bytes = Bytes(40000);
+    const std::uint32_t id = Offered(ann, Offer(bob.account(), "map.bsp", bytes));
+    ASSERT_NE(id, 0u);
+    Upload(ann, id, bytes, 0, 30000);
+    // Ahead, overlapping, running past the size: ignored, and the upload goes on unharmed.
+    const std::string other = Bytes(50000, 2);
+    Upload(ann, id, other, 31000, 31100);
+    Upload(ann, id, other, 29000, 31000);
+    ann.Put(PKT_FILE_RESUME, FileIdRecord{id});
+    EXPECT_EQ(ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().received, 30000u) << "the resume's answer";
+    Upload(ann, id, bytes, 30000, 39000);
+    EXPECT_GE(ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().received,
+              kvxserver::TransferService::kProgressStep) << "the uploader is told as it passes each step";
+    Upload(ann, id, other, 39000, 40100);
+    Upload(ann, id, bytes, 39000, bytes.size());
+    EXPECT_EQ(ann.WaitEvent(EVENT_FILE_STORED).As<FileProgressRecord>().id, id);
 
-    Upload(ann, start.id, bytes, 0, 40000);
-    // Out of order, overlapping, past the size: all ignored, the upload goes on unharmed.
-    ASSERT_TRUE(SendChunk(ann, start.id, bytes, 50000, 100));
-    ASSERT_TRUE(SendChunk(ann, start.id, bytes, 39000, 2000));
-    ASSERT_TRUE(SendChunk(ann, start.id, std::string(200000, 'x'), 99990, 100));
-    ASSERT_TRUE(ann.wire().Send(PKT_FILE_RESUME, &start.id, sizeof start.id));
-    const std::uint64_t firstStep = (kvxserver::TransferService::kProgressStep / kMaxUploadChunk + 1) * kMaxUploadChunk;
-    EXPECT_EQ(ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().received, firstStep) << "the step's ack";
-    EXPECT_EQ(ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().received, 40000u) << "the resume's answer";
-    Upload(ann, start.id, bytes, 40000, bytes.size());
-    EXPECT_EQ(ann.WaitEvent(EVENT_FILE_STORED).As<FileProgressRecord>().id, start.id);
+    const FileOfferEventRecord offer = bob.WaitEvent(EVENT_FILE_OFFER, ann.account()).As<FileOfferEventRecord>();
+    EXPECT_TRUE(offer.id == id && offer.size == bytes.size() && offer.expiresAt - offer.sentAt == 7 * 86400);
+    EXPECT_STREQ(offer.name, "map.bsp");
+    EXPECT_STREQ(offer.nickname, "Ann");
+    EXPECT_TRUE(Fetch(bob, id, 0, bytes.size()) == bytes);
+    EXPECT_TRUE(Fetch(bob, id, 39500, bytes.size()) == bytes.substr(39500)) << "a fetch resumed";
+    bob.Put(PKT_FILE_DONE, FileIdRecord{id});
+    bob.Put(PKT_FILE_GET, FileGetRecord{id, 100, 0});
+    EXPECT_EQ(bob.WaitEvent(EVENT_FILE_REFUSED).As<FileRefusedRecord>().id, id) << "gone once fetched";
+    EXPECT_EQ(FilesKept(), 0);
 
-    const Event offered = bob.WaitEvent(EVENT_FILE_OFFER, ann.account());
-    const FileOfferEventRecord record = offered.As<FileOfferEventRecord>();
-    EXPECT_STREQ(record.name, "map.bsp");
-    EXPECT_STREQ(record.nickname, "Ann");
-    EXPECT_EQ(record.size, bytes.size());
-    EXPECT_EQ(0, std::memcmp(record.sha256, offer.sha256, sizeof offer.sha256));
-    EXPECT_EQ(record.expiresAt - record.sentAt, 7u * 86400);
-    EXPECT_TRUE(Fetch(bob, record) == bytes);
-    ASSERT_TRUE(bob.wire().Send(PKT_FILE_DONE, &record.id, sizeof record.id));
-    const FileGetRecord again{record.id, 100, 0};
-    ASSERT_TRUE(bob.wire().Send(PKT_FILE_GET, &again, sizeof again));
-    EXPECT_EQ(bob.WaitEvent(EVENT_FILE_REFUSED).As<FileRefusedRecord>().id, record.id) << "gone once fetched";
-    EXPECT_EQ(FilesIn(dir.File("kvx.db-files")), 0);
-
-    // A file that changed under its checksum is not kept.
-    ann.Settle();
-    const FileOfferRecord wrong = Offer(bob.account(), "other.pak", Bytes(10));
-    ASSERT_TRUE(ann.wire().Send(PKT_FILE_OFFER, &wrong, sizeof wrong));
-    const std::uint32_t id = ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().id;
-    Upload(ann, id, std::string(10, 'y'), 0, 10);
-    EXPECT_NE(std::string(ann.WaitEvent(EVENT_FILE_REFUSED).As<FileRefusedRecord>().reason).find("changed"),
-              std::string::npos);
-    EXPECT_EQ(FilesIn(dir.File("kvx.db-files")), 0);
+    const std::uint32_t changed = Offered(ann, Offer(bob.account(), "other.pak", Bytes(10)));
+    Upload(ann, changed, Bytes(10, 2), 0, 10); // not what its checksum says: neither kept nor offered
+    EXPECT_EQ(ann.WaitEvent(EVENT_FILE_REFUSED).As<FileRefusedRecord>().id, changed);
+    EXPECT_FALSE(Has(bob.Settle(), EVENT_FILE_OFFER) || FilesKept() != 0);
 }
 
-TEST(Transfers, OffersWaitForAnOfflineRecipientAcrossAServerKillUntilDeclinedOrExpired)
+TEST_F(Transfers, OffersWaitForTheOfflineAcrossAKillUntilDeclinedOrSevenDaysOld)
 {
-    TempDir dir;
+    Start();
     const std::string bytes = Bytes(5000);
-    std::int32_t annAccount = 0, cidAccount = 0;
-    std::uint32_t declined = 0;
+    std::int32_t sender = 0, cid = 0;
+    std::uint32_t ids[2] = {};
     {
-        ServerProcess server(dir.File("kvx.db"));
-        ContactClient ann(server.port(), "Ann");
-        annAccount = ann.account();
-        cidAccount = ContactClient(server.port(), "Cid").account();
-        for (const char* name : {"keep.bsp", "decline.bsp"}) {
-            const FileOfferRecord offer = Offer(cidAccount, name, bytes);
-            ASSERT_TRUE(ann.wire().Send(PKT_FILE_OFFER, &offer, sizeof offer));
-            const std::uint32_t id = ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().id;
+        Client ann(port(), "Ann");
+        sender = ann.account();
+        cid = Client(port(), "Cid").account();
+        for (std::uint32_t& id : ids) {
+            id = Offered(ann, Offer(cid, "map.bsp", bytes));
             Upload(ann, id, bytes, 0, 3000);
-            ann.Settle();
-            declined = id;
         }
-        ASSERT_EQ(server.Stop(SIGKILL), -1);
+        ann.Settle();
     }
-    ServerProcess server(dir.File("kvx.db"));
-    ContactClient ann(server.port(), annAccount, "pw");
-    for (std::uint32_t id : {declined - 1, declined}) {
-        ASSERT_TRUE(ann.wire().Send(PKT_FILE_RESUME, &id, sizeof id));
+    ASSERT_EQ(Stop(SIGKILL), -1);
+    Start();
+    Client ann(port(), sender);
+    for (const std::uint32_t id : ids) {
+        ann.Put(PKT_FILE_RESUME, FileIdRecord{id});
         EXPECT_EQ(ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().received, 3000u) << "kept on disk";
         Upload(ann, id, bytes, 3000, bytes.size());
         EXPECT_EQ(ann.WaitEvent(EVENT_FILE_STORED).As<FileProgressRecord>().id, id);
     }
-    {
-        ContactClient cid(server.port(), cidAccount, "pw");
-        const ContactClient::ListReply list = cid.RequestList();
-        std::vector<std::uint32_t> offered;
-        for (const Event& event : list.stored)
-            if (event.kind == EVENT_FILE_OFFER) offered.push_back(event.As<FileOfferEventRecord>().id);
-        EXPECT_EQ(offered, (std::vector<std::uint32_t>{declined - 1, declined}));
-        ASSERT_TRUE(cid.wire().Send(PKT_FILE_DROP, &declined, sizeof declined));
-        cid.Settle();
-    }
-    EXPECT_EQ(FilesIn(dir.File("kvx.db-files")), 1) << "the declined one is gone";
-    ASSERT_EQ(server.Stop(SIGTERM), 0);
+    Client recipient(port(), cid);
+    EXPECT_EQ(OffersTo(recipient), (std::vector<std::uint32_t>{ids[0], ids[1]}));
+    recipient.Put(PKT_FILE_DROP, FileIdRecord{ids[1]});
+    EXPECT_EQ(OffersTo(recipient), std::vector<std::uint32_t>{ids[0]}) << "declined";
+    EXPECT_EQ(FilesKept(), 1);
 
-    // Eight days later the other one has expired too, at the next start.
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(dir.File("kvx.db").c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "UPDATE transfers SET created_at = created_at - 8 * 86400", nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
-    ServerProcess later(dir.File("kvx.db"));
-    ContactClient cid(later.port(), cidAccount, "pw");
-    for (const Event& event : cid.RequestList().stored) EXPECT_NE(event.kind, EVENT_FILE_OFFER);
-    EXPECT_EQ(FilesIn(dir.File("kvx.db-files")), 0);
+    // Aged to ten minutes short of seven days, then ten minutes past: forgotten at the next start.
+    for (const int olderBy : {7 * 86400 - 600, 1200}) {
+        ASSERT_EQ(Stop(SIGTERM), 0);
+        Seed([&](kvxserver::AccountStore& accounts, kvxserver::ContactStore&) {
+            const std::string age = "UPDATE transfers SET created_at = created_at - " + std::to_string(olderBy);
+            ASSERT_EQ(sqlite3_exec(accounts.Database(), age.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        });
+        Start();
+        Client later(port(), cid);
+        EXPECT_EQ(OffersTo(later).size(), olderBy == 1200 ? 0u : 1u) << olderBy;
+        EXPECT_EQ(FilesKept(), olderBy == 1200 ? 0 : 1) << olderBy;
+    }
 }

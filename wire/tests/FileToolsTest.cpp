@@ -9,36 +9,22 @@
 
 using namespace kvxwire;
 
-namespace {
-
-std::string Hex(const Sha256::Digest& digest) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (std::uint8_t b : digest) hex += {kDigits[b >> 4], kDigits[b & 15]};
-    return hex;
-}
-
-} // namespace
-
 TEST(Sha256, MatchesTheStandardsVectorsWhateverTheSplit) {
-    struct Case {
-        std::string text;
-        const char* digest;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
         {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
         {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
          "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
         {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [text, digest] : cases) {
         for (std::size_t split : {std::size_t{1}, std::size_t{63}, std::size_t{64}, std::size_t{1000}}) {
             Sha256 sha;
-            for (std::size_t at = 0; at < c.text.size(); at += split) {
-                sha.Add(c.text.data() + at, std::min(split, c.text.size() - at));
-            }
-            EXPECT_EQ(Hex(sha.Finish()), c.digest) << c.text.size() << " bytes in pieces of " << split;
+            for (std::size_t at = 0; at < text.size(); at += split)
+                sha.Add(text.data() + at, std::min(split, text.size() - at));
+            std::string hex;
+            for (std::uint8_t b : sha.Finish()) hex += {"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
+            EXPECT_EQ(hex, digest) << text.size() << " bytes in pieces of " << split;
         }
     }
 }

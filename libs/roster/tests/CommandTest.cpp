@@ -1,5 +1,5 @@
 // The contact menu's commands on a clicked entry, read from the far end of the connection or
-// from the windows they open; and the user's own away message.
+// from the windows they open; and the user's own away message, kept across a restart.
 #include <tuple>
 
 #include "RosterFixture.h"
@@ -86,7 +86,7 @@ TEST_F(CommandTest, EmailAsksForTheProfileFirstAndChatLinesGoOutOrStay)
     EXPECT_EQ("need health", FieldText(Payload<ChatLineRecord>(packet).text));
 }
 
-TEST_F(CommandTest, TheAwayMessageGoesOutWithAwayAndNotAvailableOnly)
+TEST_F(CommandTest, TheAwayMessageIsKeptAndGoesOutWithAwayAndNotAvailableOnly)
 {
     auto edit = [](int status, const char* caption, int button) {
         DriveDialog(
@@ -98,6 +98,8 @@ TEST_F(CommandTest, TheAwayMessageGoesOutWithAwayAndNotAvailableOnly)
     };
     edit(400, AWAY_CAPTION, IDOK);
     edit(500, NA_CAPTION, IDCANCEL);
+    RL_Init(bar.Handle()); // a restart: the message was kept
+    RL_RefreshIP(bar.Socket());
     for (const WORD status : {400, 300, 500}) {
         bar.status = status;
         RL_StatusChange(kAccount, TRUE);

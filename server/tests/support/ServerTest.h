@@ -27,8 +27,8 @@ struct Event {
 
     template <typename Record> Record As() const
     {
-        Record record{};
-        std::memcpy(&record, data.data(), std::min(sizeof record, data.size()));
+        Record record{}; // zeros for an event that never came, whose data is no pointer at all
+        if (!data.empty()) std::memcpy(&record, data.data(), std::min(sizeof record, data.size()));
         return record;
     }
 };
