@@ -37,6 +37,14 @@ macro(kvx_use_gtest)
   include(GoogleTest)
 endmacro()
 
+# kvx_add_tests(): this folder's tests/ in the builds that run tests (the Windows ones only in
+# the 64-bit build, which Wine runs).
+function(kvx_add_tests)
+  if(BUILD_TESTING AND (NOT WIN32 OR CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64"))
+    add_subdirectory(tests)
+  endif()
+endfunction()
+
 # kvx_test_exe(<name> SOURCES ... [LIBS ...] [SERIAL] [LOCK <resource>] [LABEL <label>]): one GoogleTest
 # program whose tests CTest discovers when they run (under Wine for the Windows builds).
 # SERIAL for tests that need the desktop to themselves (focus, pointer, single-instance
@@ -44,6 +52,7 @@ endmacro()
 # tests that the suite runs again in another setting (such as another display).
 function(kvx_test_exe name)
   cmake_parse_arguments(ARG "SERIAL" "LOCK;LABEL" "SOURCES;LIBS" ${ARGN})
+  kvx_use_gtest()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main)
   kvx_defaults(${name})
@@ -66,4 +75,24 @@ function(kvx_test_exe name)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        TEST_PREFIX "${name}." PROPERTIES ${props})
+endfunction()
+
+# kvx_fuzz_target(<name> SOURCES ... [LIBS ...] [SEEDS <folder>...] [OPTIONS ...]): one libFuzzer
+# program (native build, clang) under the sanitizers, run for 5 seconds as a test from the
+# seeds; what it finds goes to corpus/<name> in the build tree, a crash's input beside it
+# (scripts/fuzz.sh runs it for longer).
+function(kvx_fuzz_target name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;SEEDS;OPTIONS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  kvx_defaults(${name})
+  kvx_sanitize(${name})
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/corpus/${name})
+  file(MAKE_DIRECTORY ${work})
+  add_test(NAME ${name}
+           COMMAND ${name} -max_total_time=5 -timeout=10 -rss_limit_mb=2048 ${ARG_OPTIONS}
+                   -artifact_prefix=${CMAKE_CURRENT_BINARY_DIR}/${name}- ${work} ${ARG_SEEDS})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120)
 endfunction()

@@ -5,7 +5,7 @@
 //
 // The bar makes it in OnCreate after its hot regions as (window, 11, 29, 188, 78), so a
 // 176 x 48 picture fills the skin's banner well at (12, 30), and calls Next() at once; then
-// Next() on timer 20 only while the status is below 600, so the banner stands still during
+// Next() on TIMER_QUIET only while no game is played, so the banner stands still during
 // a game; Paint() from its own paint; Open() instead of the region's action on a release
 // over the ad hotspot (command 8); TipText() for that hotspot's balloon. Failures go to the
 // debugger output only; nothing is shown to the user.

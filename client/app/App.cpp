@@ -8,11 +8,8 @@
 #include "app/Reporter.h"
 #include "app/Settings.h"
 #include "bar/Bar.h"
+#include "records/Bar.h"
 #include "winkit/winkit.h"
-
-namespace {
-const int kBarWidth = 199;
-} // namespace
 
 LRESULT CALLBACK BarWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -20,6 +17,8 @@ LRESULT CALLBACK BarWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     if (!bar) return DefWindowProcA(window, message, wParam, lParam);
     return bar->WindowProc(window, message, wParam, lParam);
 }
+
+CApp::CApp() = default;
 
 bool CApp::Init()
 {
@@ -34,7 +33,8 @@ bool CApp::Init()
     m_richEdit = LoadLibraryA("RICHED32.DLL");
     if (!m_richEdit) return CReporter::Error("Could not load RICHED32.DLL.");
 
-    g_Settings = new CSettings("KVX");
+    m_settings.reset(new CSettings("KVX"));
+    g_Settings = m_settings.get();
     // Every file of the client lives in the current folder; one whose path does not fit
     // the Windows path limit cannot hold them, so start-up stops here.
     if (!g_Settings->IsUsable())
@@ -48,8 +48,9 @@ bool CApp::Init()
     CreateDirectoryA("Data", nullptr);
     CreateDirectoryA("Logs", nullptr);
 
-    g_Reporter = new CReporter;
-    m_bar = new CBar;
+    m_reporter.reset(new CReporter);
+    g_Reporter = m_reporter.get();
+    m_bar.reset(new CBar);
     return true;
 }
 
@@ -58,7 +59,7 @@ bool CApp::CreateMainWindow()
     const LONG x = g_Settings->ReadInt("Window", "x");
     const LONG y = g_Settings->ReadInt("Window", "y");
     const LONG h = g_Settings->ReadInt("Window", "h");
-    g_hMainWnd = WK_CreateMain("KVX1", BarWindowProc, x, y, kBarWidth, h, g_hInstance);
+    g_hMainWnd = WK_CreateMain("KVX1", BarWindowProc, x, y, BAR_WIDTH, h, g_hInstance);
     if (!g_hMainWnd) return CReporter::Error("Could not create the KVX window.");
     ShowWindow(g_hMainWnd, SW_SHOW);
     return true;
@@ -87,11 +88,12 @@ CApp::~CApp()
 {
     if (g_hMainWnd && IsWindow(g_hMainWnd)) DestroyWindow(g_hMainWnd);
     g_hMainWnd = nullptr;
-    delete m_bar;
-    m_bar = nullptr;
-    delete g_Reporter;
+    // In this order: the bar saves its skin and the session its goodbye through the
+    // settings, and either may report; the settings go last of the objects.
+    m_bar.reset();
+    m_reporter.reset();
     g_Reporter = nullptr;
-    delete g_Settings;
+    m_settings.reset();
     g_Settings = nullptr;
     WSACleanup();
     if (m_richEdit) FreeLibrary(m_richEdit);

@@ -5,11 +5,15 @@
 
 #include <windows.h>
 
+#include <memory>
+
 class CBar;
+class CReporter;
+class CSettings;
 
 class CApp {
 public:
-    CApp() = default;
+    CApp();
     CApp(const CApp&) = delete;
     CApp& operator=(const CApp&) = delete;
     // The shutdown sequence: bar window, bar, reporter, settings (last of the objects),
@@ -26,11 +30,13 @@ public:
     // Saves position, height (floating only) and dock edge after the message loop.
     void SavePlacement();
 
-    CBar* Bar() const { return m_bar; }
+    CBar* Bar() const { return m_bar.get(); }
 
 private:
     HMODULE m_richEdit = nullptr;
-    CBar* m_bar = nullptr;
+    std::unique_ptr<CSettings> m_settings; // g_Settings while it lives
+    std::unique_ptr<CReporter> m_reporter; // g_Reporter while it lives
+    std::unique_ptr<CBar> m_bar;
     bool m_comStarted = false;
 };
 

@@ -1,6 +1,8 @@
 // Process entry: one running copy per desktop, then start-up, the message loop, shutdown.
 #include <windows.h>
 
+#include <memory>
+
 #include "app/App.h"
 #include "app/Globals.h"
 #include "winkit/winkit.h"
@@ -20,14 +22,16 @@ bool ActivateRunningInstance()
 
 int RunApplication()
 {
-    g_App = new CApp;
+    std::unique_ptr<CApp> app(new CApp);
+    g_App = app.get();
     int exitCode = kStartupFailed;
-    if (g_App->Init() && g_App->CreateMainWindow()) {
-        g_App->RestoreDockAndCreate();
+    if (app->Init() && app->CreateMainWindow()) {
+        app->RestoreDockAndCreate();
         exitCode = WK_MSGLoop();
-        g_App->SavePlacement();
+        app->SavePlacement();
     }
-    delete g_App;
+    // The shutdown sequence; the bar's window procedure still finds the application in it.
+    app.reset();
     g_App = nullptr;
     return exitCode;
 }

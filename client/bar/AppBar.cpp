@@ -4,11 +4,12 @@
 
 #include "app/Globals.h"
 #include "app/Settings.h"
+#include "records/Bar.h"
 
 CAppBar::CAppBar(HWND window, WORD edge) : m_window(window), m_edge(edge)
 {
     APPBARDATA data = Data();
-    data.uCallbackMessage = kCallbackMessage;
+    data.uCallbackMessage = BAR_APPBAR_NOTIFY;
     SHAppBarMessage(ABM_NEW, &data);
     g_Settings->WriteInt("Window", "Dock", m_edge);
 }
@@ -32,7 +33,7 @@ void CAppBar::SetPos()
 {
     // No ABM_QUERYPOS first: the bar keeps the rectangle it gave itself.
     APPBARDATA data = Data();
-    data.uEdge = m_edge == kLeft ? ABE_LEFT : ABE_RIGHT;
+    data.uEdge = m_edge == BAR_DOCK_LEFT ? ABE_LEFT : ABE_RIGHT;
     GetWindowRect(m_window, &data.rc);
     SHAppBarMessage(ABM_SETPOS, &data);
 }

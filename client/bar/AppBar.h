@@ -8,11 +8,7 @@
 
 class CAppBar {
 public:
-    static const WORD kLeft = 10;
-    static const WORD kRight = 20;
-    static const UINT kCallbackMessage = WM_USER + 9;
-
-    // Registers `window` and stores `edge` (kLeft or kRight) as the dock setting.
+    // Registers `window` and stores `edge` (BAR_DOCK_LEFT or BAR_DOCK_RIGHT) as the dock setting.
     CAppBar(HWND window, WORD edge);
     CAppBar(const CAppBar&) = delete;
     CAppBar& operator=(const CAppBar&) = delete;

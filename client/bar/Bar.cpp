@@ -6,9 +6,11 @@
 #include "bar/AppBar.h"
 #include "bar/BarLayout.h"
 #include "bar/HotRegion.h"
+#include "bar/BarTimers.h"
 #include "bar/TrayIcon.h"
 #include "menus/CommandIds.h"
 #include "notepost/notepost.h"
+#include "records/Bar.h"
 #include "roster/roster.h"
 #include "session/Session.h"
 #include "skin/Painter.h"
@@ -22,12 +24,13 @@ struct TimerPlan {
     UINT id;
     UINT periodMs;
 };
-// In this order; the reconnect timer (40) belongs to the session.
-const TimerPlan kTimers[] = {{30, 1}, {10, 250}, {20, 25000}, {50, 60000}, {60, 500}, {70, 5000}};
+// In this order; the session arms its reconnect timer itself.
+const TimerPlan kTimers[] = {{TIMER_APPLY_DOCK, 1},     {TIMER_BALLOON, 250}, {TIMER_QUIET, 25000},
+                             {TIMER_KEEP_ALIVE, 60000}, {TIMER_BLINK, 500},   {TIMER_GAME_CHECK, 5000}};
 
 } // namespace
 
-const CBar::Route CBar::kRoutes[] = {
+const Route<CBar> CBar::kRoutes[] = {
     {WM_SIZE, &CBar::OnSizeMessage},
     {WM_ACTIVATE, &CBar::OnActivateMessage},
     {WM_SETFOCUS, &CBar::OnSetFocusMessage},
@@ -54,23 +57,23 @@ const CBar::Route CBar::kRoutes[] = {
     {WM_QUERYNEWPALETTE, &CBar::OnQueryNewPaletteMessage},
     {WM_PALETTECHANGED, &CBar::OnPaletteChangedMessage},
     {WM_WINDOWPOSCHANGED, &CBar::OnPositionChanged},
-    {kTrayNotify, &CBar::OnTrayNotifyMessage},
-    {kShowMessage, &CBar::OnShowMessageMessage},
-    {kStatusChanged, &CBar::OnStatusChangedMessage},
-    {kConnectResult, &CBar::OnConnectResultMessage},
-    {kQueryStatus, &CBar::OnQueryStatusMessage},
-    {kQueryAccount, &CBar::OnQueryAccountMessage},
-    {kQuerySocket, &CBar::OnQuerySocketMessage},
-    {kLibraryRequest, &CBar::OnLibraryRequestMessage},
-    {kJoinGame, &CBar::OnJoinGameMessage},
-    {kQueryGameRecord, &CBar::OnQueryGameRecordMessage},
-    {kSocketEvent, &CBar::OnSocketEventMessage},
+    {BAR_TRAY_NOTIFY, &CBar::OnTrayNotifyMessage},
+    {BAR_SHOW_MESSAGE, &CBar::OnShowMessageMessage},
+    {BAR_STATUS_CHANGED, &CBar::OnStatusChangedMessage},
+    {BAR_CONNECT_RESULT, &CBar::OnConnectResultMessage},
+    {BAR_QUERY_STATUS, &CBar::OnQueryStatusMessage},
+    {BAR_QUERY_ACCOUNT, &CBar::OnQueryAccountMessage},
+    {BAR_QUERY_SOCKET, &CBar::OnQuerySocketMessage},
+    {BAR_LIBRARY_REQUEST, &CBar::OnLibraryRequestMessage},
+    {BAR_JOIN_GAME, &CBar::OnJoinGameMessage},
+    {BAR_QUERY_GAME_RECORD, &CBar::OnQueryGameRecordMessage},
+    {BAR_SOCKET_EVENT, &CBar::OnSocketEventMessage},
 };
 
 CBar::CBar() : m_painter(new CPainter)
 {
     ChooseSkin();
-    m_session = new CSession;
+    m_session.reset(new CSession);
 }
 
 CBar::~CBar()
@@ -78,17 +81,15 @@ CBar::~CBar()
     // A bar that never loaded a skin keeps the stored choice: an empty value would also
     // give an error box at every later start.
     if (m_painter->Skin().Name()[0]) g_Settings->WriteString("Window", "SkinM", m_painter->Skin().Name());
-    // Docked at shutdown: the strip goes back to the shell and "Dock" keeps the edge.
-    delete m_appBar;
-    m_appBar = nullptr;
-    delete m_session;
-    m_session = nullptr;
-    delete m_ads;
-    m_ads = nullptr;
-    delete g_TrayIcon;
+    // In this order: docked at shutdown, the strip goes back to the shell and "Dock" keeps
+    // the edge; the session says goodbye and shows Offline on the tray icon while both are
+    // there; the painter, whose skin and palette everything drew with, goes last.
+    m_appBar.reset();
+    m_session.reset();
+    m_ads.reset();
+    m_trayIcon.reset();
     g_TrayIcon = nullptr;
-    delete m_painter;
-    m_painter = nullptr;
+    m_painter.reset();
     m_regions.clear();
 }
 
@@ -117,9 +118,10 @@ RECT CBar::AnchorRect(RECT rect) const
 bool CBar::OnCreate()
 {
     RL_Init(g_hMainWnd);
-    g_TrayIcon = new CTrayIcon(kTrayIconId, "Off", "KVX");
+    m_trayIcon.reset(new CTrayIcon(kTrayIconId, "Off", "KVX"));
+    g_TrayIcon = m_trayIcon.get();
     CreateRegions();
-    m_ads = new CAdRotator(g_hMainWnd, kAdRect.left, kAdRect.top, kAdRect.right, kAdRect.bottom);
+    m_ads.reset(new CAdRotator(g_hMainWnd, kAdRect.left, kAdRect.top, kAdRect.right, kAdRect.bottom));
     m_ads->Next();
     m_session->Start();
     for (const TimerPlan& timer : kTimers) SetTimer(g_hMainWnd, timer.id, timer.periodMs, nullptr);
@@ -128,8 +130,8 @@ bool CBar::OnCreate()
 
 LRESULT CBar::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    for (const Route& route : kRoutes)
-        if (route.message == message) return (this->*route.handler)(window, wParam, lParam);
+    LRESULT result = 0;
+    if (Dispatch(*this, kRoutes, window, message, wParam, lParam, &result)) return result;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -140,30 +142,30 @@ bool CBar::LastWindowRect(RECT* rect) const
     return true;
 }
 
-LRESULT CBar::OnSizeMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnSizeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     SetWindowRegion(window);
     // The bottom piece and everything anchored to it move with the height: all of it is new.
     InvalidateRect(window, nullptr, FALSE);
-    return DefWindowProcA(window, WM_SIZE, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnActivateMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnActivateMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (LOWORD(wParam) != WA_INACTIVE) return m_painter->Realize(window) ? 1 : 0;
-    return DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnSetFocusMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnSetFocusMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     SetActive(true);
-    return DefWindowProcA(window, WM_SETFOCUS, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnKillFocusMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnKillFocusMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     SetActive(false);
-    return DefWindowProcA(window, WM_KILLFOCUS, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 // The texts turn yellow or grey with the focus.
@@ -176,7 +178,7 @@ void CBar::SetActive(bool active)
     InvalidateRect(g_hMainWnd, &status, FALSE);
 }
 
-LRESULT CBar::OnPaintMessage(HWND window, WPARAM, LPARAM)
+LRESULT CBar::OnPaintMessage(HWND window, UINT, WPARAM, LPARAM)
 {
     HDC dc = m_painter->Begin(window, m_active);
     m_painter->DrawAccountNumber(m_session->AccountNumber(), kAccountRect);
@@ -188,38 +190,38 @@ LRESULT CBar::OnPaintMessage(HWND window, WPARAM, LPARAM)
     return m_painter->End();
 }
 
-LRESULT CBar::OnCloseMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnCloseMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     PostQuitMessage(0);
-    return DefWindowProcA(window, WM_CLOSE, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnEraseBackground(HWND, WPARAM, LPARAM)
+LRESULT CBar::OnEraseBackground(HWND, UINT, WPARAM, LPARAM)
 {
     // The paint covers the whole bar; erasing first would only flicker.
     return 1;
 }
 
-LRESULT CBar::OnGetMinMaxInfoMessage(HWND, WPARAM, LPARAM lParam)
+LRESULT CBar::OnGetMinMaxInfoMessage(HWND, UINT, WPARAM, LPARAM lParam)
 {
     OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
     return 0;
 }
 
-LRESULT CBar::OnShowWindowMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnShowWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     OnShowWindow(wParam != 0);
-    return DefWindowProcA(window, WM_SHOWWINDOW, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnDrawItemMessage(HWND, WPARAM, LPARAM lParam)
+LRESULT CBar::OnDrawItemMessage(HWND, UINT, WPARAM, LPARAM lParam)
 {
     const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     if (item->CtlType == ODT_MENU) m_painter->DrawMenuItem(item);
     return TRUE;
 }
 
-LRESULT CBar::OnMeasureItemMessage(HWND, WPARAM, LPARAM lParam)
+LRESULT CBar::OnMeasureItemMessage(HWND, UINT, WPARAM, LPARAM lParam)
 {
     MEASUREITEMSTRUCT* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
     if (item->CtlType == ODT_MENU) {
@@ -229,88 +231,85 @@ LRESULT CBar::OnMeasureItemMessage(HWND, WPARAM, LPARAM lParam)
     return TRUE;
 }
 
-LRESULT CBar::OnCopyDataMessage(HWND, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnCopyDataMessage(HWND, UINT, WPARAM wParam, LPARAM lParam)
 {
     return OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
 }
 
-LRESULT CBar::OnNcPaintMessage(HWND window, WPARAM, LPARAM)
+LRESULT CBar::OnNcPaintMessage(HWND window, UINT, WPARAM, LPARAM)
 {
     WK_PaintNC(window);
     return 0;
 }
 
-LRESULT CBar::OnKeyDownMessage(HWND, WPARAM wParam, LPARAM)
+LRESULT CBar::OnKeyDownMessage(HWND, UINT, WPARAM wParam, LPARAM)
 {
     OnKeyDown(wParam);
     return 0;
 }
 
-LRESULT CBar::OnCommandMessage(HWND, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnCommandMessage(HWND, UINT, WPARAM wParam, LPARAM lParam)
 {
     OnCommand(wParam, lParam);
     return 0;
 }
 
-LRESULT CBar::OnTimerMessage(HWND, WPARAM wParam, LPARAM)
+LRESULT CBar::OnTimerMessage(HWND, UINT, WPARAM wParam, LPARAM)
 {
     OnTimer(wParam);
     return 0;
 }
 
-LRESULT CBar::OnMouseMoveMessage(HWND, WPARAM, LPARAM lParam)
+LRESULT CBar::OnMouseMoveMessage(HWND, UINT, WPARAM, LPARAM lParam)
 {
     OnMouseMove(lParam);
     return 0;
 }
 
-LRESULT CBar::OnNcMouseMoveMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnNcMouseMoveMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     UpdateHover(0, 0);
-    return DefWindowProcA(window, WM_NCMOUSEMOVE, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnButtonDownMessage(HWND, WPARAM, LPARAM lParam)
+LRESULT CBar::OnButtonDownMessage(HWND, UINT, WPARAM, LPARAM lParam)
 {
     DragMove(LOWORD(lParam), HIWORD(lParam), false);
     return 0;
 }
 
-LRESULT CBar::OnLButtonUpMessage(HWND, WPARAM, LPARAM lParam)
+LRESULT CBar::OnLButtonUpMessage(HWND, UINT, WPARAM, LPARAM lParam)
 {
     OnLButtonUp(LOWORD(lParam), HIWORD(lParam));
     return 0;
 }
 
-LRESULT CBar::OnRButtonUpMessage(HWND, WPARAM, LPARAM lParam)
+LRESULT CBar::OnRButtonUpMessage(HWND, UINT, WPARAM, LPARAM lParam)
 {
     OnRButtonUp(LOWORD(lParam), HIWORD(lParam));
     return 0;
 }
 
-LRESULT CBar::OnLButtonDblClkMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnLButtonDblClkMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     RL_RClick();
     RL_UserEvent();
-    return DefWindowProcA(window, WM_LBUTTONDBLCLK, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnQueryNewPaletteMessage(HWND window, WPARAM, LPARAM)
-{
-    return m_painter->Realize(window) ? 1 : 0;
-}
+LRESULT CBar::OnQueryNewPaletteMessage(HWND window, UINT, WPARAM, LPARAM) { return m_painter->Realize(window) ? 1 : 0; }
 
-LRESULT CBar::OnPaletteChangedMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnPaletteChangedMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Our own realisation announces itself too; answering it would loop.
     if (reinterpret_cast<HWND>(wParam) != window) m_painter->Realize(window);
-    return DefWindowProcA(window, WM_PALETTECHANGED, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnPositionChanged(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnPositionChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     m_hasRect = GetWindowRect(window, &m_lastRect) != FALSE;
-    return DefWindowProcA(window, WM_WINDOWPOSCHANGED, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 void CBar::OnKeyDown(WPARAM key)

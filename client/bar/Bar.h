@@ -8,12 +8,15 @@
 #include <memory>
 #include <vector>
 
+#include "records/WindowProc.h"
+
 struct GAME_RECORD;
 class CAdRotator;
 class CAppBar;
 class CHotRegion;
 class CPainter;
 class CSession;
+class CTrayIcon;
 
 class CBar {
 public:
@@ -32,82 +35,63 @@ public:
     bool OnCreate();
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    CSession* Session() const { return m_session; }
-    CPainter* Painter() const { return m_painter; }
+    CSession* Session() const { return m_session.get(); }
+    CPainter* Painter() const { return m_painter.get(); }
     // A rectangle measured from the top of the skin's bottom piece, in client coordinates.
     RECT AnchorRect(RECT rect) const;
     bool IsActive() const { return m_active; }
     WORD DockEdge() const { return m_dockEdge; }
-    // The saved edge, taken at start-up before the bar docks there (only 10 or 20 count;
-    // anything else means floating).
+    // The saved edge, taken at start-up before the bar docks there (only BAR_DOCK_LEFT or
+    // BAR_DOCK_RIGHT count; anything else means floating).
     void SetDockEdge(WORD edge);
     // The window's screen rectangle as last seen; false before the window had one.
     bool LastWindowRect(RECT* rect) const;
 
-    static const int kBarWidth = 199;
-
-    // Private messages the in-house libraries and the session send to the bar.
-    static const UINT kTrayNotify = WM_USER + 1;
-    static const UINT kShowMessage = WM_USER + 5;
-    static const UINT kStatusChanged = WM_USER + 7;
-    static const UINT kConnectResult = WM_USER + 8;
-    static const UINT kQueryStatus = WM_USER + 10;
-    static const UINT kQueryAccount = WM_USER + 11;
-    static const UINT kQuerySocket = WM_USER + 13;
-    static const UINT kLibraryRequest = WM_USER + 14;
-    static const UINT kJoinGame = WM_USER + 17;
-    static const UINT kQueryGameRecord = WM_USER + 19;
-    static const UINT kSocketEvent = WM_USER + 50;
     // WM_COPYDATA tag of a game report from another process.
     static const ULONG_PTR kGameReport = 1000;
 
 private:
-    typedef LRESULT (CBar::*Handler)(HWND, WPARAM, LPARAM);
-    struct Route {
-        UINT message;
-        Handler handler;
-    };
-    static const Route kRoutes[];
+    static const Route<CBar> kRoutes[];
 
     // Window messages.
-    LRESULT OnSizeMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnActivateMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnSetFocusMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnKillFocusMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnPaintMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnCloseMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnGetMinMaxInfoMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnShowWindowMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnDrawItemMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnMeasureItemMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnCopyDataMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnNcPaintMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnKeyDownMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnCommandMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnTimerMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnMouseMoveMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnNcMouseMoveMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnButtonDownMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnLButtonUpMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnRButtonUpMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnLButtonDblClkMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnQueryNewPaletteMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnPaletteChangedMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnPositionChanged(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSizeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnActivateMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetFocusMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnKillFocusMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaintMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCloseMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnEraseBackground(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetMinMaxInfoMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnShowWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnDrawItemMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMeasureItemMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCopyDataMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcPaintMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeyDownMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCommandMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnTimerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseMoveMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcMouseMoveMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnButtonDownMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnLButtonUpMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnRButtonUpMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnLButtonDblClkMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryNewPaletteMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaletteChangedMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnPositionChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     // Private messages (BarMessages.cpp).
-    LRESULT OnTrayNotifyMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnShowMessageMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnStatusChangedMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnConnectResultMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnQueryStatusMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnQueryAccountMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnQuerySocketMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnLibraryRequestMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnJoinGameMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnQueryGameRecordMessage(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT OnSocketEventMessage(HWND window, WPARAM wParam, LPARAM lParam);
+    LRESULT OnTrayNotifyMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnShowMessageMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnStatusChangedMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnConnectResultMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryStatusMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryAccountMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQuerySocketMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnLibraryRequestMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnJoinGameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryGameRecordMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSocketEventMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     void OnKeyDown(WPARAM key);
     void SetActive(bool active);
@@ -146,26 +130,22 @@ private:
     void RepeatScroll();
     void OnLButtonUp(LONG x, LONG y);
     void OnRButtonUp(LONG x, LONG y);
-    // Timer 10: a balloon once the pointer has rested over the focused bar for 500 ms.
+    // TIMER_BALLOON: a balloon once the pointer has rested over the focused bar for 500 ms.
     void UpdateBalloon();
     void CloseBalloon();
 
-    // Games (BarGames.cpp).
-    // A launch request: keeps the record and starts the game, Quake II with "+connect".
-    void OnJoinGame(const GAME_RECORD* record, WORD game);
-    // Timer 70: back to Online once a watched game's window has gone, after a grace time.
+    // TIMER_GAME_CHECK: back to Online once a watched game's window has gone, after a grace time.
     void CheckRunningGame();
-    // Refreshes the record from a running Subspace and tags its title once with "[KVX]".
-    void ReadSubspaceInfo();
     void BlinkTrayEvent();
     void SetWindowRegion(HWND window);
 
-    CPainter* m_painter = nullptr;
-    CSession* m_session = nullptr;
-    CAdRotator* m_ads = nullptr;
+    std::unique_ptr<CPainter> m_painter;
+    std::unique_ptr<CSession> m_session;
+    std::unique_ptr<CAdRotator> m_ads;
+    std::unique_ptr<CTrayIcon> m_trayIcon; // g_TrayIcon while it lives
     bool m_active = false;
     WORD m_dockEdge = 0;
-    CAppBar* m_appBar = nullptr;
+    std::unique_ptr<CAppBar> m_appBar; // while docked
     WORD m_rememberedEdge = 0;     // the edge when the bar was hidden
     LONG m_lastFloatingHeight = 400; // until a press finds the bar floating
     // Tray blinking for a pending contact-list event.

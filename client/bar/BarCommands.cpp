@@ -5,6 +5,7 @@
 #include "app/Globals.h"
 #include "app/Reporter.h"
 #include "app/Settings.h"
+#include "games/GameLauncher.h"
 #include "menus/CommandIds.h"
 #include "menus/Menus.h"
 #include "roster/roster.h"
@@ -72,8 +73,8 @@ void CBar::OnCommand(WPARAM wParam, LPARAM lParam)
     case CMD_LOCATE_UNREAL:
     case CMD_LOCATE_TANARUS:
     case CMD_LOCATE_QUAKE2:
-    case CMD_LOCATE_FIRETEAM: m_session->ChooseGameLocation(id); break;
-    case CMD_QUAKE2_SCAN: m_session->ScanQuake2(); break;
+    case CMD_LOCATE_FIRETEAM: ChooseGameLocation(id); break;
+    case CMD_QUAKE2_SCAN: ScanQuake2(); break;
     // Labels never arrive from a menu; should one come, it gets the notice too.
     case CMD_UNREAL:
     case CMD_QUAKE:

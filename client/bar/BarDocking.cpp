@@ -5,6 +5,7 @@
 
 #include "app/Globals.h"
 #include "bar/AppBar.h"
+#include "records/Bar.h"
 #include "winkit/winkit.h"
 
 namespace {
@@ -26,31 +27,30 @@ bool ButtonDown(int key) { return GetAsyncKeyState(key) != 0; }
 void CBar::SetDockEdge(WORD edge)
 {
     // A hand-edited value other than the two edges means floating.
-    m_dockEdge = edge == CAppBar::kLeft || edge == CAppBar::kRight ? edge : 0;
+    m_dockEdge = edge == BAR_DOCK_LEFT || edge == BAR_DOCK_RIGHT ? edge : 0;
 }
 
 void CBar::SetDock(WORD edge)
 {
     if (edge == m_dockEdge) return;
-    if (edge != CAppBar::kLeft && edge != CAppBar::kRight) {
+    if (edge != BAR_DOCK_LEFT && edge != BAR_DOCK_RIGHT) {
         // Undocking leaves the window where it is, at its docked height.
         m_dockEdge = 0;
         if (m_appBar) {
             m_appBar->SetEdge(0);
-            delete m_appBar;
-            m_appBar = nullptr;
+            m_appBar.reset();
         }
         return;
     }
-    delete m_appBar;
-    m_appBar = new CAppBar(g_hMainWnd, edge);
+    m_appBar.reset(); // gives the old edge's strip back before the new one is asked for
+    m_appBar.reset(new CAppBar(g_hMainWnd, edge));
     const RECT work = WorkArea();
     RECT window;
     GetWindowRect(g_hMainWnd, &window);
     const LONG width = window.right - window.left;
     // Floating while it moves, so the docked height is not held.
     m_dockEdge = 0;
-    const LONG x = edge == CAppBar::kLeft ? work.left - 4 : work.right - width + 5;
+    const LONG x = edge == BAR_DOCK_LEFT ? work.left - 4 : work.right - width + 5;
     SetWindowPos(g_hMainWnd, nullptr, x, work.top - 4, width, work.bottom - work.top + 4, SWP_NOOWNERZORDER);
     m_dockEdge = edge;
     m_appBar->SetPos();
@@ -92,12 +92,12 @@ void CBar::DragMove(LONG x, LONG y, bool centre)
         POINT pointer;
         GetCursorPos(&pointer);
         if (pointer.x <= work.left + kEdgeZone) {
-            zone = CAppBar::kLeft;
-            const LONG left = m_dockEdge == CAppBar::kLeft ? work.left - width : work.left - 4;
+            zone = BAR_DOCK_LEFT;
+            const LONG left = m_dockEdge == BAR_DOCK_LEFT ? work.left - width : work.left - 4;
             SetWindowPos(g_hMainWnd, nullptr, left, work.top - 4, width, docked, SWP_NOZORDER);
         } else if (pointer.x >= work.right - kEdgeZone) {
-            zone = CAppBar::kRight;
-            const LONG left = m_dockEdge == CAppBar::kRight ? work.right : work.right - width + 5;
+            zone = BAR_DOCK_RIGHT;
+            const LONG left = m_dockEdge == BAR_DOCK_RIGHT ? work.right : work.right - width + 5;
             SetWindowPos(g_hMainWnd, nullptr, left, work.top - 4, width, docked, SWP_NOZORDER);
         } else {
             zone = 0;
@@ -122,8 +122,8 @@ void CBar::OnShowWindow(bool shown)
 
 void CBar::OnGetMinMaxInfo(MINMAXINFO* info) const
 {
-    info->ptMinTrackSize.x = kBarWidth;
-    info->ptMaxTrackSize.x = kBarWidth;
+    info->ptMinTrackSize.x = BAR_WIDTH;
+    info->ptMaxTrackSize.x = BAR_WIDTH;
     info->ptMinTrackSize.y = kMinHeight;
     if (m_dockEdge && !g_bDragging) {
         RECT window;

@@ -7,81 +7,83 @@
 #include "ads/AdRotator.h"
 #include "app/Globals.h"
 #include "bar/BarLayout.h"
+#include "bar/BarTimers.h"
 #include "bar/TrayIcon.h"
+#include "games/GameLauncher.h"
+#include "games/GameWatch.h"
+#include "menus/CommandIds.h"
 #include "menus/Menus.h"
+#include "records/Bar.h"
 #include "roster/roster.h"
 #include "session/Session.h"
 #include "session/Status.h"
 
-namespace {
-enum BarTimer : UINT_PTR {
-    kApplyDockTimer = 30,
-    kBalloonTimer = 10,
-    kQuietTimer = 20,
-    kKeepAliveTimer = 50,
-    kBlinkTimer = 60,
-    kGameCheckTimer = 70,
-};
-} // namespace
-
-LRESULT CBar::OnTrayNotifyMessage(HWND, WPARAM, LPARAM lParam)
+LRESULT CBar::OnTrayNotifyMessage(HWND, UINT, WPARAM, LPARAM lParam)
 {
     OnTrayNotify(lParam);
     return 0;
 }
 
-LRESULT CBar::OnShowMessageMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnShowMessageMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     MessageBoxA(GetActiveWindow(), reinterpret_cast<const char*>(wParam), reinterpret_cast<const char*>(lParam), MB_OK);
-    return DefWindowProcA(window, kShowMessage, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnStatusChangedMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnStatusChangedMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const RECT status = AnchorRect(kStatusRect);
     InvalidateRect(window, &status, FALSE);
-    return DefWindowProcA(window, kStatusChanged, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnConnectResultMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnConnectResultMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     m_session->OnConnectResult(wParam, lParam);
-    return DefWindowProcA(window, kConnectResult, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnQueryStatusMessage(HWND, WPARAM, LPARAM) { return m_session->Status(); }
+LRESULT CBar::OnQueryStatusMessage(HWND, UINT, WPARAM, LPARAM) { return m_session->Status(); }
 
-LRESULT CBar::OnQueryAccountMessage(HWND, WPARAM, LPARAM) { return m_session->AccountNumber(); }
+LRESULT CBar::OnQueryAccountMessage(HWND, UINT, WPARAM, LPARAM) { return m_session->AccountNumber(); }
 
-LRESULT CBar::OnQuerySocketMessage(HWND, WPARAM, LPARAM)
+LRESULT CBar::OnQuerySocketMessage(HWND, UINT, WPARAM, LPARAM)
 {
     return static_cast<LRESULT>(m_session->LoggedInSocket());
 }
 
-LRESULT CBar::OnLibraryRequestMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnLibraryRequestMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     m_session->SendLibraryRequest();
-    return DefWindowProcA(window, kLibraryRequest, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnJoinGameMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnJoinGameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // The sender is a library inside this process, and sends (never posts) the record.
-    OnJoinGame(reinterpret_cast<const GAME_RECORD*>(wParam), static_cast<WORD>(lParam));
-    return DefWindowProcA(window, kJoinGame, wParam, lParam);
+    if (const GAME_RECORD* record = reinterpret_cast<const GAME_RECORD*>(wParam)) m_session->SetGameRecord(*record);
+    const WORD game = static_cast<WORD>(lParam);
+    char parameters[200];
+    JoinParameters(m_session->GameRecord(), game, parameters, sizeof parameters);
+    m_session->LaunchGame(game, parameters);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CBar::OnQueryGameRecordMessage(HWND, WPARAM, LPARAM)
+LRESULT CBar::OnQueryGameRecordMessage(HWND, UINT, WPARAM, LPARAM)
 {
-    if (m_session->Status() == STATUS_SUBSPACE) ReadSubspaceInfo();
-    GAME_RECORD& record = m_session->GameRecord();
+    if (m_session->Status() == STATUS_SUBSPACE) {
+        GAME_RECORD record = m_session->GameRecord();
+        ReadSubspace(&record);
+        m_session->SetGameRecord(record);
+    }
+    const GAME_RECORD& record = m_session->GameRecord();
     return record.info[0] ? reinterpret_cast<LRESULT>(&record) : 0;
 }
 
-LRESULT CBar::OnSocketEventMessage(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT CBar::OnSocketEventMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     m_session->OnSocketEvent(HIWORD(lParam), lParam, wParam);
-    return DefWindowProcA(window, kSocketEvent, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 void CBar::OnTrayNotify(LPARAM mouseMessage)
@@ -100,7 +102,9 @@ LRESULT CBar::OnCopyData(HWND, const COPYDATASTRUCT* data)
     // would be read past its end.
     if (!data || data->dwData != kGameReport) return 0;
     if (!data->lpData || data->cbData < sizeof(GAME_RECORD)) return 0;
-    memcpy(&m_session->GameRecord(), data->lpData, sizeof(GAME_RECORD));
+    GAME_RECORD record;
+    memcpy(&record, data->lpData, sizeof record);
+    m_session->SetGameRecord(record);
     m_session->SetStatus(STATUS_QUAKE2);
     return 1;
 }
@@ -108,20 +112,20 @@ LRESULT CBar::OnCopyData(HWND, const COPYDATASTRUCT* data)
 void CBar::OnTimer(UINT_PTR id)
 {
     switch (id) {
-    case kApplyDockTimer:
-        KillTimer(g_hMainWnd, kApplyDockTimer);
+    case TIMER_APPLY_DOCK:
+        KillTimer(g_hMainWnd, TIMER_APPLY_DOCK);
         PostMessageA(g_hMainWnd, WM_SHOWWINDOW, 0, 0);
         PostMessageA(g_hMainWnd, WM_SHOWWINDOW, 1, 0);
         break;
-    case kBalloonTimer: UpdateBalloon(); break;
-    case kQuietTimer:
+    case TIMER_BALLOON: UpdateBalloon(); break;
+    case TIMER_QUIET:
         if (m_balloon) UpdateHover(0, 0);
         if (m_session->Status() < STATUS_QUAKE2) m_ads->Next(); // the banner stands still in a game
         break;
-    case CSession::kRetryTimer: m_session->Connect(); break;
-    case kKeepAliveTimer: m_session->SendKeepAlive(); break;
-    case kBlinkTimer: BlinkTrayEvent(); break;
-    case kGameCheckTimer: CheckRunningGame(); break;
+    case TIMER_RETRY: m_session->Connect(); break;
+    case TIMER_KEEP_ALIVE: m_session->SendKeepAlive(); break;
+    case TIMER_BLINK: BlinkTrayEvent(); break;
+    case TIMER_GAME_CHECK: CheckRunningGame(); break;
     default: break;
     }
 }
@@ -139,4 +143,11 @@ void CBar::BlinkTrayEvent()
     if (m_trayRestored) return;
     m_trayRestored = true;
     m_session->ShowStatusInTray();
+}
+
+void CBar::CheckRunningGame()
+{
+    if (!GameHasEnded(m_session->Status(), m_session->GameLaunchTick())) return;
+    m_session->SetStatus(CMD_AVAILABLE);
+    InvalidateRect(g_hMainWnd, nullptr, TRUE);
 }

@@ -6,6 +6,7 @@
 
 #include "app/Globals.h"
 #include "artres/artres.h"
+#include "records/Bar.h"
 
 CTrayIcon::CTrayIcon(WORD id, const char* iconName, const char* tooltip) : m_window(g_hMainWnd), m_id(id)
 {
@@ -33,7 +34,7 @@ BOOL CTrayIcon::Notify(HWND window, DWORD action, WORD id, HICON icon, const cha
     data.hWnd = window;
     data.uID = id;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = kCallbackMessage;
+    data.uCallbackMessage = BAR_TRAY_NOTIFY;
     data.hIcon = icon;
     if (text) lstrcpynA(data.szTip, text, 64);
     const BOOL done = Shell_NotifyIconA(action, &data);

@@ -1,5 +1,5 @@
 // The client's icon in the shell's notification area: its image and tooltip follow the
-// user's status; its mouse messages reach the bar as WM_USER+1.
+// user's status; its mouse messages reach the bar as BAR_TRAY_NOTIFY.
 #ifndef KVX_TRAY_ICON_H
 #define KVX_TRAY_ICON_H
 
@@ -23,8 +23,6 @@ public:
     // One shell call with a fresh record; a given icon is destroyed afterwards (the shell
     // keeps its own copy).
     static BOOL Notify(HWND window, DWORD action, WORD id, HICON icon, const char* text);
-
-    static const UINT kCallbackMessage = WM_USER + 1;
 
 private:
     HWND m_window;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "records/Bar.h"
 #include "support/BarQueries.h"
 #include "support/ClientProcess.h"
 #include "support/ScratchFolder.h"
@@ -113,7 +114,7 @@ int main(int argc, char** argv)
         ReadMemory(process, usage[i]);
         CloseHandle(process);
     }
-    const bool stillOnline = Ask(bar, kQueryStatus) == 300;
+    const bool stillOnline = Ask(bar, BAR_QUERY_STATUS) == 300;
 
     const double wallMs = seconds * 1000.0;
     printf("idle for %d s (after %u ms to settle); KVX.exe %s\n", seconds, static_cast<unsigned>(kSettleMs),

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "records/Bar.h"
 #include "support/BarQueries.h"
 #include "support/ClientProcess.h"
 #include "support/ScratchFolder.h"
@@ -77,7 +78,8 @@ double ClientToOnline(const ScratchFolder& folder)
     DWORD_PTR status = 0;
     while (NowMs() - start < 30000) {
         if (!bar) bar = client.WaitForBar(0);
-        if (bar && SendMessageTimeoutA(bar, kQueryStatus, 0, 0, SMTO_ABORTIFHUNG, 1000, &status) && status == 300) break;
+        if (bar && SendMessageTimeoutA(bar, BAR_QUERY_STATUS, 0, 0, SMTO_ABORTIFHUNG, 1000, &status) && status == 300)
+            break;
         Sleep(1);
     }
     const double took = NowMs() - start;

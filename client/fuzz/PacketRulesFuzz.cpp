@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "libs/records/kvxrecords.h"
+#include "records/kvxrecords.h"
 #include "session/PacketRules.h"
 #include "wire/Contacts.h"
 #include "wire/Frame.h"

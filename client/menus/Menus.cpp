@@ -5,8 +5,10 @@
 #include "menus/CommandIds.h"
 #include "menus/MenuData.h"
 #include "menus/PopupMenu.h"
+#include "records/Bar.h"
 #include "roster/roster.h"
 #include "skin/Skin.h"
+#include "wire/Status.h"
 
 namespace {
 
@@ -51,8 +53,8 @@ void ShowMainMenu(LONG x, LONG y)
     CPopupMenu skinMenu;
     for (size_t p = 0; p < skins.NameCount(); ++p)
         skinMenu.AddItem(CMD_SKIN_FIRST + static_cast<UINT>(p), reinterpret_cast<ULONG_PTR>(skins.NameAt(p)));
-    dockMenu.AddItem(CMD_DOCK_RIGHT, CheckedWhen(dock == 20));
-    dockMenu.AddItem(CMD_DOCK_LEFT, CheckedWhen(dock == 10));
+    dockMenu.AddItem(CMD_DOCK_RIGHT, CheckedWhen(dock == BAR_DOCK_RIGHT));
+    dockMenu.AddItem(CMD_DOCK_LEFT, CheckedWhen(dock == BAR_DOCK_LEFT));
     dockMenu.AddItem(CMD_DOCK_OFF, CheckedWhen(dock < 10));
     // The OnTop value is the item data itself: checked exactly when it is 1.
     windowMenu.AddItem(CMD_ONTOP, static_cast<ULONG_PTR>(onTop));
@@ -111,16 +113,16 @@ void ShowContactMenu(LONG x, LONG y)
         AddAll(menu, items, 2);
     } else {
         const UINT items[] = {CMD_MESSAGE,
-                              code >= 300 ? CMD_FILE : 0U,
-                              code >= 300 ? CMD_CHAT : 0U,
+                              code >= STATUS_ONLINE ? CMD_FILE : 0U,
+                              code >= STATUS_ONLINE ? CMD_CHAT : 0U,
                               CMD_INFO,
                               CMD_EMAIL,
                               CMD_COMM_LOG,
                               CMD_PING,
                               CMD_DELETE,
-                              code == 600   ? CMD_QUAKE2_INFO
-                              : code == 615 ? CMD_SUBSPACE_INFO
-                                            : 0U};
+                              code == STATUS_QUAKE2     ? CMD_QUAKE2_INFO
+                              : code == STATUS_SUBSPACE ? CMD_SUBSPACE_INFO
+                                                        : 0U};
         AddAll(menu, items, sizeof items / sizeof items[0]);
     }
     menu.Track(g_hMainWnd, x, y, 0);

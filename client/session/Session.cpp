@@ -7,8 +7,11 @@
 #include "app/Globals.h"
 #include "app/Reporter.h"
 #include "app/Settings.h"
+#include "bar/BarTimers.h"
 #include "bar/TrayIcon.h"
+#include "games/GameLauncher.h"
 #include "menus/CommandIds.h"
+#include "records/Bar.h"
 #include "roster/roster.h"
 #include "session/Status.h"
 #include "sockio/sockio.h"
@@ -17,9 +20,6 @@
 namespace {
 // The network's own server; a local or test server is set in "Server"/"1".
 const char kDefaultServerHost[] = "server.kvx.example";
-const UINT kStatusChangedMessage = WM_USER + 7;
-const UINT kConnectMessage = WM_USER + 8;
-const UINT kSocketEventMessage = WM_USER + 50;
 const DWORD kOfflinePauseMs = 300;
 const DWORD kShutdownPauseMs = 500;
 } // namespace
@@ -31,14 +31,12 @@ CSession::CSession()
         lstrcpynA(m_serverHost, kDefaultServerHost, sizeof m_serverHost);
         g_Settings->WriteString("Server", "1", m_serverHost);
     }
-    m_socket = new CServerSocket(kConnectMessage, kSocketEventMessage);
 }
 
 CSession::~CSession()
 {
     SetStatus(CMD_OFFLINE);
     Sleep(kShutdownPauseMs);
-    delete m_socket;
 }
 
 bool CSession::Start()
@@ -100,23 +98,23 @@ void CSession::SetStatus(unsigned code)
     else if (status >= STATUS_ONLINE) RL_StatusChange(m_accountNumber, TRUE);
     ShowStatusInTray();
     if (status == STATUS_OFFLINE) CloseConnection();
-    SendMessageA(g_hMainWnd, kStatusChangedMessage, 0, 0);
+    SendMessageA(g_hMainWnd, BAR_STATUS_CHANGED, 0, 0);
 }
 
 bool CSession::Connect()
 {
-    KillTimer(g_hMainWnd, kRetryTimer);
+    KillTimer(g_hMainWnd, TIMER_RETRY);
     if (m_status >= STATUS_CONNECTING) return false;
     SetStatus(STATUS_CONNECTING);
-    m_socket->Connect(m_serverHost, kServerPort);
+    m_socket.Connect(m_serverHost, kServerPort);
     return true;
 }
 
 void CSession::SetRetry(bool arm)
 {
-    KillTimer(g_hMainWnd, kRetryTimer);
+    KillTimer(g_hMainWnd, TIMER_RETRY);
     m_retryArmed = arm;
-    if (arm) SetTimer(g_hMainWnd, kRetryTimer, kRetryMs, nullptr);
+    if (arm) SetTimer(g_hMainWnd, TIMER_RETRY, kRetryMs, nullptr);
 }
 
 void CSession::ShowStatusInTray()
@@ -127,13 +125,18 @@ void CSession::ShowStatusInTray()
     if (m_status == STATUS_OFFLINE) CloseConnection();
 }
 
-void CSession::CloseConnection() { m_socket->Close(); }
-
-void CSession::SendKeepAlive() { m_socket->Send(PKT_KEEP_ALIVE, nullptr, 0); }
-
-void CSession::SendLibraryRequest() { m_socket->Send(PKT_LIBRARY_REQUEST, nullptr, 0); }
-
-UINT_PTR CSession::LoggedInSocket() const
+void CSession::LaunchGame(WORD id, const char* parameters)
 {
-    return m_status >= STATUS_ONLINE ? m_socket->Handle() : 0;
+    const WORD game = StartGame(id, parameters);
+    if (!game) return;
+    m_gameLaunchTick = GetTickCount();
+    SetStatus(game);
 }
+
+void CSession::CloseConnection() { m_socket.Close(); }
+
+void CSession::SendKeepAlive() { m_socket.Send(PKT_KEEP_ALIVE, nullptr, 0); }
+
+void CSession::SendLibraryRequest() { m_socket.Send(PKT_LIBRARY_REQUEST, nullptr, 0); }
+
+UINT_PTR CSession::LoggedInSocket() const { return m_status >= STATUS_ONLINE ? m_socket.Handle() : 0; }

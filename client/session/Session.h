@@ -6,9 +6,11 @@
 
 #include <windows.h>
 
-#include "games/GameRecord.h"
+#include "records/Bar.h"
+#include "records/GameRecord.h"
 #include "records/kvxrecords.h"
 #include "session/ServerSocket.h"
+#include "wire/Status.h"
 
 class CSession {
 public:
@@ -53,14 +55,9 @@ public:
     // Scroll, About, always-on-top and find users; other ids are ignored.
     void OnCommand(unsigned id);
 
-    // Games (SessionGames.cpp); `id` is a game's launch or location command or its status.
-    // The open-file dialog for the game's executable; true when one was picked and stored.
-    bool ChooseGameLocation(WORD id);
-    // Starts the game from its folder (asking for it first when never chosen) with
+    // Starts the game of `id` (a launch or location command or its status; StartGame) with
     // `parameters` (may be null); the user then plays it, once logged in.
     void LaunchGame(WORD id, const char* parameters);
-    // The Quake II server scanner, once Quake II's location is known.
-    void ScanQuake2();
     DWORD GameLaunchTick() const { return m_gameLaunchTick; }
 
     WORD Status() const { return m_status; }
@@ -68,11 +65,12 @@ public:
     bool RetryArmed() const { return m_retryArmed; }
     // The server socket while logged in, else 0 (the libraries' socket query).
     UINT_PTR LoggedInSocket() const;
-    UINT_PTR SocketHandle() const { return m_socket ? m_socket->Handle() : 0; }
-    GAME_RECORD& GameRecord() { return m_gameRecord; }
+    UINT_PTR SocketHandle() const { return m_socket.Handle(); }
+    // The game being joined or played, as the libraries and the server are told it.
+    const GAME_RECORD& GameRecord() const { return m_gameRecord; }
+    void SetGameRecord(const GAME_RECORD& record) { m_gameRecord = record; }
 
     static const int kServerPort = 2600;
-    static const UINT kRetryTimer = 40;
     static const UINT kRetryMs = 20000;
 
 private:
@@ -85,9 +83,9 @@ private:
 
     LONG m_accountNumber;
     char m_serverHost[100];
-    WORD m_status = 100;
+    WORD m_status = STATUS_OFFLINE;
     bool m_retryArmed = true;
-    CServerSocket* m_socket;
+    CServerSocket m_socket{BAR_CONNECT_RESULT, BAR_SOCKET_EVENT}; // closed after the goodbye in ~CSession
     GAME_RECORD m_gameRecord = {};
     DWORD m_gameLaunchTick = 0;
 };

@@ -29,14 +29,14 @@ bool CSession::SendLogin(const char* password)
     // account has, so the server answers with a login failure the user can act on.
     if (password) lstrcpynA(record.password, password, kPasswordReadLimit);
     else g_Settings->ReadString("User", "PW", record.password, kPasswordReadLimit);
-    return m_socket->Send(PKT_LOGIN, &record, sizeof record);
+    return m_socket.Send(PKT_LOGIN, &record, sizeof record);
 }
 
 void CSession::RunSignup()
 {
     USER_INFO_STRUCT user;
     memset(&user, 0, sizeof user);
-    if (!SO_Signup(g_hMainWnd, &user, m_socket->Handle())) {
+    if (!SO_Signup(g_hMainWnd, &user, m_socket.Handle())) {
         SetStatus(CMD_OFFLINE);
         return;
     }
@@ -65,8 +65,8 @@ void CSession::OnCommand(unsigned id)
     case CMD_ABOUT: ShowAbout(); break;
     case CMD_ONTOP: ToggleOnTop(); break;
     case CMD_FIND_USERS:
-        SO_Find(g_hMainWnd, m_socket->Handle());
-        RL_RefreshIP(m_socket->Handle());
+        SO_Find(g_hMainWnd, m_socket.Handle());
+        RL_RefreshIP(m_socket.Handle());
         break;
     default: break;
     }

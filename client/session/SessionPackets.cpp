@@ -10,6 +10,7 @@
 #include "app/Product.h"
 #include "app/Reporter.h"
 #include "artres/artres.h"
+#include "bar/BarTimers.h"
 #include "menus/CommandIds.h"
 #include "probe/probe.h"
 #include "roster/roster.h"
@@ -58,10 +59,10 @@ void CSession::OnConnectResult(WPARAM code, LPARAM value)
         SetStatus(STATUS_OFFLINE);
     }
     if (code == CONNECT_DONE) {
-        KillTimer(g_hMainWnd, kRetryTimer);
-        m_socket->Attach(static_cast<UINT_PTR>(value));
+        KillTimer(g_hMainWnd, TIMER_RETRY);
+        m_socket.Attach(static_cast<UINT_PTR>(value));
         const uint32_t build = BUILD_NUMBER;
-        m_socket->Send(PKT_VERSION, &build, sizeof build);
+        m_socket.Send(PKT_VERSION, &build, sizeof build);
         return;
     }
     for (const ConnectFailure& failure : kConnectFailures) {
@@ -86,7 +87,7 @@ void CSession::OnSocketEvent(WORD error, LPARAM event, WPARAM)
 void CSession::ReceivePackets()
 {
     PACKET_DATA packet;
-    while (m_socket->Receive(&packet)) {
+    while (m_socket.Receive(&packet)) {
         if (!DispatchPacket(packet)) return;
         Sleep(kPacketPauseMs);
     }
@@ -98,7 +99,7 @@ bool CSession::DispatchPacket(PACKET_DATA packet)
     // Records are read from the whole payload: what did not arrive is zero, never left over.
     memset(packet.payload + length, 0, sizeof packet.payload - length);
     switch (ClassifyPacket(packet.type, packet.payload, length)) {
-    case PacketAction::SignOn: SO_Message(packet, m_socket->Handle()); break;
+    case PacketAction::SignOn: SO_Message(packet, m_socket.Handle()); break;
     case PacketAction::LoginFailed: OnLoginFailed(); break;
     case PacketAction::LoginOk: OnLoginOk(); break;
     case PacketAction::IpInfo: RL_IPInfo(reinterpret_cast<const IP_INFO_STRUCT*>(packet.payload)); break;
@@ -137,7 +138,7 @@ void CSession::OnLoginOk()
     SK_StartPingServer(g_hMainWnd);
     SK_StartEventServer(g_hMainWnd);
     RL_StartPingThread();
-    RL_RefreshIP(m_socket->Handle());
+    RL_RefreshIP(m_socket.Handle());
     SetStatus(STATUS_ONLINE);
 }
 

@@ -1,25 +1,11 @@
-// The user's own presence status: the codes, and how each is shown on the bar and in the
+// The user's own presence status: how each is shown on the bar and in the
 // notification area.
 #ifndef KVX_STATUS_H
 #define KVX_STATUS_H
 
 #include <windows.h>
 
-// Fixed values: every code from 300 counts as logged in and from 600 as playing a game,
-// and comparisons rely on that order.
-enum StatusCode : WORD {
-    STATUS_OFFLINE = 100,
-    STATUS_CONNECTING = 200,
-    STATUS_ONLINE = 300,
-    STATUS_AWAY = 400,
-    STATUS_NA = 500,
-    STATUS_QUAKE2 = 600,
-    STATUS_QUAKE = 605,
-    STATUS_UNREAL = 610,
-    STATUS_SUBSPACE = 615,
-    STATUS_TANARUS = 620,
-    STATUS_FIRETEAM = 630,
-};
+#include "wire/Status.h"
 
 struct StatusLook {
     WORD code;

@@ -53,7 +53,7 @@ CPainter::CPainter()
     HDC desktop = GetDC(nullptr);
     m_colourDepth = GetDeviceCaps(desktop, BITSPIXEL);
     ReleaseDC(nullptr, desktop);
-    m_skin = new CSkin;
+    m_skin.reset(new CSkin);
     LoadPalette();
     m_hoverPen = CreatePen(PS_DOT, 0, kGrey);
     m_pressedPen = CreatePen(PS_SOLID, 1, kRed);
@@ -70,8 +70,6 @@ CPainter::~CPainter()
     DeleteIfMade(m_hoverPen);
     DeleteIfMade(m_pressedPen);
     DeleteIfMade(m_palette);
-    delete m_skin;
-    m_skin = nullptr;
 }
 
 void CPainter::LoadPalette()
@@ -117,13 +115,9 @@ bool CPainter::SetSkin(char* name)
         CReporter::Notice("Display Mode (%d BPP). Automatically changing to LoColor skin.", m_colourDepth);
         lstrcpyA(name, kLowColourSkin);
     }
-    CSkin* skin = new CSkin;
-    if (!skin->Load(name)) {
-        delete skin;
-        return false;
-    }
-    delete m_skin;
-    m_skin = skin;
+    std::unique_ptr<CSkin> skin(new CSkin);
+    if (!skin->Load(name)) return false;
+    m_skin = std::move(skin);
     return true;
 }
 

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "skin/Skin.h"
 
 class CPainter {
@@ -51,7 +53,7 @@ private:
     const char* ItemText(UINT id, ULONG_PTR data, char* buffer, int size) const;
     HICON ItemIcon(UINT id, ULONG_PTR data, const char* text) const;
 
-    CSkin* m_skin = nullptr;
+    std::unique_ptr<CSkin> m_skin; // deleted after the GDI objects, with the members
     HPALETTE m_palette = nullptr;
     HPALETTE m_previousPalette = nullptr;
     HPEN m_hoverPen = nullptr;

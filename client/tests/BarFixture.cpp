@@ -1,6 +1,7 @@
 #include "BarFixture.h"
 
 #include "app/Settings.h"
+#include "records/Bar.h"
 
 namespace {
 CBar* g_bar = nullptr; // the window procedure's way to the bar under test
@@ -57,8 +58,8 @@ void BarFixture::Show(int height, int x, int y)
     };
     wc.lpszClassName = "KVXBarFixture";
     RegisterClassA(&wc);
-    g_hMainWnd = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, x, y, 199,
-                                            height, nullptr, nullptr, nullptr, nullptr);
+    g_hMainWnd = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, x, y, BAR_WIDTH, height,
+                                 nullptr, nullptr, nullptr, nullptr);
     RedrawWindow(g_hMainWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 

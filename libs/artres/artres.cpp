@@ -1,4 +1,4 @@
-#include "artres.h"
+#include "artres/artres.h"
 #include "records/Guard.h"
 #include "records/ThisModule.h"
 

@@ -1,11 +1,11 @@
 #include "NoteWindow.h"
+#include "records/Bar.h"
 #include "records/WindowClass.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <new>
 
 #include "CommLog.h"
 #include "sockio/sockio.h"
@@ -13,36 +13,13 @@
 
 namespace {
 
-const UINT kQuerySocket = WM_USER + 13;
 const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 const int kWidth = 340;
 const int kHeight = 260;
 
-struct Params {
-    HWND bar;
-    const CNoteWindow::Note* note;
-};
-
 const char kNoRecipient[] = "Type the KVX# of the person to write to.";
 const char kNoText[] = "Write something to send.";
 const char kNotConnected[] = "Not sent: you are not connected to the KVX server. Go online and press Send again.";
-
-HINSTANCE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
-
-HWND Child(HWND parent, const char* cls, DWORD style, int id, int x, int y, int w, int h, const char* text)
-{
-    HWND child =
-        CreateWindowExA(std::strcmp(cls, "EDIT") == 0 ? WS_EX_CLIENTEDGE : 0, cls, text, WS_CHILD | WS_VISIBLE | style,
-                        x, y, w, h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
-    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    return child;
-}
 
 // Edit controls show line breaks only as CR LF.
 std::string WithCrLf(const std::string& text)
@@ -60,14 +37,14 @@ std::string WithCrLf(const std::string& text)
 
 const char CNoteWindow::kClassName[] = "KVXNote";
 
-const CNoteWindow::Route CNoteWindow::kRoutes[] = {
+const Route<CNoteWindow> CNoteWindow::kRoutes[] = {
     {WM_CREATE, &CNoteWindow::OnCreate},
     {WM_COMMAND, &CNoteWindow::OnCommand},
     {WM_ACTIVATE, &CNoteWindow::OnActivate},
 };
 
-CNoteWindow::CNoteWindow(HWND window, HWND bar, const Note& note)
-    : m_window(window), m_bar(bar), m_note(note), m_peer(nullptr), m_text(nullptr)
+CNoteWindow::CNoteWindow(HWND window, const Params& params)
+    : m_window(window), m_bar(params.bar), m_note(*params.note), m_peer(nullptr), m_text(nullptr)
 {
 }
 
@@ -90,32 +67,11 @@ HWND CNoteWindow::Open(HWND bar, const Note& note)
 
 bool CNoteWindow::RegisterOnce(HINSTANCE instance)
 {
-    return RegisterWindowClassOnce(instance, kClassName, &WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != FALSE;
+    return RegisterWindowClassOnce(instance, kClassName, &CWindowProc<CNoteWindow>::Proc,
+                                   reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != FALSE;
 }
 
-LRESULT CALLBACK CNoteWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        const Params& params =
-            *static_cast<const Params*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
-        CNoteWindow* made = new (std::nothrow) CNoteWindow(window, params.bar, *params.note);
-        if (!made) return FALSE;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
-    }
-    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): the window keeps `made` in GWLP_USERDATA and deletes it at WM_NCDESTROY
-    CNoteWindow* self = reinterpret_cast<CNoteWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        delete self;
-        self = nullptr;
-    }
-    if (self)
-        for (const Route& route : kRoutes)
-            if (route.message == message) return (self->*route.handler)(wParam, lParam);
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-LRESULT CNoteWindow::OnCreate(WPARAM, LPARAM)
+LRESULT CNoteWindow::OnCreate(HWND, UINT, WPARAM, LPARAM)
 {
     const bool received = m_note.received;
     const bool typed = !received && m_note.peer == 0;
@@ -134,7 +90,7 @@ LRESULT CNoteWindow::OnCreate(WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT CNoteWindow::OnCommand(WPARAM wParam, LPARAM)
+LRESULT CNoteWindow::OnCommand(HWND, UINT, WPARAM wParam, LPARAM)
 {
     const UINT id = LOWORD(wParam);
     if (id == kActionId && m_note.received)
@@ -146,7 +102,7 @@ LRESULT CNoteWindow::OnCommand(WPARAM wParam, LPARAM)
     return 0;
 }
 
-LRESULT CNoteWindow::OnActivate(WPARAM wParam, LPARAM)
+LRESULT CNoteWindow::OnActivate(HWND, UINT, WPARAM wParam, LPARAM)
 {
     if (LOWORD(wParam) != WA_INACTIVE) SetFocus(!m_note.received && m_note.peer == 0 ? m_peer : m_text);
     return 0;
@@ -168,7 +124,7 @@ void CNoteWindow::Send()
         return;
     }
     record.clientTag = GetTickCount();
-    const UINT_PTR socket = m_bar ? static_cast<UINT_PTR>(SendMessageA(m_bar, kQuerySocket, 0, 0)) : 0;
+    const UINT_PTR socket = m_bar ? static_cast<UINT_PTR>(SendMessageA(m_bar, BAR_QUERY_SOCKET, 0, 0)) : 0;
     if (!socket || !SK_WPacket(socket, PKT_MESSAGE_SEND, &record, sizeof record)) {
         ShowStatus(kNotConnected);
         return;

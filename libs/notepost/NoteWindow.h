@@ -1,6 +1,6 @@
 // A message window, class "KVXNote": either a message being written (To: the KVX#, the text,
 // Send and Close) or one received (From, the time, the text, Reply and Close). Send asks the
-// bar for the logged-in socket (WM_USER+13), writes PKT_MESSAGE_SEND on it, logs the message
+// bar for the logged-in socket (BAR_QUERY_SOCKET), writes PKT_MESSAGE_SEND on it, logs the message
 // and closes; when it cannot, the window stays open with the reason in its status line.
 #ifndef KVX_NOTEPOST_NOTEWINDOW_H
 #define KVX_NOTEPOST_NOTEWINDOW_H
@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <string>
+
+#include "records/WindowProc.h"
 
 class CNoteWindow {
 public:
@@ -28,23 +30,22 @@ public:
     static HWND Open(HWND bar, const Note& note);
 
 private:
-    typedef LRESULT (CNoteWindow::*Handler)(WPARAM, LPARAM);
-    struct Route {
-        UINT message;
-        Handler handler;
+    friend struct CWindowProc<CNoteWindow>;
+    struct Params {
+        HWND bar;
+        const Note* note;
     };
-    static const Route kRoutes[];
+    static const Route<CNoteWindow> kRoutes[];
 
-    CNoteWindow(HWND window, HWND bar, const Note& note);
+    CNoteWindow(HWND window, const Params& params);
     CNoteWindow(const CNoteWindow&) = delete;
     CNoteWindow& operator=(const CNoteWindow&) = delete;
 
     static bool RegisterOnce(HINSTANCE instance);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    LRESULT OnCreate(WPARAM, LPARAM);
-    LRESULT OnCommand(WPARAM, LPARAM);
-    LRESULT OnActivate(WPARAM, LPARAM);
+    LRESULT OnCreate(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnCommand(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnActivate(HWND, UINT, WPARAM, LPARAM);
 
     void Send();
     void Reply();

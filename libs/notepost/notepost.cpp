@@ -1,5 +1,5 @@
 // The C interface of the message-window library.
-#include "notepost.h"
+#include "notepost/notepost.h"
 
 #include <string>
 

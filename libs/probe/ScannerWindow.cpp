@@ -1,5 +1,5 @@
 #include "ScannerWindow.h"
-#include "records/ThisModule.h"
+#include "records/Bar.h"
 
 #include <commctrl.h>
 #include <stdio.h>
@@ -7,8 +7,9 @@
 
 #include <new>
 
-#include "games/GameRecord.h"
+#include "records/GameRecord.h"
 #include "wire/Packets.h"
+#include "wire/Status.h"
 
 namespace {
 
@@ -21,15 +22,6 @@ const int kStatusHeight = 18;
 const int kEditWidth = 200;
 const int kButtonWidth = 76;
 const COLORREF kProblemColour = RGB(176, 0, 0);
-
-HFONT CreateMessageFont()
-{
-    NONCLIENTMETRICSA metrics = {};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        return CreateFontIndirectA(&metrics.lfMessageFont);
-    return nullptr;
-}
 
 std::string Dotted(const uint8_t address[4])
 {
@@ -58,7 +50,7 @@ HWND CScannerWindow::s_window = nullptr;
 std::vector<kvxprobe::ServerAddress> CScannerWindow::s_kvxServers;
 unsigned CScannerWindow::s_serial = 0;
 
-const CScannerWindow::Route CScannerWindow::kRoutes[] = {
+const Route<CScannerWindow> CScannerWindow::kRoutes[] = {
     {WM_CREATE, &CScannerWindow::OnCreate},
     {WM_SIZE, &CScannerWindow::OnSize},
     {WM_GETMINMAXINFO, &CScannerWindow::OnGetMinMaxInfo},
@@ -83,15 +75,17 @@ HWND CScannerWindow::Open(HWND bar)
         InitCommonControlsEx(&controls);
         HINSTANCE instance = ThisModule();
         if (!RegisterOnce(instance)) return nullptr;
-        HWND window = CreateWindowExA(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                      CW_USEDEFAULT, kWidth, kHeight, nullptr, nullptr, instance, bar);
+        const Params params = {bar};
+        HWND window =
+            CreateWindowExA(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                            CW_USEDEFAULT, kWidth, kHeight, nullptr, nullptr, instance, const_cast<Params*>(&params));
         if (!window) return nullptr;
         ShowWindow(window, SW_SHOWNORMAL);
         UpdateWindow(window);
     }
     // Posted: the bar answers by sending the library request, which must not run inside
     // whatever called us.
-    if (bar) PostMessageA(bar, kLibraryRequest, 0, 0);
+    if (bar) PostMessageA(bar, BAR_LIBRARY_REQUEST, 0, 0);
     return s_window;
 }
 
@@ -122,7 +116,7 @@ bool CScannerWindow::RegisterOnce(HINSTANCE instance)
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     if (GetClassInfoExA(instance, kClassName, &wc)) return true;
-    wc.lpfnWndProc = &WindowProc;
+    wc.lpfnWndProc = &CWindowProc<CScannerWindow>::Proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
@@ -131,44 +125,17 @@ bool CScannerWindow::RegisterOnce(HINSTANCE instance)
     return RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-CScannerWindow::CScannerWindow(HWND window, HWND bar)
-    : m_window(window), m_bar(bar), m_edit(nullptr), m_status(nullptr), m_font(CreateMessageFont()), m_problem(false),
-      m_file(kListFileName)
+CScannerWindow::CScannerWindow(HWND window, const Params& params)
+    : m_window(window), m_bar(params.bar), m_edit(nullptr), m_status(nullptr), m_font(CreateMessageFont()),
+      m_problem(false), m_file(kListFileName)
 {
+    s_window = window;
 }
 
-LRESULT CALLBACK CScannerWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+CScannerWindow::~CScannerWindow()
 {
-    try {
-        if (message == WM_NCCREATE) {
-            const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-            CScannerWindow* made = new CScannerWindow(window, static_cast<HWND>(create->lpCreateParams));
-            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
-            // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): the window keeps `made` in GWLP_USERDATA and deletes it at WM_NCDESTROY
-            s_window = window;
-        }
-        CScannerWindow* self = reinterpret_cast<CScannerWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (message == WM_NCDESTROY) {
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            if (self && self->m_font) DeleteObject(self->m_font);
-            delete self;
-            self = nullptr;
-            if (s_window == window) s_window = nullptr;
-        }
-        if (self) return self->Dispatch(message, wParam, lParam);
-    } catch (...) {
-        // Out of memory: refuse the creation, or drop the one message.
-        if (message == WM_NCCREATE) return FALSE;
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-LRESULT CScannerWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    for (const Route& route : kRoutes)
-        if (route.message == message) return (this->*route.handler)(wParam, lParam);
-    return DefWindowProcA(m_window, message, wParam, lParam);
+    if (m_font) DeleteObject(m_font);
+    if (s_window == m_window) s_window = nullptr;
 }
 
 // The caller's loop does no dialog navigation, so Enter in the address field is caught here.
@@ -183,24 +150,16 @@ LRESULT CALLBACK CScannerWindow::EditProc(HWND edit, UINT message, WPARAM wParam
     return CallWindowProcA(original, edit, message, wParam, lParam);
 }
 
-HWND CScannerWindow::CreateChild(const char* cls, const char* text, DWORD style, int id)
-{
-    HWND child =
-        CreateWindowExA(strcmp(cls, "EDIT") == 0 ? WS_EX_CLIENTEDGE : 0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0,
-                        0, 0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
-    if (child && m_font) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
-    return child;
-}
-
-LRESULT CScannerWindow::OnCreate(WPARAM, LPARAM)
+LRESULT CScannerWindow::OnCreate(HWND, UINT, WPARAM, LPARAM)
 {
     if (!m_table.Create(m_window, kTableId)) return -1;
     if (m_font) SendMessageA(m_table.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
-    m_edit = CreateChild("EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, kEditId);
-    const bool made = m_edit && CreateChild("BUTTON", "&Add", WS_TABSTOP | BS_PUSHBUTTON, kAddId) &&
-                      CreateChild("BUTTON", "&Remove", WS_TABSTOP | BS_PUSHBUTTON, kRemoveId) &&
-                      CreateChild("BUTTON", "Re&fresh", WS_TABSTOP | BS_PUSHBUTTON, kRefreshId);
-    m_status = CreateChild("STATIC", "", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kStatusId);
+    m_edit = Child(m_window, "EDIT", WS_TABSTOP | ES_AUTOHSCROLL, kEditId, 0, 0, 0, 0, "", m_font);
+    const bool made = m_edit &&
+                      Child(m_window, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kAddId, 0, 0, 0, 0, "&Add", m_font) &&
+                      Child(m_window, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kRemoveId, 0, 0, 0, 0, "&Remove", m_font) &&
+                      Child(m_window, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kRefreshId, 0, 0, 0, 0, "Re&fresh", m_font);
+    m_status = Child(m_window, "STATIC", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kStatusId, 0, 0, 0, 0, "", m_font);
     if (!made || !m_status) return -1;
     SendMessageA(m_edit, EM_SETLIMITTEXT, kvxprobe::ServerAddress::kMaxHost + 6, 0);
     SendMessageA(m_edit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"host:port"));
@@ -215,7 +174,7 @@ LRESULT CScannerWindow::OnCreate(WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT CScannerWindow::OnSize(WPARAM, LPARAM lParam)
+LRESULT CScannerWindow::OnSize(HWND, UINT, WPARAM, LPARAM lParam)
 {
     const int width = LOWORD(lParam);
     const int height = HIWORD(lParam);
@@ -232,7 +191,7 @@ LRESULT CScannerWindow::OnSize(WPARAM, LPARAM lParam)
     return 0;
 }
 
-LRESULT CScannerWindow::OnGetMinMaxInfo(WPARAM, LPARAM lParam)
+LRESULT CScannerWindow::OnGetMinMaxInfo(HWND, UINT, WPARAM, LPARAM lParam)
 {
     MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
     info->ptMinTrackSize.x = kEditWidth + 3 * kButtonWidth + 6 * kMargin + 2 * GetSystemMetrics(SM_CXSIZEFRAME);
@@ -240,7 +199,7 @@ LRESULT CScannerWindow::OnGetMinMaxInfo(WPARAM, LPARAM lParam)
     return 0;
 }
 
-LRESULT CScannerWindow::OnCommand(WPARAM wParam, LPARAM)
+LRESULT CScannerWindow::OnCommand(HWND, UINT, WPARAM wParam, LPARAM)
 {
     if (HIWORD(wParam) != BN_CLICKED) return 0;
     switch (LOWORD(wParam)) {
@@ -252,7 +211,7 @@ LRESULT CScannerWindow::OnCommand(WPARAM wParam, LPARAM)
     return 0;
 }
 
-LRESULT CScannerWindow::OnNotify(WPARAM, LPARAM lParam)
+LRESULT CScannerWindow::OnNotify(HWND, UINT, WPARAM, LPARAM lParam)
 {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header->idFrom != kTableId) return 0;
@@ -262,7 +221,7 @@ LRESULT CScannerWindow::OnNotify(WPARAM, LPARAM lParam)
     return 0;
 }
 
-LRESULT CScannerWindow::OnQueryResult(WPARAM, LPARAM lParam)
+LRESULT CScannerWindow::OnQueryResult(HWND, UINT, WPARAM, LPARAM lParam)
 {
     QueryResult* result = reinterpret_cast<QueryResult*>(lParam);
     for (size_t i = 0; i < m_entries.size(); ++i) {
@@ -277,7 +236,7 @@ LRESULT CScannerWindow::OnQueryResult(WPARAM, LPARAM lParam)
     return 0;
 }
 
-LRESULT CScannerWindow::OnServerList(WPARAM, LPARAM)
+LRESULT CScannerWindow::OnServerList(HWND, UINT, WPARAM, LPARAM)
 {
     // Servers the KVX server no longer names go; new ones come and are asked at once.
     for (size_t i = m_entries.size(); i-- > 0;) {
@@ -292,7 +251,7 @@ LRESULT CScannerWindow::OnServerList(WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT CScannerWindow::OnCtlColorStatic(WPARAM wParam, LPARAM)
+LRESULT CScannerWindow::OnCtlColorStatic(HWND, UINT, WPARAM wParam, LPARAM)
 {
     HDC dc = reinterpret_cast<HDC>(wParam);
     SetTextColor(dc, m_problem ? kProblemColour : GetSysColor(COLOR_BTNTEXT));
@@ -384,7 +343,7 @@ void CScannerWindow::Join(int row)
     const std::string name = entry.result.hostName.empty() ? entry.address.Text() : entry.result.hostName;
     lstrcpynA(record.info, name.c_str(), sizeof record.info);
     SetStatus("Joining " + name + "...", false);
-    if (m_bar) SendMessageA(m_bar, kJoinGame, reinterpret_cast<WPARAM>(&record), kQuake2);
+    if (m_bar) SendMessageA(m_bar, BAR_JOIN_GAME, reinterpret_cast<WPARAM>(&record), STATUS_QUAKE2);
 }
 
 void CScannerWindow::LoadOwnList()

@@ -16,16 +16,12 @@
 #include "ServerList.h"
 #include "ServerQuery.h"
 #include "ServerTable.h"
+#include "records/WindowProc.h"
 
 class CScannerWindow {
 public:
     static const char kClassName[];
     static const char kListFileName[];
-    // What the scanner sends the bar: ask it for the server list (the bar sends the library
-    // request), and join a server (wParam: a GAME_RECORD*, lParam: the game's status code).
-    static const UINT kLibraryRequest = WM_USER + 14;
-    static const UINT kJoinGame = WM_USER + 17;
-    static const int kQuake2 = 600;
 
     // Opens the window, or brings the open one forward, and asks the bar for the list.
     static HWND Open(HWND bar);
@@ -45,30 +41,28 @@ private:
         QueryResult result;
     };
 
-    typedef LRESULT (CScannerWindow::*Handler)(WPARAM, LPARAM);
-    struct Route {
-        UINT message;
-        Handler handler;
+    friend struct CWindowProc<CScannerWindow>;
+    struct Params {
+        HWND bar;
     };
-    static const Route kRoutes[];
+    static const Route<CScannerWindow> kRoutes[];
 
-    CScannerWindow(HWND window, HWND bar);
+    CScannerWindow(HWND window, const Params& params);
+    ~CScannerWindow(); // deletes the font; the scanner is closed
     CScannerWindow(const CScannerWindow&) = delete;
     CScannerWindow& operator=(const CScannerWindow&) = delete;
 
     static bool RegisterOnce(HINSTANCE instance);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
-    LRESULT OnCreate(WPARAM, LPARAM);
-    LRESULT OnSize(WPARAM, LPARAM);
-    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
-    LRESULT OnCommand(WPARAM, LPARAM);
-    LRESULT OnNotify(WPARAM, LPARAM);
-    LRESULT OnQueryResult(WPARAM, LPARAM);
-    LRESULT OnServerList(WPARAM, LPARAM);
-    LRESULT OnCtlColorStatic(WPARAM, LPARAM);
+    LRESULT OnCreate(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnSize(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnGetMinMaxInfo(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnCommand(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnNotify(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnQueryResult(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnServerList(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnCtlColorStatic(HWND, UINT, WPARAM, LPARAM);
 
     void AddTyped();
     void RemoveSelected();
@@ -82,7 +76,6 @@ private:
     void ShowRow(size_t index);
     void ShowAll();
     void SetStatus(const std::string& text, bool problem);
-    HWND CreateChild(const char* cls, const char* text, DWORD style, int id);
 
     static HWND s_window;
     static std::vector<kvxprobe::ServerAddress> s_kvxServers;

@@ -1,22 +1,9 @@
 #include "AwayDialog.h"
 
-#include "RosterIds.h"
+#include "roster/RosterIds.h"
+#include "wire/Status.h"
 
-namespace {
-
-const int kNotAvailable = 500;
-
-HINSTANCE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
-
-} // namespace
-
-const CAwayDialog::Route CAwayDialog::kRoutes[] = {
+const Route<CAwayDialog, INT_PTR> CAwayDialog::kRoutes[] = {
     {WM_INITDIALOG, &CAwayDialog::OnInitDialog},
     {WM_COMMAND, &CAwayDialog::OnCommand},
 };
@@ -30,26 +17,13 @@ bool CAwayDialog::Run(HWND owner, int status, char* away, std::size_t size)
 {
     if (!away || size == 0) return false;
     CAwayDialog dialog(status, away, size);
-    return DialogBoxParamA(ThisModule(), MAKEINTRESOURCEA(IDD_AWAY), owner, &DialogProc,
+    return DialogBoxParamA(ThisModule(), MAKEINTRESOURCEA(IDD_AWAY), owner, &CDialogProc<CAwayDialog>::Proc,
                            reinterpret_cast<LPARAM>(&dialog)) == IDOK;
 }
 
-INT_PTR CALLBACK CAwayDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CAwayDialog::OnInitDialog(HWND, UINT, WPARAM, LPARAM)
 {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        reinterpret_cast<CAwayDialog*>(lParam)->m_dialog = dialog;
-    }
-    CAwayDialog* self = reinterpret_cast<CAwayDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (!self) return FALSE;
-    for (const Route& route : kRoutes)
-        if (route.message == message) return (self->*route.handler)(wParam, lParam);
-    return FALSE;
-}
-
-INT_PTR CAwayDialog::OnInitDialog(WPARAM, LPARAM)
-{
-    if (m_status == kNotAvailable) SetWindowTextA(m_dialog, NA_CAPTION);
+    if (m_status == STATUS_NA) SetWindowTextA(m_dialog, NA_CAPTION);
     HWND edit = GetDlgItem(m_dialog, IDC_AWAY_TEXT);
     SendMessageA(edit, EM_LIMITTEXT, m_size - 1, 0);
     SetWindowTextA(edit, m_away);
@@ -58,7 +32,7 @@ INT_PTR CAwayDialog::OnInitDialog(WPARAM, LPARAM)
     return FALSE; // focus is set
 }
 
-INT_PTR CAwayDialog::OnCommand(WPARAM wParam, LPARAM)
+INT_PTR CAwayDialog::OnCommand(HWND, UINT, WPARAM wParam, LPARAM)
 {
     const UINT id = LOWORD(wParam);
     if (id == IDOK)

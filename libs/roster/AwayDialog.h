@@ -7,6 +7,8 @@
 
 #include <cstddef>
 
+#include "records/WindowProc.h"
+
 class CAwayDialog {
 public:
     // Shows the dialog over `owner` with `away` to edit (400: away, 500: N/A). True on OK,
@@ -14,17 +16,12 @@ public:
     static bool Run(HWND owner, int status, char* away, std::size_t size);
 
 private:
-    typedef INT_PTR (CAwayDialog::*Handler)(WPARAM, LPARAM);
-    struct Route {
-        UINT message;
-        Handler handler;
-    };
-    static const Route kRoutes[];
+    friend struct CDialogProc<CAwayDialog>;
+    static const Route<CAwayDialog, INT_PTR> kRoutes[];
 
     CAwayDialog(int status, char* away, std::size_t size);
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnInitDialog(WPARAM, LPARAM);
-    INT_PTR OnCommand(WPARAM, LPARAM);
+    INT_PTR OnInitDialog(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR OnCommand(HWND, UINT, WPARAM, LPARAM);
 
     HWND m_dialog;
     int m_status;

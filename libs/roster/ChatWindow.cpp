@@ -1,52 +1,29 @@
 #include "ChatWindow.h"
+#include "records/Bar.h"
 #include "records/WindowClass.h"
 
 #include <cstring>
-#include <new>
 
 #include "sockio/sockio.h"
 #include "wire/Contacts.h"
 
 namespace {
 
-const UINT kQuerySocket = WM_USER + 13;
 const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-
-struct Params {
-    HWND bar;
-    std::int32_t with;
-    const std::string* name;
-};
-
-HINSTANCE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
-
-HWND Child(HWND parent, const char* cls, DWORD style, int id, int x, int y, int w, int h, const char* text = "")
-{
-    HWND child =
-        CreateWindowExA(std::strcmp(cls, "EDIT") == 0 ? WS_EX_CLIENTEDGE : 0, cls, text, WS_CHILD | WS_VISIBLE | style,
-                        x, y, w, h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
-    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    return child;
-}
 
 } // namespace
 
 const char CChatWindow::kClassName[] = "KVXChat";
 
-const CChatWindow::Route CChatWindow::kRoutes[] = {
+const Route<CChatWindow> CChatWindow::kRoutes[] = {
     {WM_CREATE, &CChatWindow::OnCreate},
     {WM_COMMAND, &CChatWindow::OnCommand},
     {WM_ACTIVATE, &CChatWindow::OnActivate},
 };
 
-CChatWindow::CChatWindow(HWND window, HWND bar, std::int32_t with, const std::string& name)
-    : m_window(window), m_bar(bar), m_with(with), m_name(name), m_transcript(nullptr), m_line(nullptr)
+CChatWindow::CChatWindow(HWND window, const Params& params)
+    : m_window(window), m_bar(params.bar), m_with(params.with), m_name(*params.name), m_transcript(nullptr),
+      m_line(nullptr)
 {
 }
 
@@ -97,29 +74,8 @@ void CChatWindow::Receive(HWND bar, std::int32_t from, const std::string& name, 
 
 bool CChatWindow::RegisterOnce(HINSTANCE instance)
 {
-    return RegisterWindowClassOnce(instance, kClassName, &WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != FALSE;
-}
-
-LRESULT CALLBACK CChatWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        const Params& params =
-            *static_cast<const Params*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
-        CChatWindow* made = new (std::nothrow) CChatWindow(window, params.bar, params.with, *params.name);
-        if (!made) return FALSE;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
-    }
-    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): the window keeps `made` in GWLP_USERDATA and deletes it at WM_NCDESTROY
-    CChatWindow* self = reinterpret_cast<CChatWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        delete self;
-        self = nullptr;
-    }
-    if (self)
-        for (const Route& route : kRoutes)
-            if (route.message == message) return (self->*route.handler)(wParam, lParam);
-    return DefWindowProcA(window, message, wParam, lParam);
+    return RegisterWindowClassOnce(instance, kClassName, &CWindowProc<CChatWindow>::Proc,
+                                   reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != FALSE;
 }
 
 // Enter in the line sends it, as a dialog's default button would.
@@ -133,7 +89,7 @@ LRESULT CALLBACK CChatWindow::LineProc(HWND edit, UINT message, WPARAM wParam, L
     return CallWindowProcA(original, edit, message, wParam, lParam);
 }
 
-LRESULT CChatWindow::OnCreate(WPARAM, LPARAM)
+LRESULT CChatWindow::OnCreate(HWND, UINT, WPARAM, LPARAM)
 {
     m_transcript = Child(m_window, "EDIT", WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, kTranscriptId, 8,
                          8, 304, 190);
@@ -146,13 +102,13 @@ LRESULT CChatWindow::OnCreate(WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT CChatWindow::OnCommand(WPARAM wParam, LPARAM)
+LRESULT CChatWindow::OnCommand(HWND, UINT, WPARAM wParam, LPARAM)
 {
     if (LOWORD(wParam) == kSendId) SendLine();
     return 0;
 }
 
-LRESULT CChatWindow::OnActivate(WPARAM wParam, LPARAM)
+LRESULT CChatWindow::OnActivate(HWND, UINT, WPARAM wParam, LPARAM)
 {
     if (LOWORD(wParam) != WA_INACTIVE) SetFocus(m_line);
     return 0;
@@ -164,7 +120,7 @@ void CChatWindow::SendLine()
     line.to = m_with;
     GetWindowTextA(m_line, line.text, sizeof line.text);
     if (!line.text[0]) return;
-    const UINT_PTR socket = static_cast<UINT_PTR>(SendMessageA(m_bar, kQuerySocket, 0, 0));
+    const UINT_PTR socket = static_cast<UINT_PTR>(SendMessageA(m_bar, BAR_QUERY_SOCKET, 0, 0));
     if (!socket || !SK_WPacket(socket, PKT_CHAT_LINE, &line, sizeof line)) {
         Append("KVX", "Not sent: you are not connected to the KVX server.");
         return;

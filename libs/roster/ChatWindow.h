@@ -1,6 +1,6 @@
 // A two-way chat with one contact: a modeless window of class "KVXChat" with the lines so
 // far, a line to type and Send (or Enter). Lines go out as PKT_CHAT_LINE over the socket the
-// bar names (WM_USER+13) and arrive as EVENT_CHAT; nothing is stored. One window per contact.
+// bar names (BAR_QUERY_SOCKET) and arrive as EVENT_CHAT; nothing is stored. One window per contact.
 #ifndef KVX_ROSTER_CHATWINDOW_H
 #define KVX_ROSTER_CHATWINDOW_H
 
@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <string>
+
+#include "records/WindowProc.h"
 
 class CChatWindow {
 public:
@@ -25,26 +27,26 @@ public:
     static void Receive(HWND bar, std::int32_t from, const std::string& name, const std::string& text);
 
 private:
-    typedef LRESULT (CChatWindow::*Handler)(WPARAM, LPARAM);
-    struct Route {
-        UINT message;
-        Handler handler;
+    friend struct CWindowProc<CChatWindow>;
+    struct Params {
+        HWND bar;
+        std::int32_t with;
+        const std::string* name;
     };
-    static const Route kRoutes[];
+    static const Route<CChatWindow> kRoutes[];
 
-    CChatWindow(HWND window, HWND bar, std::int32_t with, const std::string& name);
+    CChatWindow(HWND window, const Params& params);
     CChatWindow(const CChatWindow&) = delete;
     CChatWindow& operator=(const CChatWindow&) = delete;
 
     static HWND Find(std::int32_t with);
     static int CountOpen();
     static bool RegisterOnce(HINSTANCE instance);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK LineProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
 
-    LRESULT OnCreate(WPARAM, LPARAM);
-    LRESULT OnCommand(WPARAM, LPARAM);
-    LRESULT OnActivate(WPARAM, LPARAM);
+    LRESULT OnCreate(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnCommand(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnActivate(HWND, UINT, WPARAM, LPARAM);
 
     void SendLine();
     void Append(const std::string& who, const std::string& text);

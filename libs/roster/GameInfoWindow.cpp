@@ -1,52 +1,29 @@
 #include "GameInfoWindow.h"
+#include "records/Bar.h"
 #include "records/WindowClass.h"
 
 #include <cstdio>
-#include <new>
 
 #include "ContactView.h"
 #include "StatusLook.h"
-#include "games/GameRecord.h"
+#include "records/GameRecord.h"
 
 namespace {
 
-const UINT kJoinGame = WM_USER + 17;
 const DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 const DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
-
-struct Params {
-    HWND bar;
-    const ContactRecord* entry;
-    WORD game;
-};
-
-HINSTANCE ThisModule()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
-    return module;
-}
-
-HWND Child(HWND parent, const char* cls, DWORD style, int id, int x, int y, int w, int h, const char* text)
-{
-    HWND child = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
-    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    return child;
-}
 
 } // namespace
 
 const char CGameInfoWindow::kClassName[] = "KVXGameInfo";
 
-const CGameInfoWindow::Route CGameInfoWindow::kRoutes[] = {
+const Route<CGameInfoWindow> CGameInfoWindow::kRoutes[] = {
     {WM_CREATE, &CGameInfoWindow::OnCreate},
     {WM_COMMAND, &CGameInfoWindow::OnCommand},
 };
 
-CGameInfoWindow::CGameInfoWindow(HWND window, HWND bar, const ContactRecord& entry, WORD game)
-    : m_window(window), m_bar(bar), m_entry(entry), m_game(game)
+CGameInfoWindow::CGameInfoWindow(HWND window, const Params& params)
+    : m_window(window), m_bar(params.bar), m_entry(*params.entry), m_game(params.game)
 {
 }
 
@@ -67,32 +44,11 @@ HWND CGameInfoWindow::Show(HWND bar, const ContactRecord& entry, WORD game)
 
 bool CGameInfoWindow::RegisterOnce(HINSTANCE instance)
 {
-    return RegisterWindowClassOnce(instance, kClassName, &WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != FALSE;
+    return RegisterWindowClassOnce(instance, kClassName, &CWindowProc<CGameInfoWindow>::Proc,
+                                   reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != FALSE;
 }
 
-LRESULT CALLBACK CGameInfoWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        const Params& params =
-            *static_cast<const Params*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
-        CGameInfoWindow* made = new (std::nothrow) CGameInfoWindow(window, params.bar, *params.entry, params.game);
-        if (!made) return FALSE;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
-    }
-    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): the window keeps `made` in GWLP_USERDATA and deletes it at WM_NCDESTROY
-    CGameInfoWindow* self = reinterpret_cast<CGameInfoWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        delete self;
-        self = nullptr;
-    }
-    if (self)
-        for (const Route& route : kRoutes)
-            if (route.message == message) return (self->*route.handler)(wParam, lParam);
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-LRESULT CGameInfoWindow::OnCreate(WPARAM, LPARAM)
+LRESULT CGameInfoWindow::OnCreate(HWND, UINT, WPARAM, LPARAM)
 {
     const std::string text = Description();
     Child(m_window, "STATIC", SS_NOPREFIX, kTextId, 12, 12, 276, 64, text.c_str());
@@ -101,7 +57,7 @@ LRESULT CGameInfoWindow::OnCreate(WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT CGameInfoWindow::OnCommand(WPARAM wParam, LPARAM)
+LRESULT CGameInfoWindow::OnCommand(HWND, UINT, WPARAM wParam, LPARAM)
 {
     const UINT id = LOWORD(wParam);
     if (id == kJoinId) Join();
@@ -116,7 +72,7 @@ void CGameInfoWindow::Join() const
     record.port = m_entry.game.port;
     lstrcpynA(record.info, m_entry.game.info[0] ? m_entry.game.info : CStatusLook(m_game).Text(), sizeof record.info);
     // Sent, not posted: the record lives on this stack.
-    SendMessageA(m_bar, kJoinGame, reinterpret_cast<WPARAM>(&record), m_game);
+    SendMessageA(m_bar, BAR_JOIN_GAME, reinterpret_cast<WPARAM>(&record), m_game);
 }
 
 std::string CGameInfoWindow::Description() const

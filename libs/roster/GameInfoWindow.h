@@ -1,5 +1,5 @@
 // Where a contact is playing: a modeless window of class "KVXGameInfo" naming the game, the
-// server's address and its text, with Join (sends the bar WM_USER+17 with a GAME_RECORD of
+// server's address and its text, with Join (sends the bar BAR_JOIN_GAME with a GAME_RECORD of
 // that server and the game's status code, then closes) and Close.
 #ifndef KVX_ROSTER_GAMEINFOWINDOW_H
 #define KVX_ROSTER_GAMEINFOWINDOW_H
@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "records/WindowProc.h"
 #include "wire/Contacts.h"
 
 class CGameInfoWindow {
@@ -19,22 +20,22 @@ public:
     static HWND Show(HWND bar, const ContactRecord& entry, WORD game);
 
 private:
-    typedef LRESULT (CGameInfoWindow::*Handler)(WPARAM, LPARAM);
-    struct Route {
-        UINT message;
-        Handler handler;
+    friend struct CWindowProc<CGameInfoWindow>;
+    struct Params {
+        HWND bar;
+        const ContactRecord* entry;
+        WORD game;
     };
-    static const Route kRoutes[];
+    static const Route<CGameInfoWindow> kRoutes[];
 
-    CGameInfoWindow(HWND window, HWND bar, const ContactRecord& entry, WORD game);
+    CGameInfoWindow(HWND window, const Params& params);
     CGameInfoWindow(const CGameInfoWindow&) = delete;
     CGameInfoWindow& operator=(const CGameInfoWindow&) = delete;
 
     static bool RegisterOnce(HINSTANCE instance);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    LRESULT OnCreate(WPARAM, LPARAM);
-    LRESULT OnCommand(WPARAM, LPARAM);
+    LRESULT OnCreate(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnCommand(HWND, UINT, WPARAM, LPARAM);
 
     void Join() const;
     std::string Description() const;

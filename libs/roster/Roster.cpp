@@ -12,10 +12,12 @@
 #include "StatusLook.h"
 #include "TransferWindow.h"
 #include "artres/artres.h"
-#include "games/GameRecord.h"
+#include "records/Bar.h"
+#include "records/GameRecord.h"
 #include "notepost/notepost.h"
 #include "sockio/sockio.h"
 #include "winkit/winkit.h"
+#include "wire/Status.h"
 
 namespace {
 
@@ -33,12 +35,6 @@ enum Command : WORD {
     kInfo = 61,
     kCommLog = 62,
 };
-
-const WORD kQuake2 = 600;
-const WORD kSubspace = 615;
-const WORD kOnline = 300;
-const WORD kAway = 400;
-const WORD kNotAvailable = 500;
 
 const char kTitle[] = "KVX";
 const char kNotConnected[] = "You are not connected to the KVX server. Go online and try again.";
@@ -145,8 +141,8 @@ void CRoster::Command(WORD command)
     case kInfo: Info(entry); break;
     case kEmail: Mail(entry); break;
     case kChat: CChatWindow::Open(m_bar, entry.account, name); break;
-    case kQuake2Info: GameInfo(entry, kQuake2); break;
-    case kSubspaceInfo: GameInfo(entry, kSubspace); break;
+    case kQuake2Info: GameInfo(entry, STATUS_QUAKE2); break;
+    case kSubspaceInfo: GameInfo(entry, STATUS_SUBSPACE); break;
     case kCommLog: NP_ShowLog(m_account, entry.account, name.c_str()); break;
     case kPing: Ping(entry, name); break;
     case kFile: m_transfers.Send(entry.account, name); break;
@@ -156,7 +152,7 @@ void CRoster::Command(WORD command)
 
 void CRoster::Ping(const ContactRecord& entry, const std::string& name)
 {
-    if (entry.status < kOnline)
+    if (entry.status < STATUS_ONLINE)
         CContactPinger::ShowOffline(name);
     else if (!m_pinger.Ping(m_socket, entry.account, name))
         Tell("Ping", std::string("You need to be connected to the KVX server to ping someone."));
@@ -201,7 +197,7 @@ HWND CRoster::Balloon() const
                              static_cast<long>(entry->account), look.Text());
     if (entry->away[0] && used < static_cast<int>(sizeof text))
         used += std::snprintf(text + used, sizeof text - used, "\n\"%s\"", entry->away);
-    if (entry->status >= kQuake2 && entry->game.addr && used < static_cast<int>(sizeof text))
+    if (entry->status >= STATUS_QUAKE2 && entry->game.addr && used < static_cast<int>(sizeof text))
         std::snprintf(text + used, sizeof text - used, "\nPlaying %s on %s %s", look.Text(),
                       AddressText(entry->game).c_str(), entry->game.info);
     return WK_ShowBalloon(text);
@@ -436,7 +432,7 @@ void CRoster::StatusChange(LONG account, bool loggedIn)
         Offline();
         return;
     }
-    const UINT_PTR socket = static_cast<UINT_PTR>(SendMessageA(m_bar, kQuerySocket, 0, 0));
+    const UINT_PTR socket = static_cast<UINT_PTR>(SendMessageA(m_bar, BAR_QUERY_SOCKET, 0, 0));
     if (socket) m_socket = socket;
     SendStatus();
     if (m_listAsked && m_askedOn == m_socket) return;
@@ -451,13 +447,14 @@ void CRoster::StatusChange(LONG account, bool loggedIn)
 void CRoster::SendStatus()
 {
     StatusRecord record = {};
-    record.status = static_cast<std::uint16_t>(SendMessageA(m_bar, kQueryStatus, 0, 0));
-    if (const GAME_RECORD* game = reinterpret_cast<const GAME_RECORD*>(SendMessageA(m_bar, kQueryGameRecord, 0, 0))) {
+    record.status = static_cast<std::uint16_t>(SendMessageA(m_bar, BAR_QUERY_STATUS, 0, 0));
+    if (const GAME_RECORD* game =
+            reinterpret_cast<const GAME_RECORD*>(SendMessageA(m_bar, BAR_QUERY_GAME_RECORD, 0, 0))) {
         record.game.addr = game->addr;
         record.game.port = game->port;
         lstrcpynA(record.game.info, game->info, sizeof record.game.info);
     }
-    if (record.status == kAway || record.status == kNotAvailable) lstrcpynA(record.away, m_away, sizeof record.away);
+    if (record.status == STATUS_AWAY || record.status == STATUS_NA) lstrcpynA(record.away, m_away, sizeof record.away);
     Send(PKT_STATUS, &record, sizeof record);
 }
 

@@ -20,12 +20,6 @@
 
 class CRoster {
 public:
-    // What the library asks and tells the bar.
-    static const UINT kQueryStatus = WM_USER + 10;     // answer: the user's status code
-    static const UINT kQuerySocket = WM_USER + 13;     // answer: the logged-in socket, or 0
-    static const UINT kJoinGame = WM_USER + 17;        // wParam GAME_RECORD*, lParam the game
-    static const UINT kQueryGameRecord = WM_USER + 19; // answer: a GAME_RECORD*, or 0
-
     // All relative to the working folder.
     static const char kListPath[];
     static const char kEventsPath[];

@@ -1,5 +1,7 @@
 #include "StatusLook.h"
 
+#include "wire/Status.h"
+
 namespace {
 
 struct Look {
@@ -9,15 +11,21 @@ struct Look {
 };
 
 const Look kLooks[] = {
-    {300, "On", "Online"},         {400, "Away", "Away"},       {500, "NA", "N/A"},
-    {600, "Quake2", "Quake II"},   {605, "Quake", "Quake"},     {610, "Unreal", "Unreal"},
-    {615, "Subspace", "Subspace"}, {620, "Tanarus", "Tanarus"}, {630, "Fireteam", "Fireteam"},
+    {STATUS_ONLINE, "On", "Online"},
+    {STATUS_AWAY, "Away", "Away"},
+    {STATUS_NA, "NA", "N/A"},
+    {STATUS_QUAKE2, "Quake2", "Quake II"},
+    {STATUS_QUAKE, "Quake", "Quake"},
+    {STATUS_UNREAL, "Unreal", "Unreal"},
+    {STATUS_SUBSPACE, "Subspace", "Subspace"},
+    {STATUS_TANARUS, "Tanarus", "Tanarus"},
+    {STATUS_FIRETEAM, "Fireteam", "Fireteam"},
 };
 
 } // namespace
 
 CStatusLook::CStatusLook(std::uint16_t status, bool offered)
-    : m_icon("Off"), m_colour(kOffline), m_text("Offline"), m_online(status >= 300)
+    : m_icon("Off"), m_colour(kOffline), m_text("Offline"), m_online(status >= STATUS_ONLINE)
 {
     if (offered) {
         m_icon = "Add";
@@ -27,7 +35,7 @@ CStatusLook::CStatusLook(std::uint16_t status, bool offered)
     }
     if (!m_online) return;
     m_icon = "On";
-    m_colour = status == 300 ? kOnline : kBusy;
+    m_colour = status == STATUS_ONLINE ? kOnline : kBusy;
     m_text = "Online";
     for (const Look& look : kLooks)
         if (look.status == status) {

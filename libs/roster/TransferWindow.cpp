@@ -4,18 +4,13 @@
 
 #include <cstdio>
 
-#include "records/ThisModule.h"
 #include "records/WindowClass.h"
+#include "records/WindowProc.h"
 
 namespace {
 
 const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 const int kTextId = 101;
-
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
 
 } // namespace
 
@@ -26,16 +21,14 @@ HWND CTransferWindow::Open(const std::string& title)
     const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     HINSTANCE instance = ThisModule();
-    if (!RegisterWindowClassOnce(instance, kClassName, &WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
+    if (!RegisterWindowClassOnce(instance, kClassName, &DefWindowProcA, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
         return nullptr;
     RECT size = {0, 0, 300, 64};
     AdjustWindowRect(&size, kStyle, FALSE);
     HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, title.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                   size.right - size.left, size.bottom - size.top, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
-    HWND text = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 8, 280, 16, window,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)), instance, nullptr);
-    SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    Child(window, "STATIC", 0, kTextId, 10, 8, 280, 16);
     HWND bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 10, 32, 280, 20, window,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBarId)), instance, nullptr);
     SendMessageA(bar, PBM_SETRANGE32, 0, 1000);

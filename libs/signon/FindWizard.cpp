@@ -1,11 +1,10 @@
 #include "FindWizard.h"
-#include "records/ThisModule.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "FindIds.h"
+#include "signon/FindIds.h"
 #include "sockio/sockio.h"
 #include "wire/Contacts.h"
 
@@ -24,7 +23,7 @@ const char kPickFirst[] = "Select the users to add in the list first.";
 
 } // namespace
 
-const CFindWizard::Route CFindWizard::kRoutes[] = {
+const Route<CFindWizard, INT_PTR> CFindWizard::kRoutes[] = {
     {WM_INITDIALOG, &CFindWizard::OnInitDialog},
     {WM_COMMAND, &CFindWizard::OnCommand},
 };
@@ -35,7 +34,8 @@ BOOL CFindWizard::Run(HWND owner)
 {
     if (g_open) return FALSE;
     g_open = this;
-    DialogBoxParamA(ThisModule(), MAKEINTRESOURCEA(IDD_FIND), owner, &DialogProc, reinterpret_cast<LPARAM>(this));
+    DialogBoxParamA(ThisModule(), MAKEINTRESOURCEA(IDD_FIND), owner, &CDialogProc<CFindWizard>::Proc,
+                    reinterpret_cast<LPARAM>(this));
     g_open = nullptr;
     return m_added ? TRUE : FALSE;
 }
@@ -47,20 +47,7 @@ bool CFindWizard::Deliver(const PACKET_DATA& packet)
     return true;
 }
 
-INT_PTR CALLBACK CFindWizard::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        reinterpret_cast<CFindWizard*>(lParam)->m_dialog = dialog;
-    }
-    CFindWizard* self = reinterpret_cast<CFindWizard*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (!self) return FALSE;
-    for (const Route& route : kRoutes)
-        if (route.message == message) return (self->*route.handler)(wParam, lParam);
-    return FALSE;
-}
-
-INT_PTR CFindWizard::OnInitDialog(WPARAM, LPARAM)
+INT_PTR CFindWizard::OnInitDialog(HWND, UINT, WPARAM, LPARAM)
 {
     CheckRadioButton(m_dialog, IDC_FIND_BY_NICKNAME, IDC_FIND_BY_ACCOUNT, IDC_FIND_BY_NICKNAME);
     SendDlgItemMessageA(m_dialog, IDC_FIND_TEXT, EM_LIMITTEXT, kSearchField - 1, 0);
@@ -68,7 +55,7 @@ INT_PTR CFindWizard::OnInitDialog(WPARAM, LPARAM)
     return FALSE; // focus is set
 }
 
-INT_PTR CFindWizard::OnCommand(WPARAM wParam, LPARAM)
+INT_PTR CFindWizard::OnCommand(HWND, UINT, WPARAM wParam, LPARAM)
 {
     switch (LOWORD(wParam)) {
     case IDOK: // Enter in the text field

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "records/WindowProc.h"
 #include "records/kvxrecords.h"
 
 class CFindWizard {
@@ -20,17 +21,11 @@ public:
     static bool Deliver(const PACKET_DATA& packet);
 
 private:
-    typedef INT_PTR (CFindWizard::*Handler)(WPARAM, LPARAM);
-    struct Route {
-        UINT message;
-        Handler handler;
-    };
-    static const Route kRoutes[];
+    friend struct CDialogProc<CFindWizard>;
+    static const Route<CFindWizard, INT_PTR> kRoutes[];
 
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-    INT_PTR OnInitDialog(WPARAM, LPARAM);
-    INT_PTR OnCommand(WPARAM, LPARAM);
+    INT_PTR OnInitDialog(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR OnCommand(HWND, UINT, WPARAM, LPARAM);
 
     void OnSearch();
     void OnAdd();

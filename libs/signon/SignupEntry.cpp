@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "SignupIds.h"
+#include "signon/SignupIds.h"
 
 namespace {
 

@@ -1,9 +1,8 @@
 #include "SignupWizard.h"
-#include "records/ThisModule.h"
 
 #include <string.h>
 
-#include "SignupIds.h"
+#include "signon/SignupIds.h"
 #include "sockio/sockio.h"
 #include "wire/Packets.h"
 
@@ -27,7 +26,7 @@ const char kRefused[] = "The KVX server could not create the account.";
 
 } // namespace
 
-const CSignupWizard::Route CSignupWizard::kRoutes[] = {
+const Route<CSignupWizard, INT_PTR> CSignupWizard::kRoutes[] = {
     {WM_INITDIALOG, &CSignupWizard::OnInitDialog},
     {WM_COMMAND, &CSignupWizard::OnCommand},
     {WM_TIMER, &CSignupWizard::OnTimer},
@@ -45,7 +44,8 @@ BOOL CSignupWizard::Run(HWND owner)
     if (g_open) return g_open->CarryOn(m_user, m_socket);
     USER_INFO_STRUCT* const caller = m_user;
     g_open = this;
-    DialogBoxParamA(ThisModule(), MAKEINTRESOURCEA(IDD_SIGNUP), owner, &DialogProc, reinterpret_cast<LPARAM>(this));
+    DialogBoxParamA(ThisModule(), MAKEINTRESOURCEA(IDD_SIGNUP), owner, &CDialogProc<CSignupWizard>::Proc,
+                    reinterpret_cast<LPARAM>(this));
     g_open = nullptr;
     return Outcome(caller);
 }
@@ -94,26 +94,13 @@ void CSignupWizard::Deliver(const PACKET_DATA& packet)
     if (g_open && g_open->m_waiting) g_open->OnAnswer(packet);
 }
 
-INT_PTR CALLBACK CSignupWizard::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        reinterpret_cast<CSignupWizard*>(lParam)->m_dialog = dialog;
-    }
-    CSignupWizard* self = reinterpret_cast<CSignupWizard*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (!self) return FALSE;
-    for (const Route& route : kRoutes)
-        if (route.message == message) return (self->*route.handler)(wParam, lParam);
-    return FALSE;
-}
-
-INT_PTR CSignupWizard::OnInitDialog(WPARAM, LPARAM)
+INT_PTR CSignupWizard::OnInitDialog(HWND, UINT, WPARAM, LPARAM)
 {
     FocusField(IDC_SIGNUP_NICKNAME);
     return FALSE; // focus is set
 }
 
-INT_PTR CSignupWizard::OnCommand(WPARAM wParam, LPARAM)
+INT_PTR CSignupWizard::OnCommand(HWND, UINT, WPARAM wParam, LPARAM)
 {
     const UINT id = LOWORD(wParam);
     if (id == IDOK) OnSignUp();
@@ -122,7 +109,7 @@ INT_PTR CSignupWizard::OnCommand(WPARAM wParam, LPARAM)
     return TRUE;
 }
 
-INT_PTR CSignupWizard::OnTimer(WPARAM wParam, LPARAM)
+INT_PTR CSignupWizard::OnTimer(HWND, UINT, WPARAM wParam, LPARAM)
 {
     if (wParam != kAnswerTimer || !m_waiting) return FALSE;
     SetWaiting(false);
@@ -131,7 +118,7 @@ INT_PTR CSignupWizard::OnTimer(WPARAM wParam, LPARAM)
     return TRUE;
 }
 
-INT_PTR CSignupWizard::OnDestroy(WPARAM, LPARAM)
+INT_PTR CSignupWizard::OnDestroy(HWND, UINT, WPARAM, LPARAM)
 {
     KillTimer(m_dialog, kAnswerTimer);
     m_waiting = false;

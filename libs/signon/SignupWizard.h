@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "SignupEntry.h"
+#include "records/WindowProc.h"
 #include "records/kvxrecords.h"
 
 class CSignupWizard {
@@ -25,14 +26,8 @@ public:
     static void Deliver(const PACKET_DATA& packet);
 
 private:
-    typedef INT_PTR (CSignupWizard::*Handler)(WPARAM, LPARAM);
-    struct Route {
-        UINT message;
-        Handler handler;
-    };
-    static const Route kRoutes[];
-
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    friend struct CDialogProc<CSignupWizard>;
+    static const Route<CSignupWizard, INT_PTR> kRoutes[];
 
     // The open dialog goes on over `socket` for `caller`; returns once it has closed.
     BOOL CarryOn(USER_INFO_STRUCT* caller, UINT_PTR socket);
@@ -40,10 +35,10 @@ private:
     BOOL Outcome(USER_INFO_STRUCT* caller) const;
     void Finish(BOOL result);
 
-    INT_PTR OnInitDialog(WPARAM, LPARAM);
-    INT_PTR OnCommand(WPARAM, LPARAM);
-    INT_PTR OnTimer(WPARAM, LPARAM);
-    INT_PTR OnDestroy(WPARAM, LPARAM);
+    INT_PTR OnInitDialog(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR OnCommand(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR OnTimer(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR OnDestroy(HWND, UINT, WPARAM, LPARAM);
 
     void OnSignUp();
     void OnCancel();

@@ -1,5 +1,5 @@
 // The C interface of the sign-on library.
-#include "signon.h"
+#include "signon/signon.h"
 
 #include "FindWizard.h"
 #include "SignupWizard.h"

@@ -1,11 +1,8 @@
 #include "InfoWindow.h"
-#include "winkit.h"
+#include "winkit/winkit.h"
 #include "records/WindowClass.h"
-#include "records/ThisModule.h"
 
 #include <string.h>
-
-#include <new>
 
 namespace {
 
@@ -19,23 +16,6 @@ const int kMinClientWidth = 220; // room for the caption of a short message
 const int kButtonWidth = 80;
 const int kCascade = 24; // each further window starts this far down and right
 const int kCascadeSteps = 8;
-
-HFONT CreateMessageFont()
-{
-    NONCLIENTMETRICSA metrics = {};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        return CreateFontIndirectA(&metrics.lfMessageFont);
-    return nullptr;
-}
-
-char* CopyText(const char* text)
-{
-    const size_t size = strlen(text) + 1;
-    char* copy = new (std::nothrow) char[size];
-    if (copy) memcpy(copy, text, size);
-    return copy;
-}
 
 SIZE IconSize(HICON icon)
 {
@@ -66,7 +46,7 @@ int CountOpen()
 
 const char CInfoWindow::kClassName[] = "KVXInfo";
 
-const CInfoWindow::Route CInfoWindow::kRoutes[] = {
+const Route<CInfoWindow> CInfoWindow::kRoutes[] = {
     {WM_CREATE, &CInfoWindow::OnCreate},
     {WM_PAINT, &CInfoWindow::OnPaint},
     {WM_COMMAND, &CInfoWindow::OnCommand},
@@ -90,13 +70,14 @@ HWND CInfoWindow::Show(const char* title, const char* text, HICON icon)
 
 bool CInfoWindow::RegisterOnce(HINSTANCE instance)
 {
-    return RegisterWindowClassOnce(instance, kClassName, &WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != FALSE;
+    return RegisterWindowClassOnce(instance, kClassName, &CWindowProc<CInfoWindow>::Proc,
+                                   reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) != FALSE;
 }
 
 CInfoWindow::CInfoWindow(HWND window, const Params& params)
     : m_window(window), m_button(nullptr), m_font(CreateMessageFont()),
-      m_icon(params.icon ? CopyIcon(params.icon) : nullptr), m_iconSize(IconSize(m_icon)),
-      m_text(CopyText(params.text)), m_textRect()
+      m_icon(params.icon ? CopyIcon(params.icon) : nullptr), m_iconSize(IconSize(m_icon)), m_text(params.text),
+      m_textRect()
 {
 }
 
@@ -104,31 +85,6 @@ CInfoWindow::~CInfoWindow()
 {
     if (m_icon) DestroyIcon(m_icon);
     if (m_font) DeleteObject(m_font);
-    delete[] m_text;
-}
-
-LRESULT CALLBACK CInfoWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        CInfoWindow* made = new (std::nothrow) CInfoWindow(window, *static_cast<const Params*>(create->lpCreateParams));
-        if (!made || !made->m_text) {
-            delete made;
-            return FALSE;
-        }
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
-    }
-    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): the window keeps `made` in GWLP_USERDATA and deletes it at WM_NCDESTROY
-    CInfoWindow* self = reinterpret_cast<CInfoWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        delete self;
-        self = nullptr;
-    }
-    if (self)
-        for (const Route& route : kRoutes)
-            if (route.message == message) return (self->*route.handler)(wParam, lParam);
-    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 // The button keeps the focus; Enter and Escape reach it whatever loop dispatches them.
@@ -143,7 +99,7 @@ LRESULT CALLBACK CInfoWindow::ButtonProc(HWND button, UINT message, WPARAM wPara
     return CallWindowProcA(original, button, message, wParam, lParam);
 }
 
-LRESULT CInfoWindow::OnCreate(WPARAM, LPARAM lParam)
+LRESULT CInfoWindow::OnCreate(HWND, UINT, WPARAM, LPARAM lParam)
 {
     const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
     const Params& params = *static_cast<const Params*>(create->lpCreateParams);
@@ -158,7 +114,7 @@ LRESULT CInfoWindow::OnCreate(WPARAM, LPARAM lParam)
     return 0;
 }
 
-LRESULT CInfoWindow::OnPaint(WPARAM, LPARAM)
+LRESULT CInfoWindow::OnPaint(HWND, UINT, WPARAM, LPARAM)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(m_window, &paint);
@@ -171,26 +127,26 @@ LRESULT CInfoWindow::OnPaint(WPARAM, LPARAM)
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     RECT rc = m_textRect;
-    DrawTextA(dc, m_text, -1, &rc, kTextFormat);
+    DrawTextA(dc, m_text.c_str(), -1, &rc, kTextFormat);
     if (oldFont) SelectObject(dc, oldFont);
     EndPaint(m_window, &paint);
     return 0;
 }
 
-LRESULT CInfoWindow::OnCommand(WPARAM wParam, LPARAM)
+LRESULT CInfoWindow::OnCommand(HWND, UINT, WPARAM wParam, LPARAM)
 {
     const UINT id = LOWORD(wParam);
     if (id == IDOK || id == IDCANCEL) DestroyWindow(m_window);
     return 0;
 }
 
-LRESULT CInfoWindow::OnActivate(WPARAM wParam, LPARAM)
+LRESULT CInfoWindow::OnActivate(HWND, UINT, WPARAM wParam, LPARAM)
 {
     if (LOWORD(wParam) != WA_INACTIVE) SetFocus(m_button);
     return 0;
 }
 
-LRESULT CInfoWindow::OnCtlColor(WPARAM, LPARAM)
+LRESULT CInfoWindow::OnCtlColor(HWND, UINT, WPARAM, LPARAM)
 {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
@@ -217,11 +173,11 @@ void CInfoWindow::Layout(int cascade)
     // Wrap at the usual width; a text too tall for the screen gets a wider window instead.
     int wrapWidth = kMaxTextWidth < roomWidth ? kMaxTextWidth : roomWidth;
     RECT text = {0, 0, wrapWidth, 0};
-    DrawTextA(dc, m_text, -1, &text, kTextFormat | DT_CALCRECT);
+    DrawTextA(dc, m_text.c_str(), -1, &text, kTextFormat | DT_CALCRECT);
     if (text.bottom > roomHeight && wrapWidth < roomWidth * 3 / 4) {
         wrapWidth = roomWidth * 3 / 4;
         SetRect(&text, 0, 0, wrapWidth, 0);
-        DrawTextA(dc, m_text, -1, &text, kTextFormat | DT_CALCRECT);
+        DrawTextA(dc, m_text.c_str(), -1, &text, kTextFormat | DT_CALCRECT);
     }
     if (oldFont) SelectObject(dc, oldFont);
     ReleaseDC(m_window, dc);

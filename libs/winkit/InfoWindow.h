@@ -6,6 +6,10 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "records/WindowProc.h"
+
 class CInfoWindow {
 public:
     static const char kClassName[];
@@ -23,12 +27,8 @@ private:
         HICON icon;
         int cascade; // pixels down and right of the centred place
     };
-    typedef LRESULT (CInfoWindow::*Handler)(WPARAM, LPARAM);
-    struct Route {
-        UINT message;
-        Handler handler;
-    };
-    static const Route kRoutes[];
+    friend struct CWindowProc<CInfoWindow>;
+    static const Route<CInfoWindow> kRoutes[];
 
     CInfoWindow(HWND window, const Params& params);
     ~CInfoWindow();
@@ -36,14 +36,13 @@ private:
     CInfoWindow& operator=(const CInfoWindow&) = delete;
 
     static bool RegisterOnce(HINSTANCE instance);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
 
-    LRESULT OnCreate(WPARAM, LPARAM);
-    LRESULT OnPaint(WPARAM, LPARAM);
-    LRESULT OnCommand(WPARAM, LPARAM);
-    LRESULT OnActivate(WPARAM, LPARAM);
-    LRESULT OnCtlColor(WPARAM, LPARAM);
+    LRESULT OnCreate(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnPaint(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnCommand(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnActivate(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnCtlColor(HWND, UINT, WPARAM, LPARAM);
 
     // Measures the text, places icon, text and button, and sizes the window around them,
     // never beyond the work area: a text too long for it is widened, then cut.
@@ -54,7 +53,7 @@ private:
     HFONT m_font;
     HICON m_icon; // our copy
     SIZE m_iconSize;
-    char* m_text;
+    std::string m_text;
     RECT m_textRect;
 };
 

@@ -1,5 +1,5 @@
 // The bar's message loop and the idle pump of its hold loops.
-#include "winkit.h"
+#include "winkit/winkit.h"
 
 #include "records/Guard.h"
 

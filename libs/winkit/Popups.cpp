@@ -1,5 +1,5 @@
 // Balloons and menu frames of the bar, and the C entry of the information windows.
-#include "winkit.h"
+#include "winkit/winkit.h"
 
 #include "Balloon.h"
 #include "InfoWindow.h"

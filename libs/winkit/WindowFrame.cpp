@@ -1,5 +1,5 @@
 // Creating, placing and framing the bar window.
-#include "winkit.h"
+#include "winkit/winkit.h"
 
 #include "records/Guard.h"
 

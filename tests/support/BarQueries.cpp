@@ -1,5 +1,6 @@
 #include "support/BarQueries.h"
 
+#include "records/Bar.h"
 #include "support/Wait.h"
 
 LRESULT Ask(HWND bar, UINT message)
@@ -11,5 +12,5 @@ LRESULT Ask(HWND bar, UINT message)
 
 bool StatusBecomes(HWND bar, LRESULT status, DWORD timeoutMs)
 {
-    return WaitFor([&] { return Ask(bar, kQueryStatus) == status; }, timeoutMs, 100);
+    return WaitFor([&] { return Ask(bar, BAR_QUERY_STATUS) == status; }, timeoutMs, 100);
 }

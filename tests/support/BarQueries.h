@@ -5,11 +5,6 @@
 
 #include <windows.h>
 
-const UINT kQueryStatus = WM_USER + 10;
-const UINT kQueryAccount = WM_USER + 11;
-const UINT kQuerySocket = WM_USER + 13;
-const UINT kQueryGameRecord = WM_USER + 19;
-
 // The bar's answer to `message`, or -1 when it did not answer within 3 s.
 LRESULT Ask(HWND bar, UINT message);
 // True once the bar's status is `status`, polling up to timeoutMs.

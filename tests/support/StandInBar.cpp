@@ -1,16 +1,11 @@
 #include "support/StandInBar.h"
 
+#include "records/Bar.h"
 #include "wire/Frame.h"
 
 namespace {
 
 const char kClass[] = "KVXStandInBar";
-const UINT kQueryStatus = WM_USER + 10;
-const UINT kQuerySocket = WM_USER + 13;
-const UINT kListRequest = WM_USER + 14;
-const UINT kJoinGame = WM_USER + 17;
-const UINT kQueryGameRecord = WM_USER + 19;
-const UINT kSocketEvent = WM_USER + 50;
 const UINT kDeliver = WM_APP + 1;
 
 // Takes one whole frame off the front of `bytes`.
@@ -75,7 +70,7 @@ void StandInBar::Connect()
     m_server = accept(listener, nullptr, nullptr);
     closesocket(listener);
     // The client's connection works the same way: its reads arrive as window messages.
-    WSAAsyncSelect(m_client, m_window, kSocketEvent, FD_READ);
+    WSAAsyncSelect(m_client, m_window, BAR_SOCKET_EVENT, FD_READ);
 }
 
 bool StandInBar::Next(WORD type, PACKET_DATA* out, DWORD ms)
@@ -141,12 +136,12 @@ LRESULT CALLBACK StandInBar::Proc(HWND window, UINT message, WPARAM wParam, LPAR
         EndPaint(window, &paint);
         return 0;
     }
-    case kQueryStatus: return self->status;
-    case kQuerySocket: return self->online ? static_cast<LRESULT>(self->m_client) : 0;
-    case kQueryGameRecord: return self->game.info[0] ? reinterpret_cast<LRESULT>(&self->game) : 0;
-    case kListRequest: ++self->listRequests; return 0;
-    case kJoinGame: self->joins.push_back({*reinterpret_cast<const GAME_RECORD*>(wParam), lParam}); return 0;
-    case kSocketEvent:
+    case BAR_QUERY_STATUS: return self->status;
+    case BAR_QUERY_SOCKET: return self->online ? static_cast<LRESULT>(self->m_client) : 0;
+    case BAR_QUERY_GAME_RECORD: return self->game.info[0] ? reinterpret_cast<LRESULT>(&self->game) : 0;
+    case BAR_LIBRARY_REQUEST: ++self->listRequests; return 0;
+    case BAR_JOIN_GAME: self->joins.push_back({*reinterpret_cast<const GAME_RECORD*>(wParam), lParam}); return 0;
+    case BAR_SOCKET_EVENT:
         if (static_cast<SOCKET>(wParam) == self->m_client) self->Receive();
         return 0;
     case kDeliver:

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "games/GameRecord.h"
+#include "records/GameRecord.h"
 #include "records/kvxrecords.h"
 
 class StandInBar {
@@ -40,7 +40,7 @@ public:
 
     // What it answers.
     WORD status = 300;
-    bool online = true; // false: WM_USER+13 answers 0
+    bool online = true; // false: BAR_QUERY_SOCKET answers 0
     GAME_RECORD game = {};
     // Every packet read at the client's end, on the bar's thread, like the client's receive loop.
     std::function<void(const PACKET_DATA&)> onPacket;

@@ -6,13 +6,15 @@
 
 #include <cstring>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
+#include "records/Bar.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR lpCmdLine, int)
 {
-    const int answer = std::strcmp(arguments, "yes") == 0 ? IDYES : IDNO;
+    const int answer = std::strcmp(lpCmdLine, "yes") == 0 ? IDYES : IDNO;
     for (int i = 0; i < 300; ++i, Sleep(50)) {
         HWND bar = FindWindowA("KVX1", nullptr);
         if (!bar) continue;
-        PostMessageA(bar, WM_USER + 1, 10, WM_LBUTTONDBLCLK);
+        PostMessageA(bar, BAR_TRAY_NOTIFY, 10, WM_LBUTTONDBLCLK);
         for (int j = 0; j < 40; ++j, Sleep(50)) {
             if (HWND box = FindWindowA("#32770", "KVX File")) {
                 PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);

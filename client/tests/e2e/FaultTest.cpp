@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "menus/CommandIds.h"
+#include "records/Bar.h"
 #include "signon/SignupIds.h"
 #include "support/RealClient.h"
 #include "support/TrayTip.h"
@@ -52,7 +53,7 @@ TEST_F(FaultTest, FailedConnectsAreSilentAtStartAndReportedOnTheUsersConnect)
     for (int ask = 0; ask < 2; ++ask) {
         Choose(CMD_AVAILABLE);
         EXPECT_EQ(0u, Answer("KVX Winsock Error", IDOK).text.find("Could not resolve DNS.")) << "each time asked";
-        EXPECT_EQ(100, Ask(bar, kQueryStatus));
+        EXPECT_EQ(100, Ask(bar, BAR_QUERY_STATUS));
     }
     ASSERT_TRUE(Close());
 
@@ -75,15 +76,15 @@ TEST_F(FaultTest, KilledMidLoginTheClientGoesOfflineSilentlyAndTheNextConnectLog
     ASSERT_NE(nullptr, Start());
     ASSERT_TRUE(Becomes(200, 10000));
     Sleep(500);
-    EXPECT_EQ(200, Ask(bar, kQueryStatus)) << "held mid-login";
-    EXPECT_EQ(0, Ask(bar, kQuerySocket)) << "no socket for the libraries before the login";
+    EXPECT_EQ(200, Ask(bar, BAR_QUERY_STATUS)) << "held mid-login";
+    EXPECT_EQ(0, Ask(bar, BAR_QUERY_SOCKET)) << "no socket for the libraries before the login";
     ASSERT_TRUE(server.Kill());
     EXPECT_TRUE(Becomes(100, 5000));
     EXPECT_TRUE(NoBoxFor(1000)) << "a drop shows nothing";
     ASSERT_TRUE(server.Start()) << server.Log();
     Choose(CMD_AVAILABLE); // (the silent retry after a drop: HostileServerTest)
     EXPECT_TRUE(Becomes(300, 15000)) << server.Log();
-    EXPECT_EQ(stored, Ask(bar, kQueryAccount));
+    EXPECT_EQ(stored, Ask(bar, BAR_QUERY_ACCOUNT));
 }
 
 TEST_F(FaultTest, KilledMidSignupTheWizardStaysUsableThenSignsUpAndTheNextStartLogsIn)
@@ -111,14 +112,14 @@ TEST_F(FaultTest, KilledMidSignupTheWizardStaysUsableThenSignsUpAndTheNextStartL
     EXPECT_EQ("newcomer", DialogItemText(wizard, IDC_SIGNUP_NICKNAME)) << "a mismatch keeps what was typed";
     FillSignup(wizard, "secret1");
     ASSERT_TRUE(Becomes(300, 15000)) << DialogItemText(wizard, IDC_SIGNUP_STATUS) << server.Log();
-    const LRESULT made = Ask(bar, kQueryAccount);
+    const LRESULT made = Ask(bar, BAR_QUERY_ACCOUNT);
     const std::string ini = folder.Read("KVX.ini");
     EXPECT_NE(std::string::npos, ini.find("ID=" + std::to_string(made) + "\r\nPW=secret1\r\n")) << ini;
 
     ASSERT_TRUE(Close());
     ASSERT_NE(nullptr, Start());
     EXPECT_TRUE(Becomes(300, 15000)) << server.Log();
-    EXPECT_EQ(made, Ask(bar, kQueryAccount));
+    EXPECT_EQ(made, Ask(bar, BAR_QUERY_ACCOUNT));
     EXPECT_EQ(nullptr, Box(SIGNUP_CAPTION, 0).window) << "a stored account goes straight to the login";
 }
 

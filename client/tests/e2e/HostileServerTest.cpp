@@ -4,6 +4,7 @@
 // rejoins the real server silently; an out-dated notice answered Yes hands over to the
 // updater.
 #include "menus/CommandIds.h"
+#include "records/Bar.h"
 #include "support/RealClient.h"
 #include "support/Wait.h"
 
@@ -76,18 +77,18 @@ TEST_F(HostileServerTest, EveryScriptLeavesTheBarAnsweringThenADropRejoinsTheRea
         if (s.serverMessages > 0) {
             EXPECT_TRUE(WaitFor([&] { return OpenMessages() == s.serverMessages; }, 60000));
         }
-        EXPECT_TRUE(Becomes(s.endStatus, 15000)) << "status " << Ask(bar, kQueryStatus);
+        EXPECT_TRUE(Becomes(s.endStatus, 15000)) << "status " << Ask(bar, BAR_QUERY_STATUS);
         if (s.endStatus == 200) {
             Sleep(3000);
-            EXPECT_EQ(200, Ask(bar, kQueryStatus)) << "a silent peer keeps it connecting";
-            EXPECT_EQ(0, Ask(bar, kQuerySocket)) << "and the socket is not handed out";
+            EXPECT_EQ(200, Ask(bar, BAR_QUERY_STATUS)) << "a silent peer keeps it connecting";
+            EXPECT_EQ(0, Ask(bar, BAR_QUERY_SOCKET)) << "and the socket is not handed out";
         }
         EXPECT_EQ(s.serverMessages, OpenMessages()) << "nothing behind a question is read";
         const SeenBox other = Box(nullptr, 0);
         EXPECT_EQ(nullptr, other.window) << other.caption << ": " << other.text;
         CloseMessages();
     }
-    EXPECT_NE(0, Ask(bar, kQuerySocket));
+    EXPECT_NE(0, Ask(bar, BAR_QUERY_SOCKET));
     ASSERT_TRUE(server.Stop());
     EXPECT_TRUE(Becomes(100, 5000)) << "dropped while Online";
     ASSERT_TRUE(server.Start()) << server.Log();
@@ -118,12 +119,12 @@ TEST_F(HostileServerTest, AStalledOrFailedHandshakeIsAConnectFailureNamedOnlyWhe
     ASSERT_TRUE(server.StartHostile({"stall-handshake", "garbage-handshake"})) << server.Log();
     ASSERT_NE(nullptr, Start());
     EXPECT_TRUE(Becomes(200, 5000)) << "connecting while the handshake stalls";
-    EXPECT_TRUE(Becomes(100, 20000)) << "status " << Ask(bar, kQueryStatus);
+    EXPECT_TRUE(Becomes(100, 20000)) << "status " << Ask(bar, BAR_QUERY_STATUS);
     EXPECT_TRUE(NoBoxFor(500)) << "silent at start";
     Choose(CMD_OFFLINE);
     Choose(CMD_AVAILABLE);
     EXPECT_NE(std::string::npos, Answer("KVX Winsock Error", IDOK).text.find("TLS"));
-    EXPECT_EQ(100, Ask(bar, kQueryStatus));
+    EXPECT_EQ(100, Ask(bar, BAR_QUERY_STATUS));
 }
 
 } // namespace

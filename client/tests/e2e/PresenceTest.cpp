@@ -3,7 +3,8 @@
 // server's message of the day.
 #include <cstring>
 
-#include "games/GameRecord.h"
+#include "records/Bar.h"
+#include "records/GameRecord.h"
 #include "support/RealClient.h"
 #include "support/TrayTip.h"
 #include "support/Wait.h"
@@ -25,9 +26,9 @@ LRESULT Report(HWND bar, ULONG_PTR tag, const void* data, DWORD size)
 TEST_F(PresenceTest, OnlineTheBarAnswersQueriesTakesAWholeGameReportAndShowsTheMessageOfTheDay)
 {
     ASSERT_NE(nullptr, StartOnline("--motd 'Welcome to the test server.'")) << server.Log();
-    EXPECT_EQ(account, Ask(bar, kQueryAccount));
-    EXPECT_NE(0, Ask(bar, kQuerySocket)) << "the socket is handed out once logged in";
-    EXPECT_EQ(0, Ask(bar, kQueryGameRecord)) << "no game record on a fresh start";
+    EXPECT_EQ(account, Ask(bar, BAR_QUERY_ACCOUNT));
+    EXPECT_NE(0, Ask(bar, BAR_QUERY_SOCKET)) << "the socket is handed out once logged in";
+    EXPECT_EQ(0, Ask(bar, BAR_QUERY_GAME_RECORD)) << "no game record on a fresh start";
     EXPECT_TRUE(TrayTipShows("KVX (Online) [" + std::to_string(account) + "]", 3000));
     HWND motd = nullptr;
     EXPECT_TRUE(WaitFor([&] { return (motd = FindWindowA("KVXInfo", "Message from KVX Server")) != nullptr; }, 5000));
@@ -47,12 +48,12 @@ TEST_F(PresenceTest, OnlineTheBarAnswersQueriesTakesAWholeGameReportAndShowsTheM
                 if (tag == 1000 && size == sizeof(GAME_RECORD) && data) continue; // the one taken, last
                 ASSERT_EQ(0, Report(bar, tag, data, size)) << "tag " << tag << ", " << size << " bytes, data " << data;
             }
-    EXPECT_EQ(300, Ask(bar, kQueryStatus));
-    EXPECT_EQ(0, Ask(bar, kQueryGameRecord));
+    EXPECT_EQ(300, Ask(bar, BAR_QUERY_STATUS));
+    EXPECT_EQ(0, Ask(bar, BAR_QUERY_GAME_RECORD));
     for (DWORD size : {DWORD{sizeof bytes}, DWORD{sizeof record}})
         EXPECT_EQ(1, Report(bar, 1000, bytes, size)) << size << " bytes";
-    EXPECT_EQ(600, Ask(bar, kQueryStatus)) << "the reporter is playing Quake II";
-    EXPECT_NE(0, Ask(bar, kQueryGameRecord));
+    EXPECT_EQ(600, Ask(bar, BAR_QUERY_STATUS)) << "the reporter is playing Quake II";
+    EXPECT_NE(0, Ask(bar, BAR_QUERY_GAME_RECORD));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // icon's tooltip and blinking.
 #include "app/Globals.h"
 #include "menus/CommandIds.h"
+#include "records/Bar.h"
 #include "session/Session.h"
 #include "skin/Painter.h"
 #include "BarFixture.h"
@@ -62,7 +63,7 @@ TEST_F(BarPaintTest, TextsIconsAndTheListGoOverTheSkinAndEveryResizeOrStatusChan
     RECT client, update = {};
     GetClientRect(g_hMainWnd, &client);
     ValidateRect(g_hMainWnd, nullptr);
-    SendMessageA(g_hMainWnd, WM_USER + 7, 0, 0);
+    SendMessageA(g_hMainWnd, BAR_STATUS_CHANGED, 0, 0);
     ASSERT_TRUE(GetUpdateRect(g_hMainWnd, &update, FALSE));
     const RECT status = {70, 29 + client.bottom - 60, 187, 48 + client.bottom - 60};
     EXPECT_TRUE(EqualRect(&status, &update)) << "the status area only, anchored: " << update.top;

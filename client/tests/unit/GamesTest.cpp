@@ -6,9 +6,10 @@
 #include <cstring>
 #include <thread>
 
-#include "games/GameRecord.h"
 #include "games/GameTable.h"
 #include "menus/CommandIds.h"
+#include "records/Bar.h"
+#include "records/GameRecord.h"
 #include "session/Session.h"
 #include "BarFixture.h"
 #include "support/ClientProcess.h"
@@ -83,7 +84,7 @@ TEST_F(GamesTest, LaunchesAskWhereAGameIsSubspaceIsReadAndAWatchedGameEndsOnlyAf
     ASSERT_EQ("Arguments: \r\nFolder: " + StandInFolder(), StandInText("SubSpaceClass"));
     ASSERT_EQ(615, Session().Status());
     for (int query = 0; query < 2; ++query) {
-        const auto* read = reinterpret_cast<const GAME_RECORD*>(SendMessageA(g_hMainWnd, WM_USER + 19, 0, 0));
+        const auto* read = reinterpret_cast<const GAME_RECORD*>(SendMessageA(g_hMainWnd, BAR_QUERY_GAME_RECORD, 0, 0));
         ASSERT_NE(nullptr, read);
         EXPECT_STREQ("KVX test arena", read->info);
         for (int i = 0; i < 24; ++i) EXPECT_EQ(i + 1, read->extra[i]);
@@ -96,11 +97,11 @@ TEST_F(GamesTest, LaunchesAskWhereAGameIsSubspaceIsReadAndAWatchedGameEndsOnlyAf
     record.addr = inet_addr("10.0.0.5");
     record.port = 910;
     strcpy(record.info, "Test server");
-    SendMessageA(g_hMainWnd, WM_USER + 17, reinterpret_cast<WPARAM>(&record), 600);
+    SendMessageA(g_hMainWnd, BAR_JOIN_GAME, reinterpret_cast<WPARAM>(&record), 600);
     EXPECT_EQ("Arguments: +connect 10.0.0.5:910\r\nFolder: " + StandInFolder(), StandInText("Quake 2"));
     EXPECT_EQ(600, Session().Status());
     const DWORD launched = Session().GameLaunchTick();
-    const auto* kept = reinterpret_cast<const GAME_RECORD*>(SendMessageA(g_hMainWnd, WM_USER + 19, 0, 0));
+    const auto* kept = reinterpret_cast<const GAME_RECORD*>(SendMessageA(g_hMainWnd, BAR_QUERY_GAME_RECORD, 0, 0));
     ASSERT_NE(nullptr, kept);
     EXPECT_STREQ("Test server", kept->info);
     CloseStandIns("Quake 2");

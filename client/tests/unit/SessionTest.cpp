@@ -6,8 +6,10 @@
 
 #include "app/Globals.h"
 #include "app/Settings.h"
+#include "bar/BarTimers.h"
 #include "doubles/Recorder.h"
 #include "menus/CommandIds.h"
+#include "records/Bar.h"
 #include "session/Session.h"
 #include "sockio/sockio.h"
 #include "support/InFolder.h"
@@ -20,7 +22,7 @@
 namespace {
 
 const char kAccount[] = "[Server]\r\n1=127.0.0.9\r\n[User]\r\nID=10001\r\nPW=secret\r\n";
-int g_notices = 0; // WM_USER+7, the status-change notice
+int g_notices = 0; // BAR_STATUS_CHANGED notices
 
 class SessionTest : public InScratchFolder {
 protected:
@@ -28,7 +30,7 @@ protected:
     {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            g_notices += message == WM_USER + 7;
+            g_notices += message == BAR_STATUS_CHANGED;
             return DefWindowProcA(window, message, wParam, lParam);
         };
         wc.lpszClassName = "KVXSessionTest";
@@ -79,7 +81,7 @@ protected:
         return text;
     }
     // Whether the 20 s reconnect is pending (the check takes it away).
-    static bool RetryPending() { return KillTimer(g_hMainWnd, CSession::kRetryTimer) != FALSE; }
+    static bool RetryPending() { return KillTimer(g_hMainWnd, TIMER_RETRY) != FALSE; }
 
     CSession* session = nullptr;
 };
@@ -236,7 +238,7 @@ TEST_F(SessionTest, EachPacketIsActedOnOnlyWhenItsTypeIsKnownAndItsPayloadHoldsI
     // A stream that is no frame at all is dropped as if the server had closed it.
     Feed(peer, std::string("\x10\x04\xff\xff", 4));
     MSG posted;
-    ASSERT_TRUE(PeekMessageA(&posted, g_hMainWnd, WM_USER + 50, WM_USER + 50, PM_REMOVE));
+    ASSERT_TRUE(PeekMessageA(&posted, g_hMainWnd, BAR_SOCKET_EVENT, BAR_SOCKET_EVENT, PM_REMOVE));
     session->OnSocketEvent(WSAGETSELECTERROR(posted.lParam), posted.lParam, posted.wParam);
     EXPECT_EQ(100, session->Status());
     EXPECT_TRUE(RetryPending());

@@ -1,8 +1,10 @@
-// CSession: where each game lives, starting it, and the Quake II server scan.
-#include "session/Session.h"
+#include "games/GameLauncher.h"
+
+#include <winsock2.h>
 
 #include <commdlg.h>
 #include <shellapi.h>
+#include <stdio.h>
 
 #include "app/Globals.h"
 #include "app/Reporter.h"
@@ -10,7 +12,8 @@
 #include "games/GameTable.h"
 #include "menus/CommandIds.h"
 #include "probe/probe.h"
-#include "session/Status.h"
+#include "records/GameRecord.h"
+#include "wire/Status.h"
 
 namespace {
 const DWORD kOpenFlags =
@@ -25,7 +28,7 @@ bool HasLocation(const char* game)
 }
 } // namespace
 
-bool CSession::ChooseGameLocation(WORD id)
+bool ChooseGameLocation(WORD id)
 {
     char name[kGameNameSize];
     if (!LookupGame(id, name)) return false;
@@ -57,12 +60,12 @@ bool CSession::ChooseGameLocation(WORD id)
     return g_Settings->WriteString(name, "File", fileTitle) && g_Settings->WriteString(name, "Dir", file);
 }
 
-void CSession::LaunchGame(WORD id, const char* parameters)
+WORD StartGame(WORD id, const char* parameters)
 {
     char name[kGameNameSize];
     const WORD game = LookupGame(id, name);
-    if (!game) return;
-    if (!HasLocation(name) && !ChooseGameLocation(id)) return;
+    if (!game) return 0;
+    if (!HasLocation(name) && !ChooseGameLocation(id)) return 0;
     char dir[MAX_PATH] = "";
     char file[MAX_PATH] = "";
     g_Settings->ReadString(name, "Dir", dir, sizeof dir);
@@ -74,13 +77,21 @@ void CSession::LaunchGame(WORD id, const char* parameters)
     const HINSTANCE result = ShellExecuteA(g_hMainWnd, "open", path, parameters, dir, SW_SHOW);
     if (reinterpret_cast<INT_PTR>(result) <= 32) {
         CReporter::Error("Error launching (%s)", name);
-        return;
+        return 0;
     }
-    m_gameLaunchTick = GetTickCount();
-    SetStatus(game);
+    return game;
 }
 
-void CSession::ScanQuake2()
+void JoinParameters(const GAME_RECORD& record, WORD game, char* parameters, size_t size)
+{
+    if (size) parameters[0] = '\0';
+    if (game != STATUS_QUAKE2) return;
+    in_addr address;
+    address.s_addr = record.addr;
+    snprintf(parameters, size, "+connect %s:%d", inet_ntoa(address), static_cast<int>(record.port));
+}
+
+void ScanQuake2()
 {
     if (!HasLocation("Quake II") && !ChooseGameLocation(CMD_LAUNCH_QUAKE2)) return;
     PR_StartSpy(g_hMainWnd, STATUS_QUAKE2);

@@ -1,18 +1,11 @@
-// CBar: the game being played. Joining a server, noticing that the game has ended, and
-// reading a running Subspace into the game record.
-#include "bar/Bar.h"
-
-#include <winsock2.h>
+#include "games/GameWatch.h"
 
 #include <stdio.h>
 #include <string.h>
 
-#include "app/Globals.h"
-#include "games/GameRecord.h"
 #include "games/GameTable.h"
-#include "menus/CommandIds.h"
-#include "session/Session.h"
-#include "session/Status.h"
+#include "records/GameRecord.h"
+#include "wire/Status.h"
 
 namespace {
 
@@ -33,32 +26,16 @@ void ReadGameMemory(HANDLE process, uintptr_t address, void* buffer, SIZE_T size
 
 } // namespace
 
-void CBar::OnJoinGame(const GAME_RECORD* record, WORD game)
+bool GameHasEnded(WORD status, DWORD launchTick)
 {
-    if (record) memcpy(&m_session->GameRecord(), record, sizeof(GAME_RECORD));
-    char parameters[200] = "";
-    if (game == STATUS_QUAKE2) {
-        in_addr address;
-        address.s_addr = m_session->GameRecord().addr;
-        snprintf(parameters, sizeof parameters, "+connect %s:%d", inet_ntoa(address),
-                 static_cast<int>(m_session->GameRecord().port));
-    }
-    m_session->LaunchGame(game, parameters);
-}
-
-void CBar::CheckRunningGame()
-{
-    const WORD status = m_session->Status();
-    if (status < STATUS_QUAKE2) return;
-    if (GetTickCount() - m_session->GameLaunchTick() < kLaunchGraceMs) return;
+    if (status < STATUS_QUAKE2) return false;
+    if (GetTickCount() - launchTick < kLaunchGraceMs) return false;
     const GameInfo* game = FindGame(status);
-    if (!game || !game->watchedClass) return; // the other games are not watched
-    if (FindWindowA(game->watchedClass, nullptr)) return;
-    m_session->SetStatus(CMD_AVAILABLE);
-    InvalidateRect(g_hMainWnd, nullptr, TRUE);
+    if (!game || !game->watchedClass) return false; // the other games are not watched
+    return !FindWindowA(game->watchedClass, nullptr);
 }
 
-void CBar::ReadSubspaceInfo()
+void ReadSubspace(GAME_RECORD* record)
 {
     HWND window = FindWindowA(FindGame(STATUS_SUBSPACE)->watchedClass, nullptr);
     if (!window) return;
@@ -68,9 +45,8 @@ void CBar::ReadSubspaceInfo()
     char title[100] = "";
     GetWindowTextA(window, title, sizeof title);
     if (process) {
-        GAME_RECORD& record = m_session->GameRecord();
-        ReadGameMemory(process, kSubspaceInfoAddress, record.info, sizeof record.info);
-        ReadGameMemory(process, kSubspaceExtraAddress, record.extra, sizeof record.extra);
+        ReadGameMemory(process, kSubspaceInfoAddress, record->info, sizeof record->info);
+        ReadGameMemory(process, kSubspaceExtraAddress, record->extra, sizeof record->extra);
     }
     // Tagged once: a title that carries the tag already is left as it is.
     if (!strstr(title, kTitleTag)) {

@@ -1,6 +1,6 @@
 // The C interface of the contact library: every call goes to the library's one object, and
 // no exception comes back out.
-#include "roster.h"
+#include "roster/roster.h"
 
 #include "Roster.h"
 #include "records/Guard.h"
