@@ -38,6 +38,8 @@ public:
         CloseHandle(m_handle);
         SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
 private:
     std::string m_path;
