@@ -30,6 +30,9 @@ protected:
         for (const char* name : {"Alpha", "Beta", "Gamma"}) Skin(name);
         MakeBar("");
         Create(300);
+        // The start-up dock runs from a timer; let it run now rather than inside a message
+        // box's loop, where it could leave the bar half undocked when the box closes.
+        Pump(20);
     }
     // Every item of a menu and its submenus, depth first.
     static void Collect(HMENU menu, std::vector<Item>& items)
@@ -76,14 +79,18 @@ TEST_F(MenuTest, TheMainAndViewMenusTickWhatKvxIniHoldsWhenTheyOpen)
     const struct {
         const char* ini;
         LONG_PTR onTop, off, left, right; // the items' data: Always On Top carries the OnTop value
-    } rows[] = {{"", -1, 1, 0, 0},          {"OnTop=0\r\nDock=0\r\n", 0, 1, 0, 0}, {"OnTop=1\r\nDock=9\r\n", 1, 1, 0, 0},
-                {"OnTop=2\r\nDock=10\r\n", 2, 0, 1, 0}, {"Dock=20\r\n", -1, 0, 0, 1}};
+    } rows[] = {{"", -1, 1, 0, 0},
+                {"OnTop=0\r\nDock=0\r\n", 0, 1, 0, 0},
+                {"OnTop=1\r\nDock=9\r\n", 1, 1, 0, 0},
+                {"OnTop=2\r\nDock=10\r\n", 2, 0, 1, 0},
+                {"Dock=20\r\n", -1, 0, 0, 1}};
     for (const auto& row : rows) {
         folder.Write("KVX.ini", std::string("[Window]\r\n") + row.ini);
         OpenRegion(CMD_MAIN_MENU, {12, 269, 63, 288});
         EXPECT_EQ((Ids{CMD_FIND_USERS, CMD_WINDOW, CMD_ABOUT, CMD_EXIT}), top);
-        EXPECT_EQ((std::vector<LONG_PTR>{row.onTop, row.off, row.left, row.right}),
-                  (std::vector<LONG_PTR>{Data(CMD_ONTOP), Data(CMD_DOCK_OFF), Data(CMD_DOCK_LEFT), Data(CMD_DOCK_RIGHT)}))
+        EXPECT_EQ(
+            (std::vector<LONG_PTR>{row.onTop, row.off, row.left, row.right}),
+            (std::vector<LONG_PTR>{Data(CMD_ONTOP), Data(CMD_DOCK_OFF), Data(CMD_DOCK_LEFT), Data(CMD_DOCK_RIGHT)}))
             << row.ini;
     }
     // The skins by enumeration, the last first, each with its position's command.
@@ -91,7 +98,8 @@ TEST_F(MenuTest, TheMainAndViewMenusTickWhatKvxIniHoldsWhenTheyOpen)
     CSkin listed;
     listed.Enumerate();
     for (UINT shown = 0; shown < 3; ++shown) {
-        EXPECT_EQ(CMD_SKIN_FIRST + 2 - shown, items[7 + shown].id); // after Find Users, Window, Dock and its three, Skins
+        EXPECT_EQ(CMD_SKIN_FIRST + 2 - shown,
+                  items[7 + shown].id); // after Find Users, Window, Dock and its three, Skins
         EXPECT_EQ(listed.NameAt(2 - shown), items[7 + shown].name);
     }
     for (const auto& view : {std::make_pair("", 53), std::make_pair("View=0\r\n", 53), std::make_pair("View=1\r\n", 51),
@@ -139,9 +147,11 @@ TEST_F(MenuTest, TheContactMenuFollowsTheEntrysStatus)
         char offered;
         WORD status;
         Ids ids;
-    } rows[] = {{TRUE, 0, 100, always}, {TRUE, 0, 299, always},   {TRUE, 0, 300, online},
-                {TRUE, 0, 599, online}, {TRUE, 0, 600, quake2},   {TRUE, 0, 605, online},
-                {TRUE, 0, 615, subspace}, {TRUE, 1, 615, {CMD_ADD_TO_LIST, CMD_DELETE}}, {FALSE, 0, 300, {}}};
+    } rows[] = {{TRUE, 0, 100, always},   {TRUE, 0, 299, always},
+                {TRUE, 0, 300, online},   {TRUE, 0, 599, online},
+                {TRUE, 0, 600, quake2},   {TRUE, 0, 605, online},
+                {TRUE, 0, 615, subspace}, {TRUE, 1, 615, {CMD_ADD_TO_LIST, CMD_DELETE}},
+                {FALSE, 0, 300, {}}};
     for (const auto& row : rows) {
         Recorder::Get().Script().rclickResult = row.entry;
         Recorder::Get().Script().entryFlags[0] = row.offered;
@@ -166,7 +176,8 @@ TEST_F(MenuTest, CommandsDoWhatTheirItemsSay)
     EXPECT_EQ("20", Setting("Dock"));
     Recorder::Get().Reset();
     command(CMD_FIND_USERS);
-    EXPECT_EQ((std::vector<std::string>{"SO_Find(0)", "RL_RefreshIP(0)"}), Recorder::Get().Calls()) << "offline: no socket";
+    EXPECT_EQ((std::vector<std::string>{"SO_Find(0)", "RL_RefreshIP(0)"}), Recorder::Get().Calls())
+        << "offline: no socket";
     CSkin listed;
     listed.Enumerate();
     ValidateRect(g_hMainWnd, nullptr);
