@@ -9,7 +9,7 @@ packages=(
   googletest
   wine wine64
   xvfb xdotool x11-apps imagemagick
-  clang libclang-rt-14-dev clang-tidy cppcheck
+  clang libclang-rt-14-dev clang-tidy clang-format cppcheck
   libasio-dev libsqlite3-dev libsodium-dev libssl-dev openssl pkg-config nsis
   postgresql libpq-dev haproxy
 )

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Static checks over our own code, in both kinds of build that run: cppcheck over every
-# file of the native and the win64 compile databases (test code too), and clang-tidy
-# (.clang-tidy) over the same files less the test code (tests/, bench/, fuzz/), which
-# would triple the time for findings the tests themselves catch. Any finding fails.
+# Static checks over our own code: its layout (.clang-format) over every source file;
+# then, in both kinds of build that run, cppcheck over every file of the native and the
+# win64 compile databases (test code too), and clang-tidy (.clang-tidy) over the same
+# files less the test code (tests/, bench/, fuzz/), which would triple the time for
+# findings the tests themselves catch. Any finding fails.
 # Needs the builds' compile databases: scripts/build.sh native win64 first.
 #   scripts/static-check.sh
 set -euo pipefail
@@ -19,6 +20,16 @@ python3 scripts/static-db.py native build/native "$out/native"
 python3 scripts/static-db.py win64 build/win64 "$out/win64" "$out/native/compile_commands.json"
 
 status=0
+
+# One layout for all our sources (.clang-format): a file that differs is named.
+echo "static: clang-format"
+unformatted=$(git ls-files -z '*.c' '*.cc' '*.cpp' '*.h' '*.hpp' \
+  | xargs -0 -n50 clang-format --dry-run 2>&1 | sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: warning:.*/\1/p' | sort -u)
+if [ -n "$unformatted" ]; then
+  status=1
+  echo "static: clang-format: these differ from .clang-format (clang-format -i fixes them):"
+  echo "$unformatted"
+fi
 
 # cppcheck: style is left out, it is mostly advice to use <algorithm> and, on the Win32
 # code, message-map handlers it cannot see called.

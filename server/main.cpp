@@ -32,7 +32,8 @@ using namespace kvxserver;
 
 namespace {
 
-bool WriteDemoFile(const std::string& path, std::int32_t account) {
+bool WriteDemoFile(const std::string& path, std::int32_t account)
+{
     std::FILE* file = std::fopen(path.c_str(), "w");
     if (file == nullptr) return false;
     const bool written = std::fprintf(file, "ID=%d\nPW=%s\n", account, DemoBots::kPassword) > 0;
@@ -41,7 +42,8 @@ bool WriteDemoFile(const std::string& path, std::int32_t account) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     Options options;
     std::string error;
     if (!options.Parse(argc - 1, argv + 1, error)) {
@@ -127,9 +129,8 @@ int main(int argc, char** argv) {
         std::printf("listening on %s:%u\n", bound.address().to_string().c_str(), bound.port());
         std::printf("TLS certificate SHA-256 fingerprint %s\n", server.Fingerprint().c_str());
         std::fflush(stdout);
-        LogLine("listening on %s:%u, database %s, minimum build %u%s",
-                bound.address().to_string().c_str(), bound.port(),
-                IsPostgresUri(options.databasePath) ? "PostgreSQL" : options.databasePath.c_str(),
+        LogLine("listening on %s:%u, database %s, minimum build %u%s", bound.address().to_string().c_str(),
+                bound.port(), IsPostgresUri(options.databasePath) ? "PostgreSQL" : options.databasePath.c_str(),
                 options.minBuild, options.fastHash ? ", fast hashing" : "");
         LogLine("TLS certificate SHA-256 fingerprint %s%s", server.Fingerprint().c_str(),
                 options.allowPlaintext ? ", clear-text clients allowed" : "");

@@ -96,7 +96,7 @@ static_assert(sizeof(ContactRecord) <= kMaxEventData, "a contact fits one event"
 
 struct MessageSendRecord {
     std::int32_t to;
-    std::uint32_t clientTag; // echoed in EVENT_MESSAGE_SENT
+    std::uint32_t clientTag;  // echoed in EVENT_MESSAGE_SENT
     char text[kMessageField]; // NUL-terminated
 };
 static_assert(sizeof(MessageSendRecord) == 908, "MessageSendRecord is 908 bytes");

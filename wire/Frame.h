@@ -26,8 +26,8 @@ enum class FrameState {
 
 struct FrameView {
     FrameState state;
-    std::uint16_t type;         // valid once the header is held
-    std::uint16_t length;       // payload length; valid once the header is held
+    std::uint16_t type;          // valid once the header is held
+    std::uint16_t length;        // payload length; valid once the header is held
     const std::uint8_t* payload; // valid when Complete
     std::size_t frameSize;       // header + payload; valid once the header is held
 };
@@ -37,8 +37,8 @@ FrameView PeekFrame(const std::uint8_t* data, std::size_t size);
 
 // Writes one frame into out. Returns the frame size, or 0 when the payload is longer than
 // kMaxPayload or out is too small (nothing is written then).
-std::size_t EncodeFrame(std::uint16_t type, const void* payload, std::size_t length,
-                        std::uint8_t* out, std::size_t capacity);
+std::size_t EncodeFrame(std::uint16_t type, const void* payload, std::size_t length, std::uint8_t* out,
+                        std::size_t capacity);
 
 std::uint16_t ReadU16(const std::uint8_t* p);
 std::uint32_t ReadU32(const std::uint8_t* p);

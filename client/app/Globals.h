@@ -9,12 +9,12 @@ class CSettings;
 class CReporter;
 class CTrayIcon;
 
-extern HINSTANCE g_hInstance;  // set first by the entry point
-extern HWND g_hMainWnd;        // the bar window, once created
-extern CApp* g_App;            // deleting it runs the shutdown sequence
-extern CSettings* g_Settings;  // KVX.ini in the current folder
-extern CReporter* g_Reporter;  // message boxes and debug lines
+extern HINSTANCE g_hInstance; // set first by the entry point
+extern HWND g_hMainWnd;       // the bar window, once created
+extern CApp* g_App;           // deleting it runs the shutdown sequence
+extern CSettings* g_Settings; // KVX.ini in the current folder
+extern CReporter* g_Reporter; // message boxes and debug lines
 extern CTrayIcon* g_TrayIcon; // the notification-area icon, made by the bar
-extern bool g_bDragging;       // the bar is being dragged or a popup menu is open
+extern bool g_bDragging;      // the bar is being dragged or a popup menu is open
 
 #endif

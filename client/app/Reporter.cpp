@@ -15,10 +15,7 @@ struct Message {
     char text[CReporter::kMessageLimit + 1] = {};
 };
 
-void Format(Message& out, const char* format, va_list args)
-{
-    vsnprintf(out.text, sizeof out.text, format, args);
-}
+void Format(Message& out, const char* format, va_list args) { vsnprintf(out.text, sizeof out.text, format, args); }
 
 // Composes "<message><separator><tail>" within the box body. The tail (the OS or socket
 // text) is what tells the user why, so a long message is cut rather than the tail.
@@ -29,10 +26,7 @@ void Compose(char* body, const char* message, const char* separator, const char*
     snprintf(body, kBodySize, "%.*s%s%s", static_cast<int>(room), message, separator, tail);
 }
 
-void Show(const char* text, const char* caption)
-{
-    MessageBoxA(GetActiveWindow(), text, caption, MB_OK);
-}
+void Show(const char* text, const char* caption) { MessageBoxA(GetActiveWindow(), text, caption, MB_OK); }
 
 } // namespace
 
@@ -41,15 +35,13 @@ char* CReporter::LastErrorText(char* buffer, DWORD size)
     const DWORD code = GetLastError();
     char* system = nullptr;
     const DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&system),
-        0, nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&system), 0, nullptr);
     if (size > 0) buffer[0] = '\0';
     if (n > 0 && system && size >= n + 14) {
         DWORD len = n;
         while (len > 0 && (system[len - 1] == '\r' || system[len - 1] == '\n')) --len;
-        snprintf(buffer, size, "%.*s (EC:%ld)", static_cast<int>(len), system,
-                 static_cast<long>(code));
+        snprintf(buffer, size, "%.*s (EC:%ld)", static_cast<int>(len), system, static_cast<long>(code));
     }
     if (system) LocalFree(system);
     SetLastError(code);
@@ -126,8 +118,8 @@ bool CReporter::Debug(const char* format, ...)
     Format(message, format, args);
     va_end(args);
     char line[16 + sizeof message.text + sizeof osText];
-    snprintf(line, sizeof line, "[%02u:%02u:%02u] %s - [%s]\n", now.wHour, now.wMinute,
-             now.wSecond, message.text, osText);
+    snprintf(line, sizeof line, "[%02u:%02u:%02u] %s - [%s]\n", now.wHour, now.wMinute, now.wSecond, message.text,
+             osText);
     OutputDebugStringA(line);
     return false;
 }

@@ -43,8 +43,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     HANDLE mutex = CreateMutexA(nullptr, TRUE, "KVX1");
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         if (!ActivateRunningInstance())
-            MessageBoxA(nullptr, "KVX is already loaded but can't find window to set active.",
-                        "KVX Startup Error", MB_OK | MB_ICONSTOP);
+            MessageBoxA(nullptr, "KVX is already loaded but can't find window to set active.", "KVX Startup Error",
+                        MB_OK | MB_ICONSTOP);
         if (mutex) CloseHandle(mutex);
         return 0;
     }

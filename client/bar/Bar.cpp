@@ -323,7 +323,6 @@ void CBar::OnKeyDown(WPARAM key)
     }
 }
 
-
 // Rounded corners; the frame outside the region is cut away.
 void CBar::SetWindowRegion(HWND window)
 {

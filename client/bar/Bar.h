@@ -146,8 +146,8 @@ private:
     bool m_active = false;
     WORD m_dockEdge = 0;
     std::unique_ptr<CAppBar> m_appBar; // while docked
-    WORD m_rememberedEdge = 0;     // the edge when the bar was hidden
-    LONG m_lastFloatingHeight = 400; // until a press finds the bar floating
+    WORD m_rememberedEdge = 0;         // the edge when the bar was hidden
+    LONG m_lastFloatingHeight = 400;   // until a press finds the bar floating
     // Tray blinking for a pending contact-list event.
     bool m_blinkPhase = false;
     bool m_trayRestored = false;

@@ -91,12 +91,8 @@ void CBar::OnCommand(WPARAM wParam, LPARAM lParam)
 
 void CBar::SetContactView(UINT id)
 {
-    if (id == CMD_VIEW_ONLINE)
-        g_Settings->WriteInt("KVX", "View", 1);
-    else if (id == CMD_VIEW_OFFLINE)
-        g_Settings->WriteInt("KVX", "View", 2);
-    else if (id == CMD_VIEW_ALL)
-        g_Settings->WriteInt("KVX", "View", 0);
+    if (id == CMD_VIEW_ONLINE) g_Settings->WriteInt("KVX", "View", 1);
+    else if (id == CMD_VIEW_OFFLINE) g_Settings->WriteInt("KVX", "View", 2);
+    else if (id == CMD_VIEW_ALL) g_Settings->WriteInt("KVX", "View", 0);
     RL_View(g_Settings->ReadInt("KVX", "View"));
 }
-

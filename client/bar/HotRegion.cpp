@@ -41,21 +41,16 @@ bool CHotRegion::Track(LONG x, LONG y)
 
 void CHotRegion::Activate()
 {
-    if (m_id == CMD_HIDE)
-        ShowWindow(m_window, SW_HIDE);
-    else if (m_id == CMD_EXIT)
-        PostQuitMessage(0);
-    else
-        SendMessageA(m_window, WM_COMMAND, m_id, reinterpret_cast<LPARAM>(&m_current));
+    if (m_id == CMD_HIDE) ShowWindow(m_window, SW_HIDE);
+    else if (m_id == CMD_EXIT) PostQuitMessage(0);
+    else SendMessageA(m_window, WM_COMMAND, m_id, reinterpret_cast<LPARAM>(&m_current));
 }
 
 HWND CHotRegion::ShowBalloon(const char* text) const
 {
     char balloon[kBalloonSize] = "";
-    if (text)
-        lstrcpynA(balloon, text, sizeof balloon);
-    else
-        LoadStringA(g_hInstance, m_id, balloon, sizeof balloon);
+    if (text) lstrcpynA(balloon, text, sizeof balloon);
+    else LoadStringA(g_hInstance, m_id, balloon, sizeof balloon);
     return WK_ShowBalloon(balloon);
 }
 

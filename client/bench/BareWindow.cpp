@@ -8,7 +8,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     wc.hInstance = instance;
     wc.lpszClassName = "KVXBareWindow";
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, wc.lpszClassName, "bare", WS_POPUP, 0, 0, 199, 400, nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, wc.lpszClassName, "bare", WS_POPUP, 0, 0, 199, 400, nullptr, nullptr, instance, nullptr);
     ShowWindow(window, show);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);

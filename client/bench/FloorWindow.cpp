@@ -16,7 +16,7 @@
 namespace {
 
 const char* const kLibraries[] = {"winkit.dll", "sockio.dll", "artres.dll", "notepost.dll",
-                                  "roster.dll", "probe.dll", "signon.dll"};
+                                  "roster.dll", "probe.dll",  "signon.dll"};
 const UINT kTrayId = 1;
 
 // Loaded for the process's life, as the bar keeps them; `loaded` holds them to be freed.
@@ -65,7 +65,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
     wc.hInstance = instance;
     wc.lpszClassName = "KVXFloorWindow";
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, wc.lpszClassName, "floor", WS_POPUP, 0, 0, 199, 400, nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, wc.lpszClassName, "floor", WS_POPUP, 0, 0, 199, 400, nullptr, nullptr, instance, nullptr);
     NOTIFYICONDATAA icon = TrayIcon(window);
     Shell_NotifyIconA(NIM_ADD, &icon);
     ShowWindow(window, show);

@@ -88,15 +88,15 @@ int main(int argc, char** argv)
         return 1;
     }
     const long account = SignUpOverWire(kServerAddress, "idle", "idle@kvx.example", "idle1");
-    folder.Write("KVX.ini", server.Ini() + "[User]\r\nID=" +
-                                std::to_string(account) + "\r\nPW=idle1\r\n");
+    folder.Write("KVX.ini", server.Ini() + "[User]\r\nID=" + std::to_string(account) + "\r\nPW=idle1\r\n");
 
     ClientProcess bare;
     ClientProcess client;
     HWND bar = nullptr;
-    const bool started =
-        bare.Start(folder.Path(), bareExe) && WaitFor([] { return FindWindowA("KVXBareWindow", nullptr) != nullptr; }, 20000) &&
-        client.Start(folder.Path()) && (bar = client.WaitForBar(20000)) != nullptr && StatusBecomes(bar, 300, 30000);
+    const bool started = bare.Start(folder.Path(), bareExe) &&
+                         WaitFor([] { return FindWindowA("KVXBareWindow", nullptr) != nullptr; }, 20000) &&
+                         client.Start(folder.Path()) && (bar = client.WaitForBar(20000)) != nullptr &&
+                         StatusBecomes(bar, 300, 30000);
     if (!started) {
         fprintf(stderr, "idle-bench: the bare window or the Online bar did not come up\n");
         return 1;

@@ -59,7 +59,8 @@ double YardstickStart(const std::string& exe, const std::string& arguments, cons
     PROCESS_INFORMATION info = {};
     std::string line = "\"" + exe + "\" " + arguments;
     const double start = NowMs();
-    if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return -1;
+    if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return -1;
     while (!Visible(cls) && NowMs() - start < 20000) Sleep(1);
     const double took = NowMs() - start;
     TerminateProcess(info.hProcess, 0);
@@ -106,7 +107,8 @@ double ConnectionSetUp(const std::string& address, bool tls)
         out = sealed;
     }
     char answer[4096];
-    ok = ok && SendAll(s, out.data(), static_cast<int>(out.size()), 10000) && ReceiveSome(s, answer, sizeof answer, 10000) > 0;
+    ok = ok && SendAll(s, out.data(), static_cast<int>(out.size()), 10000) &&
+         ReceiveSome(s, answer, sizeof answer, 10000) > 0;
     const double took = NowMs() - start;
     closesocket(s);
     return ok ? took : -1;
@@ -157,12 +159,13 @@ int main(int argc, char** argv)
     const double floorMedian = Print("floor process, to shown:", floorTimes);
     const double onlineMedian = Print("KVX.exe, process start to Online:", onlineTimes);
     printf("TABLE|start to Online, median|%.1f ms|%.1f ms (bare window shown)\n", onlineMedian, bareMedian);
-    printf("TABLE|start to Online, median|%.1f ms|%.1f ms (floor: start-up work done, shown)\n", onlineMedian, floorMedian);
+    printf("TABLE|start to Online, median|%.1f ms|%.1f ms (floor: start-up work done, shown)\n", onlineMedian,
+           floorMedian);
     const double tlsMedian = Print("connection set-up with TLS:", tlsTimes);
     const double clearMedian = Print("connection set-up in clear:", clearTimes);
     printf("start to Online without TLS, estimated: %.1f ms (%.1f ms less)\n", onlineMedian - (tlsMedian - clearMedian),
            tlsMedian - clearMedian);
-    printf("TABLE|connection set-up (connect, version answered), median|%.1f ms with TLS|%.1f ms in clear\n",
-           tlsMedian, clearMedian);
+    printf("TABLE|connection set-up (connect, version answered), median|%.1f ms with TLS|%.1f ms in clear\n", tlsMedian,
+           clearMedian);
     return 0;
 }

@@ -91,7 +91,7 @@ void ShowViewMenu(LONG x, LONG y)
 {
     LONG view = g_Settings->ReadInt("KVX", "View");
     if (view < 0) view = 0; // missing: all; a value none of the three ticks none
-    CPopupMenu menu; // deleted after its submenu
+    CPopupMenu menu;        // deleted after its submenu
     CPopupMenu views;
     views.AddItem(CMD_VIEW_ALL, CheckedWhen(view == 0));
     views.AddItem(CMD_VIEW_OFFLINE, CheckedWhen(view == 2));

@@ -10,11 +10,11 @@
 #include <cstdint>
 
 enum class PacketAction {
-    Ignore,        // unknown, or not to be passed on (above)
-    SignOn,        // the sign-up library's range, handed over whole
+    Ignore, // unknown, or not to be passed on (above)
+    SignOn, // the sign-up library's range, handed over whole
     LoginFailed,
     LoginOk,
-    IpInfo,        // an IpInfoRecord, zero-filled
+    IpInfo, // an IpInfoRecord, zero-filled
     VersionOk,
     VersionOld,
     ServerMessage, // text, cut at the payload's end when it has no NUL of its own

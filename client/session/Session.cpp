@@ -73,15 +73,9 @@ bool CSession::ApplyStatusCommand(WORD code, WORD* status)
         Sleep(kOfflinePauseMs);
         RL_Offline();
         return true;
-    case CMD_AWAY:
-        *status = STATUS_AWAY;
-        return RL_EditAway(STATUS_AWAY) == 10;
-    case CMD_NA:
-        *status = STATUS_NA;
-        return RL_EditAway(STATUS_NA) == 10;
-    default:
-        *status = code;
-        return true;
+    case CMD_AWAY: *status = STATUS_AWAY; return RL_EditAway(STATUS_AWAY) == 10;
+    case CMD_NA: *status = STATUS_NA; return RL_EditAway(STATUS_NA) == 10;
+    default: *status = code; return true;
     }
 }
 

@@ -45,8 +45,8 @@ void CSession::RunSignup()
     m_accountNumber = user.accountNumber;
     // An account that cannot be stored would be gone at the next start: the user is told
     // both halves to keep. The login then goes on with the password in memory.
-    const bool stored = g_Settings->WriteInt("User", "ID", m_accountNumber) &&
-                        g_Settings->WriteString("User", "PW", user.password);
+    const bool stored =
+        g_Settings->WriteInt("User", "ID", m_accountNumber) && g_Settings->WriteString("User", "PW", user.password);
     if (!stored) {
         CReporter::Notice("Your new KVX# is %ld and your password is %s.\n\nKVX could not save them: "
                           "note them down and enter them in KVX.ini, section [User], keys ID and PW.",

@@ -24,11 +24,10 @@
 
 namespace {
 
-const char kLoginErrorText[] =
-    "Your login information could not be verified on the server.\n"
-    "Your account may have been deleted due to inactivity or you may have specified an "
-    "incorrect password.\n\nWould you like to create a new account or try a different KVX# "
-    "and password?";
+const char kLoginErrorText[] = "Your login information could not be verified on the server.\n"
+                               "Your account may have been deleted due to inactivity or you may have specified an "
+                               "incorrect password.\n\nWould you like to create a new account or try a different KVX# "
+                               "and password?";
 
 const char kOutdatedFormat[] =
     "You need a new version of '%s'. We are continually improving and adding to this "
@@ -113,9 +112,7 @@ bool CSession::DispatchPacket(PACKET_DATA packet)
         packet.payload[sizeof packet.payload - 1] = 0;
         WK_Info("Message from KVX Server", reinterpret_cast<const char*>(packet.payload), AR_Icon("On"));
         break;
-    case PacketAction::InfoResult:
-        RL_GotInfoRes(reinterpret_cast<const SEARCH_INFO_STRUCT*>(packet.payload));
-        break;
+    case PacketAction::InfoResult: RL_GotInfoRes(reinterpret_cast<const SEARCH_INFO_STRUCT*>(packet.payload)); break;
     case PacketAction::NewEvent: OnNewEvent(packet); break;
     case PacketAction::GameServers: PR_ServerList(packet.payload, static_cast<int>(length)); break;
     case PacketAction::Ignore: break;

@@ -9,11 +9,11 @@
 
 struct StatusLook {
     WORD code;
-    const char* icon;     // artres icon name in the notification area
-    const char* tooltip;  // printf format, %ld takes the account number
-    const char* text;     // on the bar's status area
-    COLORREF textColour;  // of that text while the bar is active
-    const char* barIcon;  // artres icon name beside that text
+    const char* icon;    // artres icon name in the notification area
+    const char* tooltip; // printf format, %ld takes the account number
+    const char* text;    // on the bar's status area
+    COLORREF textColour; // of that text while the bar is active
+    const char* barIcon; // artres icon name beside that text
 };
 
 const COLORREF kYellow = RGB(255, 255, 0);

@@ -77,14 +77,11 @@ bool CBitmap::Paint(HDC target, int x, int y) const
     }
     HGDIOBJ previous = m_handle ? SelectObject(memory, m_handle) : nullptr;
     if (!previous) {
-        CReporter::Debug("CBitmap::Paint() SelectObject(0x%x,0x%x)", Hex(target),
-                         Hex(m_handle));
+        CReporter::Debug("CBitmap::Paint() SelectObject(0x%x,0x%x)", Hex(target), Hex(m_handle));
     } else {
         if (!StretchBlt(target, x, y, m_width, m_height, memory, 0, 0, m_width, m_height, SRCCOPY))
-            CReporter::Debug("CBitmap::Paint() StretchBlt(0x%x,%d,%d,%d,%d,0x%x)",
-                             Hex(target), x, y,
-                             static_cast<int>(m_width), static_cast<int>(m_height),
-                             Hex(memory));
+            CReporter::Debug("CBitmap::Paint() StretchBlt(0x%x,%d,%d,%d,%d,0x%x)", Hex(target), x, y,
+                             static_cast<int>(m_width), static_cast<int>(m_height), Hex(memory));
         SelectObject(memory, previous);
     }
     DeleteDC(memory);

@@ -18,7 +18,10 @@ template <typename T> T Field(const std::uint8_t* file, std::size_t offset)
     return value;
 }
 
-bool KnownDepth(std::uint16_t bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32; }
+bool KnownDepth(std::uint16_t bits)
+{
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
 
 struct Header {
     std::int64_t width;
@@ -37,13 +40,23 @@ bool ReadHeader(const std::uint8_t* file, std::uint64_t size, Header& h)
     if (size < kFileHeaderSize + infoSize) return false;
     std::uint64_t colours = 0, entrySize = 4, masks = 0;
     if (infoSize == kCoreHeaderSize) {
-        h = {Field<std::uint16_t>(file, 18), Field<std::uint16_t>(file, 20), Field<std::uint16_t>(file, 22),
-             Field<std::uint16_t>(file, 24), kRgb, 0, 0};
+        h = {Field<std::uint16_t>(file, 18),
+             Field<std::uint16_t>(file, 20),
+             Field<std::uint16_t>(file, 22),
+             Field<std::uint16_t>(file, 24),
+             kRgb,
+             0,
+             0};
         colours = h.bits <= 8 ? 1u << h.bits : 0;
         entrySize = 3;
     } else if (infoSize == kInfoHeaderSize || infoSize == kV4HeaderSize || infoSize == kV5HeaderSize) {
-        h = {Field<std::int32_t>(file, 18),  Field<std::int32_t>(file, 22),  Field<std::uint16_t>(file, 26),
-             Field<std::uint16_t>(file, 28), Field<std::uint32_t>(file, 30), Field<std::uint32_t>(file, 34), 0};
+        h = {Field<std::int32_t>(file, 18),
+             Field<std::int32_t>(file, 22),
+             Field<std::uint16_t>(file, 26),
+             Field<std::uint16_t>(file, 28),
+             Field<std::uint32_t>(file, 30),
+             Field<std::uint32_t>(file, 34),
+             0};
         const std::uint32_t used = Field<std::uint32_t>(file, 46);
         colours = used != 0 ? std::min(used, kMaxColours) : h.bits <= 8 ? 1u << h.bits : 0;
         // The masks of a bit-field bitmap follow a plain info header; the larger headers hold them.
@@ -119,11 +132,10 @@ bool CBmpHeader::Check(const std::uint8_t* file, std::uint64_t size, BmpLayout* 
         const std::uint64_t stride = (static_cast<std::uint64_t>(h.width) * h.bits + 31) / 32 * 4;
         if (rows > available / stride) return false;
         bitsSize = stride * rows;
-    } else if (((h.compression == kRle8 && h.bits == 8) || (h.compression == kRle4 && h.bits == 4)) &&
-               h.height > 0 && h.imageSize != 0) {
+    } else if (((h.compression == kRle8 && h.bits == 8) || (h.compression == kRle4 && h.bits == 4)) && h.height > 0 &&
+               h.imageSize != 0) {
         if (!RunLengthExtent(file + std::min(bitsOffset, size), available, h, bitsSize)) return false;
     } // any other compression is not decoded: no row is read
-    if (layout)
-        *layout = {h.width, static_cast<std::int64_t>(rows), h.tableEnd, bitsOffset, bitsSize};
+    if (layout) *layout = {h.width, static_cast<std::int64_t>(rows), h.tableEnd, bitsOffset, bitsSize};
     return true;
 }

@@ -11,11 +11,11 @@
 // Where a checked file keeps its parts, in bytes from its start.
 struct BmpLayout {
     std::int64_t width;
-    std::int64_t height;        // rows, whichever way they run
-    std::uint64_t tableEnd;     // end of the headers, bit masks and colour table; the loader
-                                // also reads the byte there
-    std::uint64_t bitsOffset;   // first row
-    std::uint64_t bitsSize;     // bytes of rows the loader reads from there (0: none)
+    std::int64_t height;      // rows, whichever way they run
+    std::uint64_t tableEnd;   // end of the headers, bit masks and colour table; the loader
+                              // also reads the byte there
+    std::uint64_t bitsOffset; // first row
+    std::uint64_t bitsSize;   // bytes of rows the loader reads from there (0: none)
 };
 
 class CBmpHeader {

@@ -187,8 +187,8 @@ void CPainter::DrawStatus(WORD status, RECT rect)
 
 void CPainter::DrawButtonIcon(UINT region, RECT rect)
 {
-    const char* name = region == CMD_GAME_MENU ? "Launch"
-                       : region == CMD_EVENTS  ? "System"
+    const char* name = region == CMD_GAME_MENU    ? "Launch"
+                       : region == CMD_EVENTS     ? "System"
                        : region == CMD_PREFS_MENU ? "Prefs"
                                                   : nullptr;
     if (name) DrawIcon16(m_dc, rect.left + 3, rect.top + 3, AR_Icon(name));

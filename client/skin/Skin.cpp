@@ -40,10 +40,7 @@ void CSkin::AddName(const char* fileName)
     m_names.push_back(name);
 }
 
-const char* CSkin::NameAt(size_t index) const
-{
-    return index < m_names.size() ? m_names[index].c_str() : nullptr;
-}
+const char* CSkin::NameAt(size_t index) const { return index < m_names.size() ? m_names[index].c_str() : nullptr; }
 
 bool CSkin::Load(const char* name)
 {

@@ -47,14 +47,17 @@ std::string BarFixture::Setting(const std::string& key) const
 {
     const std::string ini = folder.Read("KVX.ini");
     const size_t at = ini.find("\n" + key + "=");
-    return at == std::string::npos ? "" : ini.substr(at + key.size() + 2, ini.find_first_of("\r\n", at + 1) - at - key.size() - 2);
+    return at == std::string::npos
+               ? ""
+               : ini.substr(at + key.size() + 2, ini.find_first_of("\r\n", at + 1) - at - key.size() - 2);
 }
 
 void BarFixture::Show(int height, int x, int y)
 {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        return g_bar ? g_bar->WindowProc(window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+        return g_bar ? g_bar->WindowProc(window, message, wParam, lParam)
+                     : DefWindowProcA(window, message, wParam, lParam);
     };
     wc.lpszClassName = "KVXBarFixture";
     RegisterClassA(&wc);

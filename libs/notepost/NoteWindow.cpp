@@ -93,12 +93,9 @@ LRESULT CNoteWindow::OnCreate(HWND, UINT, WPARAM, LPARAM)
 LRESULT CNoteWindow::OnCommand(HWND, UINT, WPARAM wParam, LPARAM)
 {
     const UINT id = LOWORD(wParam);
-    if (id == kActionId && m_note.received)
-        Reply();
-    else if (id == kActionId)
-        Send();
-    else if (id == kCloseId)
-        DestroyWindow(m_window);
+    if (id == kActionId && m_note.received) Reply();
+    else if (id == kActionId) Send();
+    else if (id == kCloseId) DestroyWindow(m_window);
     return 0;
 }
 

@@ -314,10 +314,8 @@ void CScannerWindow::RemoveSelected()
     }
     bool named = false;
     for (const kvxprobe::ServerAddress& server : s_kvxServers) named = named || server == address;
-    if (named)
-        entry.own = false;
-    else
-        m_entries.erase(m_entries.begin() + row);
+    if (named) entry.own = false;
+    else m_entries.erase(m_entries.begin() + row);
     SetStatus("Removed " + address.Text() + ".", false);
     ShowAll();
 }
@@ -398,8 +396,7 @@ void CScannerWindow::ShowRow(size_t index)
     char players[32] = "", ping[16] = "";
     if (answered && result.maxClients >= 0)
         snprintf(players, sizeof players, "%d/%d", result.players, result.maxClients);
-    else if (answered)
-        snprintf(players, sizeof players, "%d", result.players);
+    else if (answered) snprintf(players, sizeof players, "%d", result.players);
     const std::string address = entry.address.Text();
     const char* texts[CServerTable::kColumns] = {};
     texts[CServerTable::kName] = answered && !result.hostName.empty() ? result.hostName.c_str() : address.c_str();

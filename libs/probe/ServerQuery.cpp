@@ -73,8 +73,7 @@ void CServerQuery::Query(QueryResult& result) const
     if (sendto(s, kvxprobe::StatusReply::kQuery, size, 0, reinterpret_cast<const sockaddr*>(&target), sizeof target) !=
         size)
         result.outcome = QueryResult::Failed;
-    else
-        Await(s, target, sent, result);
+    else Await(s, target, sent, result);
     closesocket(s);
 }
 

@@ -35,10 +35,8 @@ INT_PTR CAwayDialog::OnInitDialog(HWND, UINT, WPARAM, LPARAM)
 INT_PTR CAwayDialog::OnCommand(HWND, UINT, WPARAM wParam, LPARAM)
 {
     const UINT id = LOWORD(wParam);
-    if (id == IDOK)
-        GetDlgItemTextA(m_dialog, IDC_AWAY_TEXT, m_away, static_cast<int>(m_size));
-    else if (id != IDCANCEL)
-        return FALSE;
+    if (id == IDOK) GetDlgItemTextA(m_dialog, IDC_AWAY_TEXT, m_away, static_cast<int>(m_size));
+    else if (id != IDCANCEL) return FALSE;
     EndDialog(m_dialog, static_cast<INT_PTR>(id));
     return TRUE;
 }

@@ -40,7 +40,8 @@ HWND CChatWindow::Find(std::int32_t with)
 int CChatWindow::CountOpen()
 {
     int count = 0;
-    for (HWND w = FindWindowExA(nullptr, nullptr, kClassName, nullptr); w; w = FindWindowExA(nullptr, w, kClassName, nullptr))
+    for (HWND w = FindWindowExA(nullptr, nullptr, kClassName, nullptr); w;
+         w = FindWindowExA(nullptr, w, kClassName, nullptr))
         ++count;
     return count;
 }

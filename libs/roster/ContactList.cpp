@@ -104,10 +104,8 @@ void CContactList::Put(const ContactRecord& record)
     ContactRecord entry = Terminated(record);
     entry.addFlag = 0;
     entry.eventId = 0;
-    if (ContactRecord* known = FindEntry(record.account))
-        *known = entry;
-    else
-        m_entries.push_back(entry);
+    if (ContactRecord* known = FindEntry(record.account)) *known = entry;
+    else m_entries.push_back(entry);
     if (m_refreshing && std::find(m_named.begin(), m_named.end(), record.account) == m_named.end())
         m_named.push_back(record.account);
 }

@@ -15,9 +15,9 @@
 class CEventQueue {
 public:
     struct Event {
-        std::uint16_t kind;    // EVENT_MESSAGE, EVENT_ADDED_YOU or EVENT_FILE_OFFER
-        MessageRecord message; // for EVENT_MESSAGE
-        ContactRecord contact; // for EVENT_ADDED_YOU
+        std::uint16_t kind;         // EVENT_MESSAGE, EVENT_ADDED_YOU or EVENT_FILE_OFFER
+        MessageRecord message;      // for EVENT_MESSAGE
+        ContactRecord contact;      // for EVENT_ADDED_YOU
         FileOfferEventRecord offer; // for EVENT_FILE_OFFER
 
         // The id the server acknowledges it by (0: none), who it is from and their name.

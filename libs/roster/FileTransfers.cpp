@@ -173,8 +173,7 @@ void CFileTransfers::Resume(UINT_PTR socket)
         SendPacket(PKT_FILE_OFFER, &offer, sizeof offer);
     }
     for (std::size_t i = m_downloads.size(); i-- > 0;) {
-        if (OpenPart(m_downloads[i]))
-            Request(m_downloads[i]);
+        if (OpenPart(m_downloads[i])) Request(m_downloads[i]);
         else
             EndDownload(i, std::string("The part of ") + m_downloads[i].offer.name +
                                " already received cannot be opened; it will be offered again.");
@@ -390,10 +389,8 @@ void CFileTransfers::RequestAll()
 {
     for (std::size_t i = m_downloads.size(); i-- > 0;) {
         if (m_downloads[i].file == INVALID_HANDLE_VALUE) continue;
-        if (m_downloads[i].received == m_downloads[i].offer.size)
-            Complete(i);
-        else
-            Request(m_downloads[i]);
+        if (m_downloads[i].received == m_downloads[i].offer.size) Complete(i);
+        else Request(m_downloads[i]);
     }
 }
 

@@ -152,8 +152,7 @@ void CRoster::Command(WORD command)
 
 void CRoster::Ping(const ContactRecord& entry, const std::string& name)
 {
-    if (entry.status < STATUS_ONLINE)
-        CContactPinger::ShowOffline(name);
+    if (entry.status < STATUS_ONLINE) CContactPinger::ShowOffline(name);
     else if (!m_pinger.Ping(m_socket, entry.account, name))
         Tell("Ping", std::string("You need to be connected to the KVX server to ping someone."));
 }
@@ -290,20 +289,16 @@ void CRoster::NewEvent(const void* record, int length)
     case EVENT_PING_REPLY: {
         PingRecord ping;
         if (!read(ping)) break;
-        if (head.kind == EVENT_PING)
-            CContactPinger::Answer(m_socket, ping);
-        else
-            m_pinger.OnReply(ping);
+        if (head.kind == EVENT_PING) CContactPinger::Answer(m_socket, ping);
+        else m_pinger.OnReply(ping);
         break;
     }
     case EVENT_FILE_PROGRESS:
     case EVENT_FILE_STORED: {
         FileProgressRecord progress;
         if (!read(progress)) break;
-        if (head.kind == EVENT_FILE_PROGRESS)
-            m_transfers.OnProgress(progress);
-        else
-            m_transfers.OnStored(progress);
+        if (head.kind == EVENT_FILE_PROGRESS) m_transfers.OnProgress(progress);
+        else m_transfers.OnStored(progress);
         break;
     }
     case EVENT_FILE_REFUSED: {
@@ -490,10 +485,8 @@ void CRoster::InfoResult(const void* record)
     ProfileList list;
     std::memcpy(&list, record, sizeof list);
     if (list.count == 0 || list.count > kMaxProfiles) {
-        if (m_mailFor)
-            Tell("Send E-Mail", "The KVX server has no profile for that user.");
-        else if (m_infoFor)
-            Tell("Info", "The KVX server has no profile for that user.");
+        if (m_mailFor) Tell("Send E-Mail", "The KVX server has no profile for that user.");
+        else if (m_infoFor) Tell("Info", "The KVX server has no profile for that user.");
         m_mailFor = m_infoFor = 0;
         return;
     }

@@ -52,11 +52,8 @@ void CTransferWindow::Close(HWND window)
 std::string CTransferWindow::Size(std::uint64_t bytes)
 {
     char text[40];
-    if (bytes >= 1024 * 1024)
-        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024 * 1024));
-    else if (bytes >= 1024)
-        std::snprintf(text, sizeof text, "%llu KB", static_cast<unsigned long long>(bytes / 1024));
-    else
-        std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
+    if (bytes >= 1024 * 1024) std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024 * 1024));
+    else if (bytes >= 1024) std::snprintf(text, sizeof text, "%llu KB", static_cast<unsigned long long>(bytes / 1024));
+    else std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
     return text;
 }

@@ -84,12 +84,9 @@ void CFindWizard::OnSearch()
     SearchRecord search = {};
     GetDlgItemTextA(m_dialog, IDC_FIND_TEXT, search.text, sizeof search.text);
     if (!search.text[0]) return ShowStatus(kEmpty);
-    if (IsDlgButtonChecked(m_dialog, IDC_FIND_BY_EMAIL))
-        search.by = SEARCH_BY_EMAIL;
-    else if (IsDlgButtonChecked(m_dialog, IDC_FIND_BY_ACCOUNT))
-        search.by = SEARCH_BY_ACCOUNT;
-    else
-        search.by = SEARCH_BY_NICKNAME;
+    if (IsDlgButtonChecked(m_dialog, IDC_FIND_BY_EMAIL)) search.by = SEARCH_BY_EMAIL;
+    else if (IsDlgButtonChecked(m_dialog, IDC_FIND_BY_ACCOUNT)) search.by = SEARCH_BY_ACCOUNT;
+    else search.by = SEARCH_BY_NICKNAME;
     if (search.by == SEARCH_BY_ACCOUNT && strspn(search.text, "0123456789") != strlen(search.text))
         return ShowStatus(kBadNumber);
     if (Send(PKT_SEARCH, &search, sizeof search)) ShowStatus(kSearching);
@@ -116,10 +113,8 @@ void CFindWizard::OnResults(const PACKET_DATA& packet)
         SendMessageA(results, LB_SETITEMDATA, item, user.account);
     }
     char status[64];
-    if (count == 0)
-        snprintf(status, sizeof status, "Nobody found.");
-    else
-        snprintf(status, sizeof status, "%u found. Select the ones to add.", static_cast<unsigned>(count));
+    if (count == 0) snprintf(status, sizeof status, "Nobody found.");
+    else snprintf(status, sizeof status, "%u found. Select the ones to add.", static_cast<unsigned>(count));
     ShowStatus(status);
 }
 

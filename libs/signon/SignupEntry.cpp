@@ -27,10 +27,7 @@ void CopyField(char* field, size_t size, const char* text)
 
 } // namespace
 
-CSignupEntry::CSignupEntry()
-    : m_nickname(), m_email(), m_password(), m_confirm()
-{
-}
+CSignupEntry::CSignupEntry() : m_nickname(), m_email(), m_password(), m_confirm() {}
 
 CSignupEntry::CSignupEntry(HWND dialog) : CSignupEntry()
 {

@@ -197,10 +197,7 @@ void CSignupWizard::SetWaiting(bool waiting)
     if (!waiting) SendMessageA(m_dialog, DM_SETDEFID, IDOK, 0);
 }
 
-void CSignupWizard::ShowStatus(const char* text)
-{
-    SetDlgItemTextA(m_dialog, IDC_SIGNUP_STATUS, text);
-}
+void CSignupWizard::ShowStatus(const char* text) { SetDlgItemTextA(m_dialog, IDC_SIGNUP_STATUS, text); }
 
 void CSignupWizard::FocusField(int id)
 {

@@ -23,8 +23,8 @@ std::string PinnedFingerprint()
 } // namespace
 
 Connector::Connector(HWND window, UINT connectMessage, UINT eventMessage, const char* host, int port)
-    : m_window(window), m_connectMessage(connectMessage), m_eventMessage(eventMessage),
-      m_host(host ? host : ""), m_port(port)
+    : m_window(window), m_connectMessage(connectMessage), m_eventMessage(eventMessage), m_host(host ? host : ""),
+      m_port(port)
 {
 }
 

@@ -84,10 +84,8 @@ BOOL SK_Parse(char* buffer, int* fill, int newBytes, PACKET_DATA* out)
         if (newBytes > kBufferSize - *fill) newBytes = kBufferSize - *fill;
         bool intact = true;
         sessions::WithCurrent([&](TlsSession* session) {
-            if (session)
-                intact = Decrypt(session, buffer, fill, newBytes);
-            else
-                *fill += newBytes; // no connection was ever made: the bytes are frames as they stand
+            if (session) intact = Decrypt(session, buffer, fill, newBytes);
+            else *fill += newBytes; // no connection was ever made: the bytes are frames as they stand
         });
         const kvxwire::FrameView frame =
             kvxwire::PeekFrame(reinterpret_cast<const uint8_t*>(buffer), static_cast<size_t>(*fill));

@@ -50,10 +50,8 @@ void WithCurrent(const std::function<void(TlsSession*)>& use)
 void WithSocket(SOCKET s, const std::function<void(Route, TlsSession*)>& use)
 {
     std::lock_guard<std::mutex> hold(g_lock);
-    if (s == g_socket && g_session)
-        use(Route::Secure, g_session.get());
-    else
-        use(g_claimed.count(s) ? Route::Refused : Route::Foreign, nullptr);
+    if (s == g_socket && g_session) use(Route::Secure, g_session.get());
+    else use(g_claimed.count(s) ? Route::Refused : Route::Foreign, nullptr);
 }
 
 } // namespace sessions

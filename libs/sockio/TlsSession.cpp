@@ -73,7 +73,8 @@ bool TrustedFor(PCCERT_CONTEXT certificate, const char* host)
     CERT_CHAIN_PARA chainPara = {};
     chainPara.cbSize = sizeof chainPara;
     PCCERT_CHAIN_CONTEXT chain = nullptr;
-    if (!CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara, 0, nullptr, &chain))
+    if (!CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara, 0, nullptr,
+                                 &chain))
         return false;
     WCHAR name[256];
     MultiByteToWideChar(CP_ACP, 0, host, -1, name, 256);
@@ -87,8 +88,8 @@ bool TrustedFor(PCCERT_CONTEXT certificate, const char* host)
     policy.pvExtraPolicyPara = &ssl;
     CERT_CHAIN_POLICY_STATUS status = {};
     status.cbSize = sizeof status;
-    const bool ok = CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status) &&
-                    status.dwError == 0;
+    const bool ok =
+        CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status) && status.dwError == 0;
     CertFreeCertificateChain(chain);
     return ok;
 }
@@ -137,10 +138,9 @@ bool TlsSession::Exchange(SOCKET s, const char* host, DWORD waitMs)
         SecBuffer out[1] = {{0, SECBUFFER_TOKEN, nullptr}};
         SecBufferDesc outDesc = {SECBUFFER_VERSION, 1, out};
         ULONG attributes = 0;
-        const SECURITY_STATUS status =
-            InitializeSecurityContextA(&m_credentials, first ? nullptr : &m_context, target, kRequest, 0, 0,
-                                       first ? nullptr : &inDesc, 0, first ? &m_context : nullptr, &outDesc,
-                                       &attributes, nullptr);
+        const SECURITY_STATUS status = InitializeSecurityContextA(
+            &m_credentials, first ? nullptr : &m_context, target, kRequest, 0, 0, first ? nullptr : &inDesc, 0,
+            first ? &m_context : nullptr, &outDesc, &attributes, nullptr);
         if (first) m_haveContext = status == SEC_I_CONTINUE_NEEDED;
         first = false;
         needMore = status == SEC_E_INCOMPLETE_MESSAGE;
@@ -150,8 +150,7 @@ bool TlsSession::Exchange(SOCKET s, const char* host, DWORD waitMs)
         if (!m_haveContext) return false;
         if (in[1].BufferType == SECBUFFER_EXTRA && in[1].cbBuffer > 0)
             m_records.erase(0, m_records.size() - in[1].cbBuffer);
-        else
-            m_records.clear();
+        else m_records.clear();
         if (status == SEC_E_OK) return true;
     }
 }
@@ -219,10 +218,8 @@ bool TlsSession::Open(const char* data, size_t size)
         if (plain && plain->cbBuffer) m_plain.append(static_cast<const char*>(plain->pvBuffer), plain->cbBuffer);
         // Wine reports the server's close_notify as an empty record with nothing after it.
         if ((!plain || !plain->cbBuffer) && (!extra || !extra->cbBuffer)) m_ended = true;
-        if (extra && extra->cbBuffer)
-            m_records.erase(0, m_records.size() - extra->cbBuffer);
-        else
-            m_records.clear();
+        if (extra && extra->cbBuffer) m_records.erase(0, m_records.size() - extra->cbBuffer);
+        else m_records.clear();
         if (m_ended) break;
     }
     if (m_ended) m_records.clear();

@@ -11,7 +11,7 @@ const DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 const DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
 // DT_EDITCONTROL: a word too long for a line is broken, not left sticking out.
 const UINT kTextFormat = DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS;
-const int kMaxTextWidth = 400;  // longer lines wrap
+const int kMaxTextWidth = 400;   // longer lines wrap
 const int kMinClientWidth = 220; // room for the caption of a short message
 const int kButtonWidth = 80;
 const int kCascade = 24; // each further window starts this far down and right
@@ -47,10 +47,8 @@ int CountOpen()
 const char CInfoWindow::kClassName[] = "KVXInfo";
 
 const Route<CInfoWindow> CInfoWindow::kRoutes[] = {
-    {WM_CREATE, &CInfoWindow::OnCreate},
-    {WM_PAINT, &CInfoWindow::OnPaint},
-    {WM_COMMAND, &CInfoWindow::OnCommand},
-    {WM_ACTIVATE, &CInfoWindow::OnActivate},
+    {WM_CREATE, &CInfoWindow::OnCreate},        {WM_PAINT, &CInfoWindow::OnPaint},
+    {WM_COMMAND, &CInfoWindow::OnCommand},      {WM_ACTIVATE, &CInfoWindow::OnActivate},
     {WM_CTLCOLORBTN, &CInfoWindow::OnCtlColor},
 };
 
@@ -60,8 +58,8 @@ HWND CInfoWindow::Show(const char* title, const char* text, HICON icon)
     const int open = CountOpen();
     if (open >= WK_MAX_INFO || !RegisterOnce(instance)) return nullptr;
     const Params params = {text ? text : "", icon, (open % kCascadeSteps) * kCascade};
-    HWND window = CreateWindowExA(kExStyle, kClassName, title ? title : "", kStyle, 0, 0, 0, 0,
-                                  nullptr, nullptr, instance, const_cast<Params*>(&params));
+    HWND window = CreateWindowExA(kExStyle, kClassName, title ? title : "", kStyle, 0, 0, 0, 0, nullptr, nullptr,
+                                  instance, const_cast<Params*>(&params));
     if (!window) return nullptr;
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
@@ -103,9 +101,9 @@ LRESULT CInfoWindow::OnCreate(HWND, UINT, WPARAM, LPARAM lParam)
 {
     const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
     const Params& params = *static_cast<const Params*>(create->lpCreateParams);
-    m_button = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0,
-                               0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)),
-                               create->hInstance, nullptr);
+    m_button =
+        CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0, m_window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), create->hInstance, nullptr);
     if (!m_button) return -1;
     SetWindowLongPtrA(m_button, GWLP_USERDATA, GetWindowLongPtrA(m_button, GWLP_WNDPROC));
     SetWindowLongPtrA(m_button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ButtonProc));

@@ -304,8 +304,8 @@ void Measure(int n, int k, const std::vector<sockaddr_in>& nodes, const std::str
                     n, k, label.c_str(), notices, p50, p99, sentAt.size(), n, loginSeconds);
         std::printf("one request, one answer, %5d clients:      %8.0f answers/s, latency p50 %6.0f us, p99 %6.0f us\n",
                     n, answers, r50, r99);
-        const std::string figure = "presence fan-out, " + std::to_string(n / 1000) + "k clients, " +
-                                   std::to_string(k) + " watchers" + label;
+        const std::string figure =
+            "presence fan-out, " + std::to_string(n / 1000) + "k clients, " + std::to_string(k) + " watchers" + label;
         std::printf("TABLE|%s, notices|%.0f /s|%.0f /s (request, answer)\n", figure.c_str(), notices, answers);
         std::printf("TABLE|%s, p50|%.0f us|%.0f us (request, answer)\n", figure.c_str(), p50, r50);
         std::printf("TABLE|%s, p99|%.0f us|%.0f us (request, answer)\n", figure.c_str(), p99, r99);

@@ -40,17 +40,16 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 const char kBindAddress[] = "127.0.9.4";
 
 // The same stream three ways, one second each: copied whole (the yardstick), walked with
 // the wire's PeekFrame, and fed through a connection's FrameReader in socket-sized chunks.
-template <typename Pass> void TimeParsing(const char* what, const std::vector<std::uint8_t>& stream,
-                                          std::size_t framesPerPass, Pass pass, double& mbPerSecond,
-                                          double& framesPerSecond) {
+template <typename Pass>
+void TimeParsing(const char* what, const std::vector<std::uint8_t>& stream, std::size_t framesPerPass, Pass pass,
+                 double& mbPerSecond, double& framesPerSecond)
+{
     std::size_t passes = 0;
     std::size_t check = 0;
     const Clock::time_point start = Clock::now();
@@ -65,7 +64,8 @@ template <typename Pass> void TimeParsing(const char* what, const std::vector<st
                 framesPerSecond / 1e6, check % 10);
 }
 
-void BenchFrameParsing() {
+void BenchFrameParsing()
+{
     // A realistic mix: keep-alives, logins, sign-ups and the odd large event.
     std::vector<std::uint8_t> stream;
     const std::size_t sizes[] = {0, 16, 156, 4, 0, 1024};
@@ -73,51 +73,59 @@ void BenchFrameParsing() {
     constexpr std::size_t kFrames = 6000;
     for (std::size_t i = 0; i < kFrames; ++i) {
         std::uint8_t frame[kvxwire::kMaxFrame];
-        const std::size_t n = kvxwire::EncodeFrame(static_cast<std::uint16_t>(1000 + i % 7),
-                                                   payload.data(), sizes[i % 6], frame,
-                                                   sizeof frame);
+        const std::size_t n = kvxwire::EncodeFrame(static_cast<std::uint16_t>(1000 + i % 7), payload.data(),
+                                                   sizes[i % 6], frame, sizeof frame);
         stream.insert(stream.end(), frame, frame + n);
     }
     std::vector<std::uint8_t> copy(stream.size());
     double copyMb = 0, copyFrames = 0, peekMb = 0, peekFrames = 0, readerMb = 0, readerFrames = 0;
-    TimeParsing("memcpy", stream, kFrames, [&] {
-        std::memcpy(copy.data(), stream.data(), stream.size());
-        return static_cast<std::size_t>(copy[copy.size() / 2]);
-    }, copyMb, copyFrames);
-    TimeParsing("PeekFrame", stream, kFrames, [&] {
-        std::size_t offset = 0;
-        std::size_t types = 0;
-        for (;;) {
-            const kvxwire::FrameView v = kvxwire::PeekFrame(stream.data() + offset, stream.size() - offset);
-            if (v.state != kvxwire::FrameState::Complete) break;
-            types += v.type;
-            offset += v.frameSize;
-        }
-        return types;
-    }, peekMb, peekFrames);
-    TimeParsing("FrameReader", stream, kFrames, [&] {
-        FrameReader reader;
-        std::size_t offset = 0;
-        std::size_t types = 0;
-        while (offset < stream.size()) {
-            const std::size_t n = std::min(reader.SpaceSize(), stream.size() - offset);
-            std::memcpy(reader.Space(), stream.data() + offset, n);
-            reader.Commit(n);
-            offset += n;
-            for (kvxwire::FrameView v = reader.Peek(); v.state == kvxwire::FrameState::Complete;
-                 v = reader.Peek()) {
+    TimeParsing(
+        "memcpy", stream, kFrames,
+        [&] {
+            std::memcpy(copy.data(), stream.data(), stream.size());
+            return static_cast<std::size_t>(copy[copy.size() / 2]);
+        },
+        copyMb, copyFrames);
+    TimeParsing(
+        "PeekFrame", stream, kFrames,
+        [&] {
+            std::size_t offset = 0;
+            std::size_t types = 0;
+            for (;;) {
+                const kvxwire::FrameView v = kvxwire::PeekFrame(stream.data() + offset, stream.size() - offset);
+                if (v.state != kvxwire::FrameState::Complete) break;
                 types += v.type;
-                reader.Consume(v.frameSize);
+                offset += v.frameSize;
             }
-        }
-        return types;
-    }, readerMb, readerFrames);
+            return types;
+        },
+        peekMb, peekFrames);
+    TimeParsing(
+        "FrameReader", stream, kFrames,
+        [&] {
+            FrameReader reader;
+            std::size_t offset = 0;
+            std::size_t types = 0;
+            while (offset < stream.size()) {
+                const std::size_t n = std::min(reader.SpaceSize(), stream.size() - offset);
+                std::memcpy(reader.Space(), stream.data() + offset, n);
+                reader.Commit(n);
+                offset += n;
+                for (kvxwire::FrameView v = reader.Peek(); v.state == kvxwire::FrameState::Complete;
+                     v = reader.Peek()) {
+                    types += v.type;
+                    reader.Consume(v.frameSize);
+                }
+            }
+            return types;
+        },
+        readerMb, readerFrames);
     std::printf("TABLE|frame parsing, PeekFrame|%.0f MB/s|%.0f MB/s (memcpy)\n", peekMb, copyMb);
     std::printf("TABLE|frame parsing, PeekFrame|%.2f M frames/s|%.2f M frames/s (memcpy)\n", peekFrames / 1e6,
                 copyFrames / 1e6);
     std::printf("TABLE|frame parsing, FrameReader|%.0f MB/s|%.0f MB/s (memcpy)\n", readerMb, copyMb);
-    std::printf("TABLE|frame parsing, FrameReader|%.2f M frames/s|%.2f M frames/s (memcpy)\n",
-                readerFrames / 1e6, copyFrames / 1e6);
+    std::printf("TABLE|frame parsing, FrameReader|%.2f M frames/s|%.2f M frames/s (memcpy)\n", readerFrames / 1e6,
+                copyFrames / 1e6);
 }
 
 struct LocalServer {
@@ -134,7 +142,8 @@ struct LocalServer {
     std::thread thread;
     std::uint16_t port = 0;
 
-    bool Start() {
+    bool Start()
+    {
         options.bindAddress = kBindAddress;
         options.port = 0;
         options.fastHash = true;
@@ -152,27 +161,30 @@ struct LocalServer {
         thread = std::thread([this] { loop.run(); });
         return true;
     }
-    void Stop() {
+    void Stop()
+    {
         asio::post(loop, [this] { server->Stop(); });
         thread.join();
     }
 };
 
-bool Handshake(std::uint16_t port, std::int32_t account, bool tls) {
+bool Handshake(std::uint16_t port, std::int32_t account, bool tls)
+{
     WireClient client(port, kBindAddress, nullptr, tls);
-    return client.Version(BUILD_NUMBER) == PKT_VERSION_OK &&
-           client.Login(account, "pw") == PKT_LOGIN_OK;
+    return client.Version(BUILD_NUMBER) == PKT_VERSION_OK && client.Login(account, "pw") == PKT_LOGIN_OK;
 }
 
 // The yardstick for a handshake: a TCP connection to the same server that sends one
 // keep-alive and hangs up.
-bool ConnectAndClose(std::uint16_t port) {
+bool ConnectAndClose(std::uint16_t port)
+{
     WireClient client(port, kBindAddress, nullptr, false);
     return client.Connected() && client.Send(PKT_KEEP_ALIVE);
 }
 
 // Each of `clients` threads repeats step for two seconds; returns steps per second.
-double RepeatFor2s(int clients, const std::function<bool()>& step, bool& failed) {
+double RepeatFor2s(int clients, const std::function<bool()>& step, bool& failed)
+{
     std::atomic<int> done{0};
     std::atomic<bool> anyFailed{false};
     const Clock::time_point start = Clock::now();
@@ -190,13 +202,17 @@ double RepeatFor2s(int clients, const std::function<bool()>& step, bool& failed)
     return done / Seconds(start);
 }
 
-void BenchHandshakes(std::uint16_t port, std::int32_t account, int clients) {
+void BenchHandshakes(std::uint16_t port, std::int32_t account, int clients)
+{
     bool failed = false;
     bool clearFailed = false;
     bool connectFailed = false;
-    const double handshakes = RepeatFor2s(clients, [&] { return Handshake(port, account, true); }, failed);
-    const double clear = RepeatFor2s(clients, [&] { return Handshake(port, account, false); }, clearFailed);
-    const double connects = RepeatFor2s(clients, [&] { return ConnectAndClose(port); }, connectFailed);
+    const double handshakes = RepeatFor2s(
+        clients, [&] { return Handshake(port, account, true); }, failed);
+    const double clear = RepeatFor2s(
+        clients, [&] { return Handshake(port, account, false); }, clearFailed);
+    const double connects = RepeatFor2s(
+        clients, [&] { return ConnectAndClose(port); }, connectFailed);
     const char* plural = clients == 1 ? "" : "s";
     std::printf("handshakes, %d client%-1s: %8.0f /s with TLS%s, %8.0f /s in clear%s; TCP connect and close %8.0f /s\n",
                 clients, plural, handshakes, failed ? " (some failed!)" : "", clear,
@@ -205,7 +221,8 @@ void BenchHandshakes(std::uint16_t port, std::int32_t account, int clients) {
                 handshakes, clear);
 }
 
-void BenchKeepAlives(std::uint16_t port) {
+void BenchKeepAlives(std::uint16_t port)
+{
     WireClient client(port, kBindAddress);
     if (client.Version(BUILD_NUMBER) != PKT_VERSION_OK) return;
     constexpr int kFrames = 200000;
@@ -223,7 +240,8 @@ void BenchKeepAlives(std::uint16_t port) {
     std::printf("TABLE|keep-alive frames through one connection|%.2f M frames/s|-\n", rate / 1e6);
 }
 
-void BenchInteractiveHash() {
+void BenchInteractiveHash()
+{
     PasswordHash production(false);
     constexpr int kRounds = 3;
     std::string hashed;
@@ -237,7 +255,8 @@ void BenchInteractiveHash() {
 
 } // namespace
 
-int main() {
+int main()
+{
     // The server logs every connection; a benchmark wants only its figures.
     SetLogStream(nullptr);
     BenchFrameParsing();

@@ -95,10 +95,21 @@ bool StartServer(const std::string& folder, const Settings& settings, Server& se
     server.log = folder + "/server.log";
     const std::string limit = std::to_string(settings.clients + settings.churn + 64);
     const std::string perAddress = std::to_string(settings.clients / kSourceAddresses + settings.churn + 64);
-    std::vector<std::string> args = {KVX_SERVER_PATH, "--bind", kServerAddress, "--port", "0", "--db",
-                                     folder + "/soak.db", "--fast-hash", "--keepalive-seconds",
-                                     std::to_string(kKeepAliveSeconds), "--max-connections", limit,
-                                     "--max-per-address", perAddress, "--signups-per-address",
+    std::vector<std::string> args = {KVX_SERVER_PATH,
+                                     "--bind",
+                                     kServerAddress,
+                                     "--port",
+                                     "0",
+                                     "--db",
+                                     folder + "/soak.db",
+                                     "--fast-hash",
+                                     "--keepalive-seconds",
+                                     std::to_string(kKeepAliveSeconds),
+                                     "--max-connections",
+                                     limit,
+                                     "--max-per-address",
+                                     perAddress,
+                                     "--signups-per-address",
                                      std::to_string(settings.clients + 1)};
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
@@ -219,8 +230,7 @@ public:
                 nextSample += settings_.sampleSeconds;
                 samples.emplace_back(now, RssMb(server_.pid));
                 std::printf("  t %5.0f s   rss %7.1f MB   online %5zu   logins %7ld   statuses %7ld   messages %6ld\n",
-                            now, samples.back().second, Online(), counts_.logins, counts_.statuses,
-                            counts_.messages);
+                            now, samples.back().second, Online(), counts_.logins, counts_.statuses, counts_.messages);
                 std::fflush(stdout);
             }
         }

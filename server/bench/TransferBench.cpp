@@ -68,8 +68,8 @@ double PlainCopy(const std::string& bytes)
 // its own that goes when this does.
 class Server : public ServerTest {
 public:
-    using ServerTest::Start;
     using ServerTest::port;
+    using ServerTest::Start;
     void TestBody() override {}
 };
 

@@ -7,41 +7,37 @@ namespace kvxserver {
 
 namespace {
 
-RateLimiter::Clock::time_point Now() {
-    return RateLimiter::Clock::now();
-}
+RateLimiter::Clock::time_point Now() { return RateLimiter::Clock::now(); }
 
 } // namespace
 
 AccountService::AccountService(AccountStore& store, const PasswordHash& hash, HashWorker& worker,
                                const Options& options)
-    : store_(store),
-      hash_(hash),
-      worker_(worker),
-      failuresByAddress_(options.loginFailuresPerAddress,
-                         std::chrono::seconds(Options::kLoginFailureWindowSeconds)),
-      failuresByAccount_(options.loginFailuresPerAccount,
-                         std::chrono::seconds(Options::kLoginFailureWindowSeconds)),
-      signupsByAddress_(options.signupsPerAddress,
-                        std::chrono::seconds(Options::kSignupWindowSeconds)) {}
+    : store_(store), hash_(hash), worker_(worker),
+      failuresByAddress_(options.loginFailuresPerAddress, std::chrono::seconds(Options::kLoginFailureWindowSeconds)),
+      failuresByAccount_(options.loginFailuresPerAccount, std::chrono::seconds(Options::kLoginFailureWindowSeconds)),
+      signupsByAddress_(options.signupsPerAddress, std::chrono::seconds(Options::kSignupWindowSeconds))
+{
+}
 
-void AccountService::Answer(std::function<void()> answer) {
+void AccountService::Answer(std::function<void()> answer)
+{
     worker_.Run([] {}, std::move(answer));
 }
 
-void AccountService::CountFailure(const std::string& address, std::int32_t account,
-                                  bool accountExists) {
+void AccountService::CountFailure(const std::string& address, std::int32_t account, bool accountExists)
+{
     const auto now = Now();
     failuresByAddress_.Record(address, now);
     // Only real accounts get a counter, so guessing numbers cannot grow the table.
     if (accountExists) failuresByAccount_.Record(std::to_string(account), now);
 }
 
-void AccountService::Login(const std::string& address, std::int32_t account,
-                           const std::string& password, std::function<void(LoginResult)> done) {
+void AccountService::Login(const std::string& address, std::int32_t account, const std::string& password,
+                           std::function<void(LoginResult)> done)
+{
     const auto now = Now();
-    if (!failuresByAddress_.Allows(address, now) ||
-        !failuresByAccount_.Allows(std::to_string(account), now)) {
+    if (!failuresByAddress_.Allows(address, now) || !failuresByAccount_.Allows(std::to_string(account), now)) {
         Answer([done = std::move(done)] { done(LoginResult::Limited); });
         return;
     }
@@ -57,17 +53,15 @@ void AccountService::Login(const std::string& address, std::int32_t account,
     }
     auto verified = std::make_shared<bool>(false);
     worker_.Run(
-        [this, verified, hashText = found.passwordHash, password] {
-            *verified = hash_.Verify(hashText, password);
-        },
+        [this, verified, hashText = found.passwordHash, password] { *verified = hash_.Verify(hashText, password); },
         [this, verified, address, account, done = std::move(done)] {
             if (!*verified) CountFailure(address, account, true);
             done(*verified ? LoginResult::Accepted : LoginResult::Refused);
         });
 }
 
-void AccountService::Signup(const std::string& address, const SignupForm& form,
-                            std::function<void(SignupResult)> done) {
+void AccountService::Signup(const std::string& address, const SignupForm& form, std::function<void(SignupResult)> done)
+{
     const auto now = Now();
     if (!signupsByAddress_.Allows(address, now)) {
         Answer([done = std::move(done)] {

@@ -27,13 +27,11 @@ public:
         std::string error;        // the text for the user when refused
     };
 
-    AccountService(AccountStore& store, const PasswordHash& hash, HashWorker& worker,
-                   const Options& options);
+    AccountService(AccountStore& store, const PasswordHash& hash, HashWorker& worker, const Options& options);
 
     void Login(const std::string& address, std::int32_t account, const std::string& password,
                std::function<void(LoginResult)> done);
-    void Signup(const std::string& address, const SignupForm& form,
-                std::function<void(SignupResult)> done);
+    void Signup(const std::string& address, const SignupForm& form, std::function<void(SignupResult)> done);
 
 private:
     void Answer(std::function<void()> answer);

@@ -99,21 +99,19 @@ struct Dialect {
 };
 
 const Dialect kSqlite = {"BEGIN IMMEDIATE", "PRAGMA user_version", "PRAGMA user_version = ", kSqliteMigrations};
-const Dialect kPostgres = {
-    "BEGIN; SELECT pg_advisory_xact_lock(2600);"
-    "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL);",
-    "SELECT COALESCE(MAX(version), 0) FROM schema_version",
-    "DELETE FROM schema_version; INSERT INTO schema_version SELECT ", kPostgresMigrations};
+const Dialect kPostgres = {"BEGIN; SELECT pg_advisory_xact_lock(2600);"
+                           "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL);",
+                           "SELECT COALESCE(MAX(version), 0) FROM schema_version",
+                           "DELETE FROM schema_version; INSERT INTO schema_version SELECT ", kPostgresMigrations};
 
 constexpr int kSchemaVersion = static_cast<int>(std::size(kSqliteMigrations));
 
 } // namespace
 
-AccountStore::~AccountStore() {
-    Close();
-}
+AccountStore::~AccountStore() { Close(); }
 
-bool AccountStore::Open(const std::string& path, std::string& error) {
+bool AccountStore::Open(const std::string& path, std::string& error)
+{
     Close();
     db_ = OpenDatabase(path, error);
     if (db_ == nullptr) return false;
@@ -125,11 +123,10 @@ bool AccountStore::Open(const std::string& path, std::string& error) {
     return true;
 }
 
-void AccountStore::Close() {
-    db_.reset();
-}
+void AccountStore::Close() { db_.reset(); }
 
-bool AccountStore::Migrate(std::string& error) {
+bool AccountStore::Migrate(std::string& error)
+{
     const Dialect& dialect = db_->dialect() == SqlDatabase::Dialect::Postgres ? kPostgres : kSqlite;
     if (!db_->Exec(dialect.begin, error)) return false;
     std::int64_t version = -1;
@@ -165,7 +162,8 @@ bool AccountStore::Migrate(std::string& error) {
 }
 
 std::int32_t AccountStore::Create(const std::string& nickname, const std::string& email,
-                                  const std::string& passwordHash, std::int64_t createdAt) {
+                                  const std::string& passwordHash, std::int64_t createdAt)
+{
     if (db_ == nullptr) return 0;
     Statement insert(*db_, "INSERT INTO accounts (nickname, email, password_hash, created_at) "
                            "VALUES (?, ?, ?, ?) RETURNING number");
@@ -192,7 +190,8 @@ std::int32_t AccountStore::Create(const std::string& nickname, const std::string
 
 namespace {
 
-void ReadAccount(const Statement& row, AccountStore::Account& out) {
+void ReadAccount(const Statement& row, AccountStore::Account& out)
+{
     out.number = static_cast<std::int32_t>(row.Int(0));
     out.nickname = row.Text(1);
     out.email = row.Text(2);
@@ -200,7 +199,8 @@ void ReadAccount(const Statement& row, AccountStore::Account& out) {
     out.createdAt = row.Int(4);
 }
 
-std::vector<AccountStore::Account> ReadAccounts(Statement& query) {
+std::vector<AccountStore::Account> ReadAccounts(Statement& query)
+{
     std::vector<AccountStore::Account> found;
     while (query.Next() == Statement::Step::Row) {
         found.emplace_back();
@@ -210,7 +210,8 @@ std::vector<AccountStore::Account> ReadAccounts(Statement& query) {
 }
 
 // LIKE treats % and _ as wildcards; a nickname may contain them literally.
-std::string LikePrefix(const std::string& prefix) {
+std::string LikePrefix(const std::string& prefix)
+{
     std::string pattern;
     for (char c : prefix) {
         if (c == '%' || c == '_' || c == '\\') pattern += '\\';
@@ -221,8 +222,8 @@ std::string LikePrefix(const std::string& prefix) {
 
 } // namespace
 
-std::vector<AccountStore::Account> AccountStore::FindByNicknamePrefix(const std::string& prefix,
-                                                                    std::size_t limit) {
+std::vector<AccountStore::Account> AccountStore::FindByNicknamePrefix(const std::string& prefix, std::size_t limit)
+{
     if (db_ == nullptr) return {};
     Statement query(*db_, "SELECT number, nickname, email, password_hash, created_at FROM accounts "
                           "WHERE lower(nickname) LIKE lower(?) ESCAPE '\\' ORDER BY number LIMIT ?");
@@ -230,8 +231,8 @@ std::vector<AccountStore::Account> AccountStore::FindByNicknamePrefix(const std:
     return ReadAccounts(query);
 }
 
-std::vector<AccountStore::Account> AccountStore::FindByEmail(const std::string& email,
-                                                           std::size_t limit) {
+std::vector<AccountStore::Account> AccountStore::FindByEmail(const std::string& email, std::size_t limit)
+{
     if (db_ == nullptr) return {};
     Statement query(*db_, "SELECT number, nickname, email, password_hash, created_at FROM accounts "
                           "WHERE lower(email) = lower(?) ORDER BY number LIMIT ?");
@@ -239,7 +240,8 @@ std::vector<AccountStore::Account> AccountStore::FindByEmail(const std::string& 
     return ReadAccounts(query);
 }
 
-bool AccountStore::Find(std::int32_t number, Account& out) {
+bool AccountStore::Find(std::int32_t number, Account& out)
+{
     if (db_ == nullptr) return false;
     Statement query(*db_, "SELECT nickname, email, password_hash, created_at FROM accounts "
                           "WHERE number = ?");

@@ -38,8 +38,8 @@ public:
     void Close();
 
     // Returns the new account's number, or 0 when it could not be stored.
-    std::int32_t Create(const std::string& nickname, const std::string& email,
-                        const std::string& passwordHash, std::int64_t createdAt);
+    std::int32_t Create(const std::string& nickname, const std::string& email, const std::string& passwordHash,
+                        std::int64_t createdAt);
 
     // False when there is no such account (or the lookup failed).
     bool Find(std::int32_t number, Account& out);

@@ -16,7 +16,8 @@ namespace {
 constexpr long kOwnCertDays = 3650;
 
 // Written only by the owner.
-bool Write(const std::string& path, mode_t mode, const std::function<int(std::FILE*)>& write) {
+bool Write(const std::string& path, mode_t mode, const std::function<int(std::FILE*)>& write)
+{
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode);
     if (fd < 0) return false;
     std::FILE* file = fdopen(fd, "w");
@@ -30,7 +31,8 @@ bool Write(const std::string& path, mode_t mode, const std::function<int(std::FI
 
 } // namespace
 
-bool Certificate::Load(const std::string& certPath, const std::string& keyPath, std::string& error) {
+bool Certificate::Load(const std::string& certPath, const std::string& keyPath, std::string& error)
+{
     std::FILE* certFile = std::fopen(certPath.c_str(), "r");
     if (certFile != nullptr) {
         cert.reset(PEM_read_X509(certFile, nullptr, nullptr, nullptr));
@@ -48,7 +50,8 @@ bool Certificate::Load(const std::string& certPath, const std::string& keyPath, 
     return error.empty();
 }
 
-bool Certificate::Generate() {
+bool Certificate::Generate()
+{
     key.reset(EVP_EC_gen("P-256"));
     cert.reset(X509_new());
     X509* made = cert.get();
@@ -64,8 +67,8 @@ bool Certificate::Generate() {
     X509_gmtime_adj(X509_getm_notAfter(made), kOwnCertDays * 24 * 3600);
     X509_set_pubkey(made, key.get());
     X509_NAME* name = X509_get_subject_name(made);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("kvx-server"), -1,
-                               -1, 0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("kvx-server"), -1, -1,
+                               0);
     X509_set_issuer_name(made, name);
     X509V3_CTX v3;
     X509V3_set_ctx_nodb(&v3);
@@ -77,13 +80,17 @@ bool Certificate::Generate() {
     return X509_sign(made, key.get(), EVP_sha256()) > 0;
 }
 
-bool Certificate::Save(const std::string& certPath, const std::string& keyPath) const {
+bool Certificate::Save(const std::string& certPath, const std::string& keyPath) const
+{
     return Write(keyPath, 0600,
-                 [&](std::FILE* f) { return PEM_write_PrivateKey(f, key.get(), nullptr, nullptr, 0, nullptr, nullptr); }) &&
+                 [&](std::FILE* f) {
+                     return PEM_write_PrivateKey(f, key.get(), nullptr, nullptr, 0, nullptr, nullptr);
+                 }) &&
            Write(certPath, 0644, [&](std::FILE* f) { return PEM_write_X509(f, cert.get()); });
 }
 
-std::string Certificate::Fingerprint() const {
+std::string Certificate::Fingerprint() const
+{
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
     X509_digest(cert.get(), EVP_sha256(), digest, &size);

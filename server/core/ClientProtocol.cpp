@@ -8,42 +8,38 @@
 
 namespace kvxserver {
 
-ClientProtocol::ClientProtocol(AccountService& accounts, ContactService& contacts,
-                               const Options& options, ProtocolPeer& peer, std::string address,
-                               std::array<std::uint8_t, 4> ipv4, std::string tag)
-    : accounts_(accounts),
-      contacts_(contacts),
-      options_(options),
-      peer_(peer),
-      address_(std::move(address)),
-      ipv4_(ipv4),
-      tag_(std::move(tag)) {}
-
-ClientProtocol::~ClientProtocol() {
-    OnClosed();
+ClientProtocol::ClientProtocol(AccountService& accounts, ContactService& contacts, const Options& options,
+                               ProtocolPeer& peer, std::string address, std::array<std::uint8_t, 4> ipv4,
+                               std::string tag)
+    : accounts_(accounts), contacts_(contacts), options_(options), peer_(peer), address_(std::move(address)),
+      ipv4_(ipv4), tag_(std::move(tag))
+{
 }
 
-void ClientProtocol::OnClosed() {
+ClientProtocol::~ClientProtocol() { OnClosed(); }
+
+void ClientProtocol::OnClosed()
+{
     if (!joined_) return;
     joined_ = false;
     contacts_.Leave(account_, *this);
 }
 
-void ClientProtocol::Deliver(std::uint16_t type, const void* payload, std::size_t length) {
+void ClientProtocol::Deliver(std::uint16_t type, const void* payload, std::size_t length)
+{
     peer_.Send(type, payload, length);
 }
 
-void ClientProtocol::End(const char* reason) {
+void ClientProtocol::End(const char* reason)
+{
     joined_ = false;
     peer_.Finish(reason);
 }
 
-bool ClientProtocol::OnFrame(std::uint16_t type, const std::uint8_t* payload, std::size_t length,
-                             std::string& reason) {
+bool ClientProtocol::OnFrame(std::uint16_t type, const std::uint8_t* payload, std::size_t length, std::string& reason)
+{
     switch (type) {
-    case PKT_KEEP_ALIVE:
-        ignoredInARow_ = 0;
-        return true;
+    case PKT_KEEP_ALIVE: ignoredInARow_ = 0; return true;
     case PKT_VERSION:
         if (state_ != State::AwaitVersion) return Ignore(type, reason);
         return OnVersion(payload, length, reason);
@@ -75,15 +71,16 @@ bool ClientProtocol::OnFrame(std::uint16_t type, const std::uint8_t* payload, st
     }
 }
 
-bool ClientProtocol::Ignore(std::uint16_t type, std::string& reason) {
+bool ClientProtocol::Ignore(std::uint16_t type, std::string& reason)
+{
     if (++ignoredInARow_ <= kMaxIgnoredInARow) return true;
-    reason = "more than " + std::to_string(kMaxIgnoredInARow) +
-             " pointless packets in a row (last type " + std::to_string(type) + ")";
+    reason = "more than " + std::to_string(kMaxIgnoredInARow) + " pointless packets in a row (last type " +
+             std::to_string(type) + ")";
     return false;
 }
 
-bool ClientProtocol::OnVersion(const std::uint8_t* payload, std::size_t length,
-                               std::string& reason) {
+bool ClientProtocol::OnVersion(const std::uint8_t* payload, std::size_t length, std::string& reason)
+{
     if (length < 4) {
         reason = "short version packet (" + std::to_string(length) + " bytes)";
         return false;
@@ -102,8 +99,8 @@ bool ClientProtocol::OnVersion(const std::uint8_t* payload, std::size_t length,
     return true;
 }
 
-bool ClientProtocol::OnLogin(const std::uint8_t* payload, std::size_t length,
-                             std::string& reason) {
+bool ClientProtocol::OnLogin(const std::uint8_t* payload, std::size_t length, std::string& reason)
+{
     LoginRecord record;
     if (length < sizeof record) {
         reason = "short login packet (" + std::to_string(length) + " bytes)";
@@ -116,37 +113,36 @@ bool ClientProtocol::OnLogin(const std::uint8_t* payload, std::size_t length,
 
     busy_ = true;
     std::weak_ptr<char> alive = alive_;
-    accounts_.Login(address_, account, password,
-                    [this, alive, account](AccountService::LoginResult result) {
-                        if (alive.expired()) return;
-                        if (result != AccountService::LoginResult::Accepted) {
-                            const bool unavailable = result == AccountService::LoginResult::Unavailable;
-                            LogLine("%s: login %d %s", tag_.c_str(), account,
-                                    result == AccountService::LoginResult::Limited ? "refused, too many failures"
-                                    : unavailable                                  ? "failed, no database"
-                                                                                   : "refused");
-                            if (unavailable) {
-                                SendText(PKT_SERVER_MESSAGE, "The server cannot reach its database. Please try "
-                                                             "again in a moment.");
-                            }
-                            peer_.Send(PKT_LOGIN_FAILED, nullptr, 0);
-                            Done();
-                            return;
-                        }
-                        LogLine("%s: login %d accepted", tag_.c_str(), account);
-                        state_ = State::Online;
-                        account_ = account;
-                        peer_.Send(PKT_LOGIN_OK, nullptr, 0);
-                        if (!options_.motd.empty()) SendText(PKT_SERVER_MESSAGE, options_.motd);
-                        joined_ = true;
-                        contacts_.Join(account, *this);
-                        Done();
-                    });
+    accounts_.Login(address_, account, password, [this, alive, account](AccountService::LoginResult result) {
+        if (alive.expired()) return;
+        if (result != AccountService::LoginResult::Accepted) {
+            const bool unavailable = result == AccountService::LoginResult::Unavailable;
+            LogLine("%s: login %d %s", tag_.c_str(), account,
+                    result == AccountService::LoginResult::Limited ? "refused, too many failures"
+                    : unavailable                                  ? "failed, no database"
+                                                                   : "refused");
+            if (unavailable) {
+                SendText(PKT_SERVER_MESSAGE, "The server cannot reach its database. Please try "
+                                             "again in a moment.");
+            }
+            peer_.Send(PKT_LOGIN_FAILED, nullptr, 0);
+            Done();
+            return;
+        }
+        LogLine("%s: login %d accepted", tag_.c_str(), account);
+        state_ = State::Online;
+        account_ = account;
+        peer_.Send(PKT_LOGIN_OK, nullptr, 0);
+        if (!options_.motd.empty()) SendText(PKT_SERVER_MESSAGE, options_.motd);
+        joined_ = true;
+        contacts_.Join(account, *this);
+        Done();
+    });
     return true;
 }
 
-bool ClientProtocol::OnSignup(const std::uint8_t* payload, std::size_t length,
-                              std::string& reason) {
+bool ClientProtocol::OnSignup(const std::uint8_t* payload, std::size_t length, std::string& reason)
+{
     SignupRequestRecord record;
     if (length < sizeof record) {
         reason = "short sign-up packet (" + std::to_string(length) + " bytes)";
@@ -179,7 +175,8 @@ bool ClientProtocol::OnSignup(const std::uint8_t* payload, std::size_t length,
     return true;
 }
 
-void ClientProtocol::SendText(std::uint16_t type, const std::string& text) {
+void ClientProtocol::SendText(std::uint16_t type, const std::string& text)
+{
     char payload[kvxwire::kMaxPayload];
     const std::size_t n = std::min(text.size(), sizeof payload - 1);
     std::memcpy(payload, text.data(), n);
@@ -187,14 +184,16 @@ void ClientProtocol::SendText(std::uint16_t type, const std::string& text) {
     peer_.Send(type, payload, n + 1);
 }
 
-void ClientProtocol::SendIpInfo() {
+void ClientProtocol::SendIpInfo()
+{
     IpInfoRecord info{};
     info.account = account_;
     std::memcpy(info.address, ipv4_.data(), sizeof info.address);
     peer_.Send(PKT_IP_INFO, &info, sizeof info);
 }
 
-void ClientProtocol::SendGameServers() {
+void ClientProtocol::SendGameServers()
+{
     std::uint8_t payload[sizeof(GameServersHead) + kMaxGameServers * sizeof(GameServerRecord)];
     GameServersHead head{};
     head.game = kGameQuake2;
@@ -209,7 +208,8 @@ void ClientProtocol::SendGameServers() {
     peer_.Send(PKT_GAME_SERVERS, payload, sizeof head + head.count * sizeof(GameServerRecord));
 }
 
-void ClientProtocol::Done() {
+void ClientProtocol::Done()
+{
     busy_ = false;
     peer_.Resume();
 }

@@ -3,8 +3,8 @@
 // A sign-up leaves the state at AwaitLogin: the client logs in with the new account next.
 // A refused login stays at AwaitLogin so the client can show its error and hang up itself.
 // Once Online, the contact packets go to the contact service with this connection as the
-// account's session, which ends when the connection closes. Keep-alives are welcome in every state. Anything the client should never send this way
-// (a login before the version, a short record, a long run of unknown packets) drops it.
+// account's session, which ends when the connection closes. Keep-alives are welcome in every state. Anything the client
+// should never send this way (a login before the version, a short record, a long run of unknown packets) drops it.
 #ifndef KVX_SERVER_CLIENTPROTOCOL_H
 #define KVX_SERVER_CLIENTPROTOCOL_H
 
@@ -29,17 +29,15 @@ public:
 
     // address: the client's IP address as text, the key of its rate limits.
     // ipv4: that address in network order, or zeros; tag: how log lines name the connection.
-    ClientProtocol(AccountService& accounts, ContactService& contacts, const Options& options,
-                   ProtocolPeer& peer, std::string address, std::array<std::uint8_t, 4> ipv4,
-                   std::string tag);
+    ClientProtocol(AccountService& accounts, ContactService& contacts, const Options& options, ProtocolPeer& peer,
+                   std::string address, std::array<std::uint8_t, 4> ipv4, std::string tag);
     ~ClientProtocol() override;
     ClientProtocol(const ClientProtocol&) = delete;
     ClientProtocol& operator=(const ClientProtocol&) = delete;
 
     // Takes one whole frame. Returns false when the client must be dropped; reason says why.
     // Must not be called while Busy().
-    bool OnFrame(std::uint16_t type, const std::uint8_t* payload, std::size_t length,
-                 std::string& reason);
+    bool OnFrame(std::uint16_t type, const std::uint8_t* payload, std::size_t length, std::string& reason);
 
     // True while a login or sign-up is being checked; its answer goes out first, and the
     // peer's Resume follows.

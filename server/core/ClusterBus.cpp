@@ -18,10 +18,7 @@ constexpr std::size_t kMaxBatchBytes = 1 << 20;
 } // namespace
 
 ClusterBus::ClusterBus(asio::io_context& loop, std::string uri, NoticeHandler onNotice, ConnectedHandler onConnected)
-    : uri_(std::move(uri)),
-      onNotice_(std::move(onNotice)),
-      onConnected_(std::move(onConnected)),
-      socket_(loop),
+    : uri_(std::move(uri)), onNotice_(std::move(onNotice)), onConnected_(std::move(onConnected)), socket_(loop),
       retry_(loop)
 {
 }
@@ -168,7 +165,8 @@ void ClusterBus::OnReadable()
             sending_ = false;
             break;
         }
-        if (PQresultStatus(result) != PGRES_TUPLES_OK) LogLine("cluster: publishing failed: %s", PQresultErrorMessage(result));
+        if (PQresultStatus(result) != PGRES_TUPLES_OK)
+            LogLine("cluster: publishing failed: %s", PQresultErrorMessage(result));
         PQclear(result);
     }
     for (PGnotify* notice; (notice = PQnotifies(conn_)) != nullptr; PQfreemem(notice)) {

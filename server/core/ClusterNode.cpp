@@ -59,9 +59,7 @@ Presence PresenceIn(const ContactRecord& record)
 } // namespace
 
 ClusterNode::ClusterNode(asio::io_context& loop, const Options& options, PresenceHub& hub, std::string name)
-    : hub_(hub),
-      name_(std::move(name)),
-      lease_(std::chrono::seconds(options.nodeLeaseSeconds)),
+    : hub_(hub), name_(std::move(name)), lease_(std::chrono::seconds(options.nodeLeaseSeconds)),
       bus_(
           loop, options.databasePath, [this](const std::string& notice) { OnNotice(notice); },
           [this] {

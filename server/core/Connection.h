@@ -1,9 +1,8 @@
 // One client's TCP connection: starts TLS when the client's first byte opens a handshake
-// (refusing a client that speaks in clear unless the options allow it), reads bytes into frames for its ClientProtocol, writes the
-// protocol's frames out in order, and closes the connection when no whole frame came within
-// the first-frame time, when the client falls silent for three keep-alive periods (partial
-// frames do not count), misbehaves, or is done. Lives in a shared_ptr: every
-// pending asynchronous operation holds it, the server's registry until it closes.
+// (refusing a client that speaks in clear unless the options allow it), reads bytes into frames for its ClientProtocol,
+// writes the protocol's frames out in order, and closes the connection when no whole frame came within the first-frame
+// time, when the client falls silent for three keep-alive periods (partial frames do not count), misbehaves, or is
+// done. Lives in a shared_ptr: every pending asynchronous operation holds it, the server's registry until it closes.
 #ifndef KVX_SERVER_CONNECTION_H
 #define KVX_SERVER_CONNECTION_H
 
@@ -39,9 +38,9 @@ public:
     // does not read cannot have answer after answer queued.
     static constexpr std::size_t kInputPause = 64 * 1024;
 
-    Connection(asio::ip::tcp::socket socket, const asio::ip::tcp::endpoint& remote,
-               std::uint64_t id, AccountService& accounts, ContactService& contacts,
-               const Options& options, asio::ssl::context& tls, ClosedHandler onClosed);
+    Connection(asio::ip::tcp::socket socket, const asio::ip::tcp::endpoint& remote, std::uint64_t id,
+               AccountService& accounts, ContactService& contacts, const Options& options, asio::ssl::context& tls,
+               ClosedHandler onClosed);
 
     void Start();
     // Closes at once; reason goes to the log. Harmless when already closed.

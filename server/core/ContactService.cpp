@@ -95,7 +95,8 @@ void ContactService::Announce(std::int32_t account, const std::string& nickname)
 void ContactService::Reach(std::int32_t account, const EventPacket& event)
 {
     if (hub_.Deliver(account, PKT_NEW_EVENT, event.data(), event.size())) return;
-    if (cluster_ != nullptr && hub_.IsOnline(account)) cluster_->Forward(account, PKT_NEW_EVENT, event.data(), event.size());
+    if (cluster_ != nullptr && hub_.IsOnline(account))
+        cluster_->Forward(account, PKT_NEW_EVENT, event.data(), event.size());
 }
 
 void ContactService::ReportStoreDown(ContactSink& sink, const char* what)

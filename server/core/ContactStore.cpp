@@ -55,7 +55,8 @@ std::uint32_t ContactStore::StoreEvent(std::int32_t to, std::uint16_t kind, std:
         LogLine("contact store: %d has %lld stored events, refusing more", to, static_cast<long long>(count.Int(0)));
         return 0;
     }
-    Statement insert(db_, "INSERT INTO events (owner, kind, sender, sent_at, text) VALUES (?, ?, ?, ?, ?) RETURNING id");
+    Statement insert(db_,
+                     "INSERT INTO events (owner, kind, sender, sent_at, text) VALUES (?, ?, ?, ?, ?) RETURNING id");
     if (!insert.Bind(1, to) || !insert.Bind(2, kind) || !insert.Bind(3, from) || !insert.Bind(4, sentAt) ||
         !insert.Bind(5, text) || insert.Next() != Statement::Step::Row) {
         LogLine("contact store: storing an event for %d failed: %s", to, db_.LastError().c_str());

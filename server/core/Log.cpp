@@ -10,11 +10,10 @@ namespace {
 std::FILE* g_stream = stderr;
 }
 
-void SetLogStream(std::FILE* stream) {
-    g_stream = stream;
-}
+void SetLogStream(std::FILE* stream) { g_stream = stream; }
 
-void LogLine(const char* format, ...) {
+void LogLine(const char* format, ...)
+{
     if (g_stream == nullptr) return;
     char line[1024];
     std::time_t now = std::time(nullptr);

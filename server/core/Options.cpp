@@ -22,35 +22,29 @@ struct NumericOption {
 };
 
 const NumericOption kNumericOptions[] = {
-    {"--port", 0, 65535,
-     [](Options& o, unsigned long v) { o.port = static_cast<std::uint16_t>(v); }},
-    {"--min-build", 0, 0xffffffffUL,
-     [](Options& o, unsigned long v) { o.minBuild = static_cast<std::uint32_t>(v); }},
+    {"--port", 0, 65535, [](Options& o, unsigned long v) { o.port = static_cast<std::uint16_t>(v); }},
+    {"--min-build", 0, 0xffffffffUL, [](Options& o, unsigned long v) { o.minBuild = static_cast<std::uint32_t>(v); }},
     {"--keepalive-seconds", 1, 86400,
      [](Options& o, unsigned long v) { o.keepAliveSeconds = static_cast<unsigned>(v); }},
     {"--first-frame-seconds", 1, 3600,
      [](Options& o, unsigned long v) { o.firstFrameSeconds = static_cast<unsigned>(v); }},
-    {"--max-connections", 1, 1000000,
-     [](Options& o, unsigned long v) { o.maxConnections = static_cast<unsigned>(v); }},
-    {"--max-per-address", 1, 1000000,
-     [](Options& o, unsigned long v) { o.maxPerAddress = static_cast<unsigned>(v); }},
+    {"--max-connections", 1, 1000000, [](Options& o, unsigned long v) { o.maxConnections = static_cast<unsigned>(v); }},
+    {"--max-per-address", 1, 1000000, [](Options& o, unsigned long v) { o.maxPerAddress = static_cast<unsigned>(v); }},
     {"--login-failures-per-address", 1, 1000000,
      [](Options& o, unsigned long v) { o.loginFailuresPerAddress = static_cast<unsigned>(v); }},
     {"--login-failures-per-account", 1, 1000000,
      [](Options& o, unsigned long v) { o.loginFailuresPerAccount = static_cast<unsigned>(v); }},
     {"--signups-per-address", 1, 1000000,
      [](Options& o, unsigned long v) { o.signupsPerAddress = static_cast<unsigned>(v); }},
-    {"--max-file-mb", 0, 4096,
-     [](Options& o, unsigned long v) { o.maxFileMegabytes = static_cast<unsigned>(v); }},
-    {"--file-expiry-days", 1, 3650,
-     [](Options& o, unsigned long v) { o.fileExpiryDays = static_cast<unsigned>(v); }},
-    {"--hash-threads", 0, 64,
-     [](Options& o, unsigned long v) { o.hashThreads = static_cast<unsigned>(v); }},
+    {"--max-file-mb", 0, 4096, [](Options& o, unsigned long v) { o.maxFileMegabytes = static_cast<unsigned>(v); }},
+    {"--file-expiry-days", 1, 3650, [](Options& o, unsigned long v) { o.fileExpiryDays = static_cast<unsigned>(v); }},
+    {"--hash-threads", 0, 64, [](Options& o, unsigned long v) { o.hashThreads = static_cast<unsigned>(v); }},
     {"--node-lease-seconds", 1, 3600,
      [](Options& o, unsigned long v) { o.nodeLeaseSeconds = static_cast<unsigned>(v); }},
 };
 
-bool ParseNumber(const char* text, unsigned long& out) {
+bool ParseNumber(const char* text, unsigned long& out)
+{
     if (*text < '0' || *text > '9') return false;
     char* end = nullptr;
     errno = 0;
@@ -61,12 +55,12 @@ bool ParseNumber(const char* text, unsigned long& out) {
 }
 
 // host or host:port, the host a name or a dotted address, resolved once at start-up.
-bool ParseGameServer(const std::string& text, GameServer& out, std::string& error) {
+bool ParseGameServer(const std::string& text, GameServer& out, std::string& error)
+{
     const std::size_t colon = text.rfind(':');
     const std::string host = text.substr(0, colon);
     unsigned long port = Options::kDefaultGamePort;
-    if (colon != std::string::npos &&
-        (!ParseNumber(text.c_str() + colon + 1, port) || port < 1 || port > 65535)) {
+    if (colon != std::string::npos && (!ParseNumber(text.c_str() + colon + 1, port) || port < 1 || port > 65535)) {
         error = "--game-server: the port must be 1 to 65535 in '" + text + "'";
         return false;
     }
@@ -87,7 +81,8 @@ bool ParseGameServer(const std::string& text, GameServer& out, std::string& erro
 
 } // namespace
 
-const char* Options::Usage() {
+const char* Options::Usage()
+{
     return "usage: kvx-server [options]\n"
            "  --port N                 TCP port (default 2600; 0 picks a free one)\n"
            "  --bind ADDR              address to listen on (default 0.0.0.0)\n"
@@ -128,7 +123,8 @@ const char* Options::Usage() {
            "                           are refused)\n";
 }
 
-bool Options::Parse(int argc, const char* const* argv, std::string& error) {
+bool Options::Parse(int argc, const char* const* argv, std::string& error)
+{
     error.clear();
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
@@ -202,8 +198,8 @@ bool Options::Parse(int argc, const char* const* argv, std::string& error) {
         }
         unsigned long number = 0;
         if (!ParseNumber(value, number) || number < option->min || number > option->max) {
-            error = std::string(arg) + ": expected a number from " + std::to_string(option->min) +
-                    " to " + std::to_string(option->max) + ", got '" + value + "'";
+            error = std::string(arg) + ": expected a number from " + std::to_string(option->min) + " to " +
+                    std::to_string(option->max) + ", got '" + value + "'";
             return false;
         }
         option->set(*this, number);

@@ -23,13 +23,13 @@ public:
     std::string bindAddress = "0.0.0.0";
     std::string databasePath = "kvx.db";
     std::uint32_t minBuild = BUILD_NUMBER;
-    std::string motd;                   // sent after every login when not empty
+    std::string motd; // sent after every login when not empty
     // The clients' keep-alive period (KVX sends one every 60 s, whatever its state); silence
     // for three periods closes a connection, so one late keep-alive is forgiven.
     unsigned keepAliveSeconds = 60;
-    unsigned firstFrameSeconds = 30; // a connection's first whole frame must come this soon
-    unsigned maxConnections = 1000;  // open at once, in total
-    unsigned maxPerAddress = 50;     // open at once from one IP address
+    unsigned firstFrameSeconds = 30;       // a connection's first whole frame must come this soon
+    unsigned maxConnections = 1000;        // open at once, in total
+    unsigned maxPerAddress = 50;           // open at once from one IP address
     unsigned loginFailuresPerAddress = 20; // within kLoginFailureWindowSeconds
     unsigned loginFailuresPerAccount = 5;  // within kLoginFailureWindowSeconds
     unsigned signupsPerAddress = 5;        // within kSignupWindowSeconds
@@ -45,9 +45,9 @@ public:
     // In a cluster (a postgresql:// database): a node not heard from this long is taken for
     // lost, and its users go offline to the other nodes' users.
     unsigned nodeLeaseSeconds = 60;
-    std::string certPath;                  // PEM certificate (chain); empty: the server's own
-    std::string keyPath;                   // PEM private key of certPath
-    bool allowPlaintext = false;           // also serve clients that do not start TLS
+    std::string certPath;        // PEM certificate (chain); empty: the server's own
+    std::string keyPath;         // PEM private key of certPath
+    bool allowPlaintext = false; // also serve clients that do not start TLS
 
     static constexpr unsigned kLoginFailureWindowSeconds = 15 * 60;
     static constexpr unsigned kSignupWindowSeconds = 60 * 60;

@@ -64,7 +64,8 @@ public:
 
     std::string Text(int column) const override
     {
-        return std::string(PQgetvalue(result_, row_, column), static_cast<std::size_t>(PQgetlength(result_, row_, column)));
+        return std::string(PQgetvalue(result_, row_, column),
+                           static_cast<std::size_t>(PQgetlength(result_, row_, column)));
     }
 
 private:
@@ -89,7 +90,8 @@ pg_conn* ConnectPostgres(const std::string& uri, std::string& error)
         PQfinish(conn);
         return nullptr;
     }
-    PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        conn, [](void*, const char*) {}, nullptr);
     return conn;
 }
 

@@ -1,6 +1,5 @@
 #include "PingResponder.h"
 
-
 #include "wire/Packets.h"
 
 namespace kvxserver {

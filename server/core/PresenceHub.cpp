@@ -15,8 +15,9 @@ bool PresenceHub::Join(std::int32_t account, const std::string& nickname, const 
     entry->second.sinks.push_back(&sink);
     if (!first) return false;
     remote_.erase(account);
-    entry->second.since = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::system_clock::now().time_since_epoch()).count());
+    entry->second.since = static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count());
     entry->second.nickname = nickname;
     for (std::int32_t contact : contacts) Watch(account, contact);
     return true;
@@ -52,7 +53,10 @@ std::uint64_t PresenceHub::SinceOf(std::int32_t account) const
     return entry == online_.end() ? 0 : entry->second.since;
 }
 
-bool PresenceHub::IsOnline(std::int32_t account) const { return online_.count(account) != 0 || remote_.count(account) != 0; }
+bool PresenceHub::IsOnline(std::int32_t account) const
+{
+    return online_.count(account) != 0 || remote_.count(account) != 0;
+}
 
 const Presence* PresenceHub::PresenceOf(std::int32_t account) const
 {

@@ -52,13 +52,14 @@ public:
     // The account is online on another node, as that node says. mark orders the reports
     // of one node, so a full report can retire what it no longer holds. False when nothing
     // its watchers see has changed.
-    bool SetRemote(std::int32_t account, const std::string& node, const std::string& nickname,
-                   const Presence& presence, std::uint64_t mark);
+    bool SetRemote(std::int32_t account, const std::string& node, const std::string& nickname, const Presence& presence,
+                   std::uint64_t mark);
     // The account has left the node; false when another node (or this one) holds it now.
     bool DropRemote(std::int32_t account, const std::string& node);
     // Every account of the node (reported before mark, when given), gone offline: their
     // numbers and nicknames.
-    std::vector<std::pair<std::int32_t, std::string>> DropNode(const std::string& node, std::uint64_t before = UINT64_MAX);
+    std::vector<std::pair<std::int32_t, std::string>> DropNode(const std::string& node,
+                                                               std::uint64_t before = UINT64_MAX);
     // Removes every session of the account and returns them, without counting it offline.
     std::vector<ContactSink*> TakeSessions(std::int32_t account);
     // The accounts with a session here.

@@ -6,15 +6,13 @@
 
 namespace kvxserver {
 
-Server::Server(asio::io_context& loop, const Options& options, AccountService& accounts,
-               ContactService& contacts)
-    : options_(options),
-      accounts_(accounts),
-      contacts_(contacts),
-      acceptor_(loop),
-      acceptRetry_(loop) {}
+Server::Server(asio::io_context& loop, const Options& options, AccountService& accounts, ContactService& contacts)
+    : options_(options), accounts_(accounts), contacts_(contacts), acceptor_(loop), acceptRetry_(loop)
+{
+}
 
-bool Server::Listen(std::string& error) {
+bool Server::Listen(std::string& error)
+{
     tls_ = TlsContext::Make(options_, error);
     if (!tls_) return false;
     asio::error_code ec;
@@ -29,8 +27,7 @@ bool Server::Listen(std::string& error) {
     if (!ec) acceptor_.bind(endpoint, ec);
     if (!ec) acceptor_.listen(asio::socket_base::max_listen_connections, ec);
     if (ec) {
-        error = "cannot listen on " + options_.bindAddress + ":" +
-                std::to_string(options_.port) + ": " + ec.message();
+        error = "cannot listen on " + options_.bindAddress + ":" + std::to_string(options_.port) + ": " + ec.message();
         acceptor_.close(ec);
         return false;
     }
@@ -38,18 +35,20 @@ bool Server::Listen(std::string& error) {
     return true;
 }
 
-asio::ip::tcp::endpoint Server::LocalEndpoint() const {
+asio::ip::tcp::endpoint Server::LocalEndpoint() const
+{
     asio::error_code ignored;
     return acceptor_.local_endpoint(ignored);
 }
 
-void Server::Accept() {
-    acceptor_.async_accept([this](const asio::error_code& error, asio::ip::tcp::socket socket) {
-        OnAccept(error, std::move(socket));
-    });
+void Server::Accept()
+{
+    acceptor_.async_accept(
+        [this](const asio::error_code& error, asio::ip::tcp::socket socket) { OnAccept(error, std::move(socket)); });
 }
 
-void Server::OnAccept(const asio::error_code& error, asio::ip::tcp::socket socket) {
+void Server::OnAccept(const asio::error_code& error, asio::ip::tcp::socket socket)
+{
     if (stopped_ || error == asio::error::operation_aborted) return;
     if (error) {
         // Out of descriptors and the like: keep serving the clients already here, and try
@@ -80,21 +79,22 @@ void Server::OnAccept(const asio::error_code& error, asio::ip::tcp::socket socke
         return;
     }
 
-    auto connection = std::make_shared<Connection>(
-        std::move(socket), remote, nextId_++, accounts_, contacts_, options_, tls_->context(),
-        [this](Connection& closed) { Forget(closed); });
+    auto connection = std::make_shared<Connection>(std::move(socket), remote, nextId_++, accounts_, contacts_, options_,
+                                                   tls_->context(), [this](Connection& closed) { Forget(closed); });
     connections_.emplace(connection.get(), connection);
     ++perAddress_[address];
     connection->Start();
 }
 
-void Server::Forget(Connection& connection) {
+void Server::Forget(Connection& connection)
+{
     auto count = perAddress_.find(connection.address());
     if (count != perAddress_.end() && --count->second == 0) perAddress_.erase(count);
     connections_.erase(&connection);
 }
 
-void Server::Stop() {
+void Server::Stop()
+{
     if (stopped_) return;
     stopped_ = true;
     asio::error_code ignored;

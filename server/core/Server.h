@@ -20,8 +20,7 @@ namespace kvxserver {
 
 class Server {
 public:
-    Server(asio::io_context& loop, const Options& options, AccountService& accounts,
-           ContactService& contacts);
+    Server(asio::io_context& loop, const Options& options, AccountService& accounts, ContactService& contacts);
 
     // Readies TLS, binds and starts accepting; false with the reason when the certificate
     // or the address cannot be had.

@@ -9,7 +9,8 @@ namespace kvxserver {
 
 TlsContext::TlsContext() : context_(asio::ssl::context::tls_server) {}
 
-std::unique_ptr<TlsContext> TlsContext::Make(const Options& options, std::string& error) {
+std::unique_ptr<TlsContext> TlsContext::Make(const Options& options, std::string& error)
+{
     Certificate pair;
     const bool own = options.certPath.empty();
     const bool inMemory = options.databasePath == ":memory:";

@@ -36,12 +36,14 @@ using namespace kvxserver;
 
 namespace {
 
-void Fail(const char* what) {
+void Fail(const char* what)
+{
     std::fprintf(stderr, "invariant broken: %s\n", what);
     std::abort();
 }
 
-void CheckFrame(std::uint16_t type, const void* payload, std::size_t length) {
+void CheckFrame(std::uint16_t type, const void* payload, std::size_t length)
+{
     if (length > kvxwire::kMaxPayload) Fail("payload longer than a frame holds");
     if (length > 0 && payload == nullptr) Fail("payload missing");
     if (type == PKT_NEW_EVENT) {
@@ -58,7 +60,8 @@ void CheckFrame(std::uint16_t type, const void* payload, std::size_t length) {
 
 class CheckingPeer : public ProtocolPeer {
 public:
-    void Send(std::uint16_t type, const void* payload, std::size_t length) override {
+    void Send(std::uint16_t type, const void* payload, std::size_t length) override
+    {
         if (finished) Fail("frame sent after Finish");
         CheckFrame(type, payload, length);
         if (type == PKT_VERSION_OK) versionAccepted = true;
@@ -66,8 +69,7 @@ public:
             if (!versionAccepted) Fail("login accepted before version");
             loggedIn = true;
         }
-        const bool contactAnswer =
-            type == PKT_NEW_EVENT || type == PKT_SEARCH_RESULT || type == PKT_INFO_RESULT;
+        const bool contactAnswer = type == PKT_NEW_EVENT || type == PKT_SEARCH_RESULT || type == PKT_INFO_RESULT;
         if (contactAnswer && !loggedIn) Fail("contact answer before login");
     }
     void Finish(const char*) override { finished = true; }
@@ -81,19 +83,22 @@ public:
 // The other account's session: checks what reaches it, as a client would read it.
 class OtherSession : public ContactSink {
 public:
-    void Deliver(std::uint16_t type, const void* payload, std::size_t length) override {
+    void Deliver(std::uint16_t type, const void* payload, std::size_t length) override
+    {
         CheckFrame(type, payload, length);
     }
 };
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     if (size == 0) return 0;
     // The same bytes as one datagram to the ping responder: answered alike or not at all.
     std::uint8_t pong[kvxwire::kMaxFrame];
     const std::size_t answered = PingResponder::Answer(data, size, pong);
-    if (answered != 0 && (answered != size || kvxwire::ReadU16(pong) != PKT_SERVER_PONG)) Fail("a ping answered unlike");
+    if (answered != 0 && (answered != size || kvxwire::ReadU16(pong) != PKT_SERVER_PONG))
+        Fail("a ping answered unlike");
     const std::size_t readSize = 1 + data[0] % 97;
     ++data;
     --size;

@@ -137,7 +137,8 @@ TEST_F(Cluster, ANodeKilledInAFloodLosesNoAcknowledgedMessageAndItsUsersComeBack
             EventHead head{};
             std::memcpy(&head, frame.payload.data(), std::min(sizeof head, frame.payload.size()));
             MessageSentRecord sent{};
-            if (frame.type == PKT_NEW_EVENT && head.kind == EVENT_MESSAGE_SENT && frame.payload.size() >= kEventDataOffset + sizeof sent) {
+            if (frame.type == PKT_NEW_EVENT && head.kind == EVENT_MESSAGE_SENT &&
+                frame.payload.size() >= kEventDataOffset + sizeof sent) {
                 std::memcpy(&sent, frame.payload.data() + kEventDataOffset, sizeof sent);
                 acknowledged.insert(sent.messageId);
             }
@@ -166,7 +167,8 @@ TEST_F(Cluster, TheDatabaseKilledAndRestartedCostsClearFailuresOnlyWhileItIsDown
 
     ann.Put(PKT_MESSAGE_SEND, Message(bob.account(), 1));
     const Frame told = ann.WaitPacket(PKT_SERVER_MESSAGE);
-    EXPECT_NE(std::string(told.payload.begin(), told.payload.end()).find("cannot reach its database"), std::string::npos);
+    EXPECT_NE(std::string(told.payload.begin(), told.payload.end()).find("cannot reach its database"),
+              std::string::npos);
     EXPECT_FALSE(Has(ann.Settle(), EVENT_MESSAGE_SENT)) << "nothing acknowledged that was not stored";
     EXPECT_FALSE(Client(kPort, bob.account(), "pw", Node(2)).online());
 

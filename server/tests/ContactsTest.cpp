@@ -32,10 +32,14 @@ TEST_F(Contacts, AddingTellsTheAddedUserOnceDeletingStopsTheNoticesAndSenselessP
     // Records cut short; one's own account, one that does not exist, ones below the first
     // number; an empty message.
     const MessageSendRecord bytes{bob.account(), 0, "x"}; // every record starts with the account it is about
-    const std::pair<std::uint16_t, std::size_t> cuts[] = {
-        {PKT_CONTACT_ADD, 3}, {PKT_CONTACT_DELETE, 3}, {PKT_MESSAGE_SEND, sizeof(MessageSendRecord) - 1},
-        {PKT_CHAT_LINE, sizeof(ChatLineRecord) - 1}, {PKT_STATUS, sizeof(StatusRecord) - 1}, {PKT_EVENT_ACK, 3},
-        {PKT_INFO_REQUEST, 3}, {PKT_SEARCH, sizeof(SearchRecord) - 1}};
+    const std::pair<std::uint16_t, std::size_t> cuts[] = {{PKT_CONTACT_ADD, 3},
+                                                          {PKT_CONTACT_DELETE, 3},
+                                                          {PKT_MESSAGE_SEND, sizeof(MessageSendRecord) - 1},
+                                                          {PKT_CHAT_LINE, sizeof(ChatLineRecord) - 1},
+                                                          {PKT_STATUS, sizeof(StatusRecord) - 1},
+                                                          {PKT_EVENT_ACK, 3},
+                                                          {PKT_INFO_REQUEST, 3},
+                                                          {PKT_SEARCH, sizeof(SearchRecord) - 1}};
     for (const auto& [type, size] : cuts) ann.Send(type, &bytes, size);
     for (const std::int32_t account : {ann.account(), bob.account() + 1, 0, -5, 9999}) {
         ann.Put(PKT_CONTACT_ADD, AccountRecord{account});
@@ -104,7 +108,11 @@ TEST_F(Contacts, PresenceReachesEveryWatcherAndNobodyElse)
     for (Client* c : {&ann, &bob, &cat, &dan}) c->Settle();
     GameSpot spot{inet_addr("192.0.2.7"), 27910, "q2dm1 3/8"};
     // shown: a status below 300 is shown as offline, without the rest
-    const struct { std::uint16_t status; const char* away; std::uint16_t shown; } changes[] = {{600, "", 600}, {400, "Out for lunch", 400}, {299, "gone", 100}, {300, "", 300}, {100, "", 100},
+    const struct {
+        std::uint16_t status;
+        const char* away;
+        std::uint16_t shown;
+    } changes[] = {{600, "", 600}, {400, "Out for lunch", 400}, {299, "gone", 100}, {300, "", 300}, {100, "", 100},
                    {700, "x", 700}};
     for (const auto& c : changes) {
         StatusRecord status{c.status, 0, spot, {}};

@@ -17,8 +17,8 @@ TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheB
     const std::int32_t account = client.Signup("Ranger", "ranger@example.com", "secret99");
     EXPECT_EQ(account, 10000);
     // Refused logins leave the connection open for another try.
-    for (const auto& [number, password] : {std::pair{account, "secret9"}, {account, "secret999"}, {10001, "secret99"},
-                                           {-1, "secret99"}}) {
+    for (const auto& [number, password] :
+         {std::pair{account, "secret9"}, {account, "secret999"}, {10001, "secret99"}, {-1, "secret99"}}) {
         EXPECT_EQ(client.Login(number, password), PKT_LOGIN_FAILED) << number << " " << password;
     }
     const LoginRecord login{account, "secret99\0zz"}; // the password ends at its NUL
@@ -59,9 +59,12 @@ TEST_F(Handshake, SignupRulesAnswerWithTextForTheUser)
     Start({"--signups-per-address", "1"});
     WireClient client(port());
     ASSERT_EQ(client.Version(BUILD_NUMBER), PKT_VERSION_OK);
-    const std::string nickname = "Nickname must be 1 to 31 characters.", password = "Password must be 1 to 9 characters.",
+    const std::string nickname = "Nickname must be 1 to 31 characters.",
+                      password = "Password must be 1 to 9 characters.",
                       email = "Please enter a valid email address, such as name@example.com.";
-    const struct { std::string nickname, email, password, error; } cases[] = {
+    const struct {
+        std::string nickname, email, password, error;
+    } cases[] = {
         {"", "a@b.c", "pw", nickname},
         {std::string(32, 'n'), "a@b.c", "pw", nickname},
         {"tab\there", "a@b.c", "pw", "Nickname may not contain control characters."},
@@ -86,8 +89,8 @@ TEST_F(Handshake, SignupRulesAnswerWithTextForTheUser)
 
 TEST_F(Handshake, GameServersFollowTheAddressInfoInTheOrderGivenUpToAFullFrame)
 {
-    std::vector<std::string> args = {"--game-server", "127.0.0.60:27911", "--game-server", "10.1.2.3",
-                                     "--game-server", "localhost:5"};
+    std::vector<std::string> args = {"--game-server", "127.0.0.60:27911", "--game-server",
+                                     "10.1.2.3",      "--game-server",    "localhost:5"};
     for (std::size_t i = 3; i < kMaxGameServers; ++i) args.insert(args.end(), {"--game-server", "10.0.0.1:1000"});
     Start(args);
     Client client(port(), "Gamer");

@@ -16,7 +16,11 @@ TEST_F(Limits, HostileInputDropsItsOwnConnectionOnly)
     Client bystander(port(), "Calm");
     const std::uint8_t zeros[kvxwire::kMaxPayload] = {};
     // state: 0 connected, 1 versioned, 2 logged in; a keep-alive after the first keepAliveAfter frames
-    const struct { const char* what; int state, type, length, count, keepAliveAfter; bool dropped; } cases[] = {
+    const struct {
+        const char* what;
+        int state, type, length, count, keepAliveAfter;
+        bool dropped;
+    } cases[] = {
         {"a header claiming a payload over 2044 bytes", 0, PKT_VERSION, 2045, 1, 0, true},
         {"a whole frame of 2044 bytes of an unknown type", 0, 4242, 2044, 1, 0, false},
         {"a short version", 0, PKT_VERSION, 3, 1, 0, true},
@@ -78,8 +82,11 @@ TEST_F(Limits, ConnectionsBeyondTheTotalOrPerAddressCapAreTurnedAway)
 {
     Start({"--bind", "127.0.9.5", "--max-connections", "3", "--max-per-address", "2"});
     std::vector<std::unique_ptr<WireClient>> clients;
-    for (const auto& [from, admitted] : {std::pair{"127.0.9.21", true}, {"127.0.9.21", true}, {"127.0.9.21", false},
-                                         {"127.0.9.22", true}, {"127.0.9.23", false}}) {
+    for (const auto& [from, admitted] : {std::pair{"127.0.9.21", true},
+                                         {"127.0.9.21", true},
+                                         {"127.0.9.21", false},
+                                         {"127.0.9.22", true},
+                                         {"127.0.9.23", false}}) {
         clients.push_back(std::make_unique<WireClient>(port(), "127.0.9.5", from));
         if (admitted) EXPECT_EQ(clients.back()->Version(BUILD_NUMBER), PKT_VERSION_OK) << from;
         else EXPECT_TRUE(clients.back()->ClosedWithin(5000)) << from;
@@ -97,17 +104,27 @@ TEST_F(Limits, FailedLoginsLockTheAccountOrTheAddressAtTheirLimit)
 {
     Start({"--login-failures-per-account", "3", "--login-failures-per-address", "5"});
     const std::int32_t target = Client(port(), "Target").account(), other = Client(port(), "Other").account();
-    const struct { const char* from; std::int32_t account; const char* password; bool in; } tries[] = {
-        {"127.0.0.2", target, "wrong", false}, {"127.0.0.2", target, "wrong", false},
+    const struct {
+        const char* from;
+        std::int32_t account;
+        const char* password;
+        bool in;
+    } tries[] = {
+        {"127.0.0.2", target, "wrong", false},
+        {"127.0.0.2", target, "wrong", false},
         {"127.0.0.2", target, "pw", true}, // two failures of three
         {"127.0.0.2", target, "wrong", false},
-        {"127.0.0.2", target, "pw", false},  // locked, right password or not
-        {"127.0.0.3", target, "pw", false},  // from anywhere
-        {"127.0.0.3", other, "pw", true},    // the lock is the account's
+        {"127.0.0.2", target, "pw", false}, // locked, right password or not
+        {"127.0.0.3", target, "pw", false}, // from anywhere
+        {"127.0.0.3", other, "pw", true},   // the lock is the account's
         // Unknown accounts count against the address: guessing numbers is guessing.
-        {"127.0.0.4", 99999, "x", false}, {"127.0.0.4", 99998, "x", false}, {"127.0.0.4", 99997, "x", false},
-        {"127.0.0.4", 99996, "x", false}, {"127.0.0.4", other, "pw", true}, // four failures of five
-        {"127.0.0.4", 99995, "x", false}, {"127.0.0.4", other, "pw", false}, // the address is locked
+        {"127.0.0.4", 99999, "x", false},
+        {"127.0.0.4", 99998, "x", false},
+        {"127.0.0.4", 99997, "x", false},
+        {"127.0.0.4", 99996, "x", false},
+        {"127.0.0.4", other, "pw", true}, // four failures of five
+        {"127.0.0.4", 99995, "x", false},
+        {"127.0.0.4", other, "pw", false}, // the address is locked
     };
     for (const auto& t : tries) {
         WireClient client(port(), "127.0.0.1", t.from);

@@ -61,7 +61,8 @@ TEST_F(Messages, ReachTheOnlineAtOnceAndWaitForTheOfflineAcrossAKillUntilTheirOw
     eve.Put(PKT_EVENT_ACK, EventAckRecord{first});
     eve.Settle();
     ASSERT_EQ(again.RequestList().stored.size(), 5u);
-    for (const std::uint32_t id : {list.stored[0].As<MessageRecord>().messageId, list.stored[1].As<ContactRecord>().eventId, first}) {
+    for (const std::uint32_t id :
+         {list.stored[0].As<MessageRecord>().messageId, list.stored[1].As<ContactRecord>().eventId, first}) {
         again.Put(PKT_EVENT_ACK, EventAckRecord{id});
     }
     list = again.RequestList();

@@ -45,8 +45,11 @@ TEST_F(Pings, TheUdpPortAnswersExactlyOnePingFrameWithItsOwnBytes)
     std::vector<std::uint8_t> trailing = FrameOf(PKT_SERVER_PING, sizeof(PingStamp));
     trailing.push_back(0);
     // Only the last is a ping: the first answer must be its pong.
-    EXPECT_EQ(FirstAnswer(port(), {FrameOf(PKT_KEEP_ALIVE, sizeof(PingStamp)), FrameOf(PKT_SERVER_PING, 4),
-                                   FrameOf(PKT_SERVER_PING, 1000), trailing, {0x24, 0x04},
+    EXPECT_EQ(FirstAnswer(port(), {FrameOf(PKT_KEEP_ALIVE, sizeof(PingStamp)),
+                                   FrameOf(PKT_SERVER_PING, 4),
+                                   FrameOf(PKT_SERVER_PING, 1000),
+                                   trailing,
+                                   {0x24, 0x04},
                                    FrameOf(PKT_SERVER_PING, sizeof(PingStamp), 0x77)}),
               FrameOf(PKT_SERVER_PONG, sizeof(PingStamp), 0x77));
 }

@@ -15,7 +15,10 @@ TEST(Options, BadValuesAreRefusedWithTheReasonAndTheLimitsThemselvesAreTaken)
     std::vector<std::string> tooMany;
     for (std::size_t i = 0; i <= kMaxGameServers; ++i) tooMany.insert(tooMany.end(), {"--game-server", "10.0.0.1"});
     // error: empty when the value is taken
-    const struct { std::vector<std::string> args; std::string error; } cases[] = {
+    const struct {
+        std::vector<std::string> args;
+        std::string error;
+    } cases[] = {
         {{"--port", "65535"}, ""},
         {{"--port", "65536"}, "--port: expected a number from 0 to 65535, got '65536'"},
         {{"--keepalive-seconds", "1"}, ""},
@@ -54,7 +57,11 @@ TEST_F(Program, ExitsTwoOnABadCommandLineAndOneWhenItCannotStart)
     ASSERT_EQ(sqlite3_open(File("newer.db").c_str(), &newer), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(newer, "PRAGMA user_version = 99", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(newer);
-    const struct { std::vector<std::string> args; int status; const char* says; } cases[] = {
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    } cases[] = {
         {{"--help"}, 0, "--keepalive-seconds N"},
         {{"--port", "0", "--keepalive-seconds", "0"}, 2, "kvx-server: --keepalive-seconds: expected a number"},
         {{"--bind", "127.0.0.1", "--port", std::to_string(port()), "--db", File("other.db")}, 1, "cannot listen on"},
@@ -83,7 +90,8 @@ TEST_F(Program, SignalsStopItCleanlyAndWhatItStoresIsDurable)
     // A write-ahead log, commits synced in full, argon2id hashes: with the interactive limits
     // unless --fast-hash.
     Seed([](kvxserver::AccountStore& accounts, kvxserver::ContactStore&) {
-        kvxserver::Statement query(accounts.Database(), "SELECT password_hash FROM accounts UNION ALL SELECT * FROM "
+        kvxserver::Statement query(accounts.Database(),
+                                   "SELECT password_hash FROM accounts UNION ALL SELECT * FROM "
                                    "pragma_journal_mode UNION ALL SELECT * FROM pragma_synchronous");
         for (const char* expected : {"$argon2id$", "$argon2id$", "wal", "2"}) {
             ASSERT_EQ(query.Next(), kvxserver::Statement::Step::Row);
@@ -92,5 +100,6 @@ TEST_F(Program, SignalsStopItCleanlyAndWhatItStoresIsDurable)
     });
     const std::string production = kvxserver::PasswordHash(false).Hash("pw");
     EXPECT_EQ(crypto_pwhash_str_needs_rehash(production.c_str(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
-                                             crypto_pwhash_MEMLIMIT_INTERACTIVE), 0);
+                                             crypto_pwhash_MEMLIMIT_INTERACTIVE),
+              0);
 }

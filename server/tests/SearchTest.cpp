@@ -21,7 +21,10 @@ TEST_F(Search, FindsByNicknameEmailOrNumberAtMostFifteenAndProfilesByNumber)
     std::string fifteen;
     for (int i = 0; i < 15; ++i) fifteen += "ManyA" + std::to_string(i) + " ";
     // found: the nicknames, in the order given
-    const struct { std::uint16_t type, by; std::string text, found; } cases[] = {
+    const struct {
+        std::uint16_t type, by;
+        std::string text, found;
+    } cases[] = {
         {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "qUAKe", "QuakeFan quaker_1 "},
         {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "quaker_", "quaker_1 "}, // _ and % are no wildcards
         {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "100%", "100%Real "},

@@ -10,7 +10,12 @@ TEST_F(Tls, ClearTextIsRefusedUnlessAllowedAndAStalledHandshakeIsDropped)
 {
     const std::string handshakeStart("\x16\x03\x01", 3); // a record header, then nothing
     // Extra options, TLS or clear, bytes sent first in clear, whether VERSION is answered.
-    const struct { std::vector<std::string> extra; bool tls; std::string first; bool answered; } cases[] = {
+    const struct {
+        std::vector<std::string> extra;
+        bool tls;
+        std::string first;
+        bool answered;
+    } cases[] = {
         {{}, true, "", true},
         {{}, false, "", false},
         {{"--allow-plaintext"}, false, "", true},

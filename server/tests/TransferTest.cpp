@@ -46,7 +46,8 @@ protected:
     {
         recipient.Put(PKT_FILE_GET, FileGetRecord{id, kMaxFileGet, offset});
         std::string got;
-        for (Event chunk; offset + got.size() < size; got.append(chunk.data.begin() + sizeof(FileChunkHead), chunk.data.end())) {
+        for (Event chunk; offset + got.size() < size;
+             got.append(chunk.data.begin() + sizeof(FileChunkHead), chunk.data.end())) {
             chunk = recipient.WaitEvent(EVENT_FILE_CHUNK);
             if (chunk.kind == 0 || chunk.As<FileChunkHead>().offset != offset + got.size()) break;
         }
@@ -71,7 +72,12 @@ TEST_F(Transfers, AnOfferIsRefusedOutrightForABadNameASizeOverTheCapOrNoSuchReci
 {
     Start({"--max-file-mb", "1"});
     Client ann(port(), "Ann"), bob(port(), "Bob");
-    const struct { std::int32_t to; const char* name; std::uint64_t size; const char* refusal; } cases[] = {
+    const struct {
+        std::int32_t to;
+        const char* name;
+        std::uint64_t size;
+        const char* refusal;
+    } cases[] = {
         {bob.account(), "map.bsp", 1 << 20, nullptr},
         {bob.account(), "big.pak", (1 << 20) + 1, "larger than this server takes (1 MB)"},
         {bob.account(), "..\\boot.ini", 10, "may not hold"},
@@ -106,7 +112,8 @@ TEST_F(Transfers, AnUploadTakesOnlyItsNextBytesAndIsOfferedOnlyWhenItsChecksumMa
     EXPECT_EQ(ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().received, 30000u) << "the resume's answer";
     Upload(ann, id, bytes, 30000, 39000);
     EXPECT_GE(ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().received,
-              kvxserver::TransferService::kProgressStep) << "the uploader is told as it passes each step";
+              kvxserver::TransferService::kProgressStep)
+        << "the uploader is told as it passes each step";
     Upload(ann, id, other, 39000, 40100);
     Upload(ann, id, bytes, 39000, bytes.size());
     EXPECT_EQ(ann.WaitEvent(EVENT_FILE_STORED).As<FileProgressRecord>().id, id);

@@ -35,21 +35,25 @@ std::string StandInText(const char* windowClass)
 {
     // The game's window comes a moment before the text inside it.
     char shown[1024] = "";
-    WaitFor([&] {
-        HWND game = FindWindowA(windowClass, nullptr);
-        HWND text = game ? FindWindowExA(game, nullptr, "STATIC", nullptr) : nullptr;
-        return text && GetWindowTextA(text, shown, sizeof shown) > 0;
-    }, 10000);
+    WaitFor(
+        [&] {
+            HWND game = FindWindowA(windowClass, nullptr);
+            HWND text = game ? FindWindowExA(game, nullptr, "STATIC", nullptr) : nullptr;
+            return text && GetWindowTextA(text, shown, sizeof shown) > 0;
+        },
+        10000);
     return shown;
 }
 
 void CloseStandIns(const char* windowClass)
 {
-    WaitFor([&] {
-        HWND game = FindWindowA(windowClass, nullptr);
-        if (game) PostMessageA(game, WM_CLOSE, 0, 0);
-        return game == nullptr;
-    }, 5000, 50);
+    WaitFor(
+        [&] {
+            HWND game = FindWindowA(windowClass, nullptr);
+            if (game) PostMessageA(game, WM_CLOSE, 0, 0);
+            return game == nullptr;
+        },
+        5000, 50);
 }
 
 ClientProcess::~ClientProcess() { Kill(); }

@@ -5,15 +5,18 @@
 std::vector<HWND> WaitForMenus(DWORD pid, size_t count, DWORD timeoutMs)
 {
     std::vector<HWND> found;
-    WaitFor([&] {
-        found.clear(); // topmost, so newest, first
-        for (HWND w = FindWindowExA(nullptr, nullptr, "#32768", nullptr); w; w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == pid && IsWindowVisible(w)) found.push_back(w);
-        }
-        return found.size() >= count;
-    }, timeoutMs);
+    WaitFor(
+        [&] {
+            found.clear(); // topmost, so newest, first
+            for (HWND w = FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
+                 w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner == pid && IsWindowVisible(w)) found.push_back(w);
+            }
+            return found.size() >= count;
+        },
+        timeoutMs);
     if (found.size() < count) found.clear();
     return found;
 }

@@ -27,8 +27,7 @@ bool Spawn(const std::string& command)
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return false;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return false;
     // For a Unix program Wine gives no process handle and leaves a stray value in hThread:
     // closing that closed a handle of this process's own (Winsock's, seen as WSAENOTSOCK).
     if (info.hProcess) {
@@ -53,7 +52,7 @@ void RememberFingerprint(const std::string& address, const std::string& fingerpr
 
 std::string UnixPath(const std::string& windowsPath)
 {
-    typedef char* (CDECL * ToUnix)(LPCWSTR);
+    typedef char*(CDECL * ToUnix)(LPCWSTR);
     static const ToUnix toUnix = reinterpret_cast<ToUnix>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!toUnix) return std::string();
@@ -71,8 +70,8 @@ bool RunShell(const std::string& command, unsigned timeoutMs)
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     static unsigned counter = 0;
-    const std::string marker = std::string(temp) + "kvx-shell-" + std::to_string(GetCurrentProcessId()) + "-" +
-                               std::to_string(++counter);
+    const std::string marker =
+        std::string(temp) + "kvx-shell-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
     DeleteFileA(marker.c_str());
     if (!Spawn("(" + command + "); touch '" + UnixPath(marker) + "'")) return false;
     const bool done = WaitFor([&] { return GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
@@ -116,10 +115,12 @@ bool ServerProcess::Launch(const std::string& program, const std::string& args)
     const bool listening = WaitFor([&] { return !Fingerprint().empty(); }, 15000);
     Fingerprints()[m_address] = Fingerprint();
     std::string pid;
-    WaitFor([&] {
-        pid = ReadWhole(pidPath);
-        return !pid.empty() && pid.back() == '\n';
-    }, 5000);
+    WaitFor(
+        [&] {
+            pid = ReadWhole(pidPath);
+            return !pid.empty() && pid.back() == '\n';
+        },
+        5000);
     while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) pid.pop_back();
     m_pid = pid;
     return listening && !m_pid.empty();

@@ -29,20 +29,22 @@ std::string ToolText(HANDLE process, HWND tooltip)
 
 bool TrayTipShows(const std::string& tip, DWORD timeoutMs)
 {
-    return WaitFor([&] {
-        DWORD shell = 0;
-        GetWindowThreadProcessId(FindWindowA("__winex11_standalone_tray", nullptr), &shell);
-        HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell);
-        bool shown = false;
-        for (HWND w = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); process && w && !shown;
-             w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            shown = owner == shell && ToolText(process, w) == tip;
-        }
-        if (process) CloseHandle(process);
-        return shown;
-    }, timeoutMs);
+    return WaitFor(
+        [&] {
+            DWORD shell = 0;
+            GetWindowThreadProcessId(FindWindowA("__winex11_standalone_tray", nullptr), &shell);
+            HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, shell);
+            bool shown = false;
+            for (HWND w = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); process && w && !shown;
+                 w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                shown = owner == shell && ToolText(process, w) == tip;
+            }
+            if (process) CloseHandle(process);
+            return shown;
+        },
+        timeoutMs);
 }
 
 HWND FirstTrayIcon()

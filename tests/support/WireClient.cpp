@@ -47,8 +47,8 @@ sockaddr_in Address(const char* dotted, u_short port)
 std::string Frame(uint16_t type, const std::string& payload)
 {
     std::string out(kvxwire::kHeaderSize + payload.size(), '\0');
-    out.resize(kvxwire::EncodeFrame(type, payload.data(), payload.size(), reinterpret_cast<uint8_t*>(&out[0]),
-                                    out.size()));
+    out.resize(
+        kvxwire::EncodeFrame(type, payload.data(), payload.size(), reinterpret_cast<uint8_t*>(&out[0]), out.size()));
     return out;
 }
 
@@ -113,7 +113,8 @@ bool WirePeer::Receive(uint16_t type, std::string* payload, uint16_t* gotType)
 {
     char buffer[kvxwire::kMaxFrame];
     for (;;) {
-        const kvxwire::FrameView frame = kvxwire::PeekFrame(reinterpret_cast<const uint8_t*>(m_held.data()), m_held.size());
+        const kvxwire::FrameView frame =
+            kvxwire::PeekFrame(reinterpret_cast<const uint8_t*>(m_held.data()), m_held.size());
         if (frame.state == kvxwire::FrameState::Broken) return false;
         if (frame.state == kvxwire::FrameState::Complete) {
             if (gotType) *gotType = frame.type;
@@ -172,7 +173,8 @@ bool WireHand::WaitForEvent(uint16_t kind, std::string* data)
 {
     std::string payload;
     while (Receive(PKT_NEW_EVENT, &payload))
-        if (payload.size() >= kEventDataOffset && kvxwire::ReadU16(reinterpret_cast<const uint8_t*>(payload.data())) == kind) {
+        if (payload.size() >= kEventDataOffset &&
+            kvxwire::ReadU16(reinterpret_cast<const uint8_t*>(payload.data())) == kind) {
             if (data) *data = payload.substr(kEventDataOffset);
             return true;
         }

@@ -7,8 +7,7 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR lpCmdLine, int)
 {
     const UINT lifetime = static_cast<UINT>(strtoul(lpCmdLine, nullptr, 10));
-    HWND window = CreateWindowExA(0, "STATIC", "kvx-holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                  nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExA(0, "STATIC", "kvx-holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     SetTimer(window, 1, lifetime ? lifetime : 600000, nullptr);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -151,8 +151,7 @@ bool Player::Write(const std::string& bytes)
 void Player::Hold()
 {
     std::uint8_t chunk[4096];
-    while (Read(chunk, sizeof chunk) > 0) {
-    }
+    while (Read(chunk, sizeof chunk) > 0) {}
 }
 
 void Player::Close(bool reset)

@@ -42,9 +42,9 @@ bool Hex(const std::vector<std::string>& words, std::string& out)
 }
 
 const std::map<std::string, Op> kOps = {
-    {"expect", Op::Expect}, {"send", Op::Send},     {"event", Op::Event}, {"every-type", Op::EveryType},
+    {"expect", Op::Expect}, {"send", Op::Send},     {"event", Op::Event},     {"every-type", Op::EveryType},
     {"flood", Op::Flood},   {"raw", Op::Raw},       {"garbage", Op::Garbage}, {"split", Op::Split},
-    {"sleep", Op::Sleep},   {"hold", Op::Hold},     {"close", Op::Close}, {"reset", Op::Reset},
+    {"sleep", Op::Sleep},   {"hold", Op::Hold},     {"close", Op::Close},     {"reset", Op::Reset},
     {"plain", Op::Plain},   {"record", Op::Record},
 };
 
@@ -78,10 +78,11 @@ bool ParseArguments(const std::vector<std::string>& words, const std::string& li
     case Op::Expect: return n == 2 && Type(words[1], step.type);
     case Op::Send: return n >= 2 && Type(words[1], step.type) && ParseFill(words, line, step);
     case Op::Event:
-        return n == 4 && Type(words[1], step.type) && Number(words[2], 0xFFFF, step.a) && Number(words[3], 0xFFFF, step.b) &&
-               step.a <= step.b;
+        return n == 4 && Type(words[1], step.type) && Number(words[2], 0xFFFF, step.a) &&
+               Number(words[3], 0xFFFF, step.b) && step.a <= step.b;
     case Op::EveryType: {
-        if (n < 3 || !Number(words[1], 0xFFFF, step.a) || !Number(words[2], 0xFFFF, step.b) || step.a > step.b) return false;
+        if (n < 3 || !Number(words[1], 0xFFFF, step.a) || !Number(words[2], 0xFFFF, step.b) || step.a > step.b)
+            return false;
         if (n == 3) return true;
         if (words[3] != "except" || n == 4) return false;
         for (std::size_t i = 4; i < n; ++i) {
@@ -92,13 +93,12 @@ bool ParseArguments(const std::vector<std::string>& words, const std::string& li
         return true;
     }
     case Op::Flood:
-        return n == 4 && Number(words[1], 1000000, step.a) && Type(words[2], step.type) && Number(words[3], 2044, step.b);
+        return n == 4 && Number(words[1], 1000000, step.a) && Type(words[2], step.type) &&
+               Number(words[3], 2044, step.b);
     case Op::Raw:
     case Op::Record: return Hex(words, step.bytes);
     case Op::Garbage: return n == 2 && Number(words[1], 1 << 24, step.a);
-    case Op::Split:
-        step.a = n == 2 && words[1] == "on";
-        return n == 2 && (words[1] == "on" || words[1] == "off");
+    case Op::Split: step.a = n == 2 && words[1] == "on"; return n == 2 && (words[1] == "on" || words[1] == "off");
     case Op::Sleep: return n == 2 && Number(words[1], 600000, step.a);
     case Op::Hold:
     case Op::Plain:

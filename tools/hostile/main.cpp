@@ -56,8 +56,7 @@ bool Parse(int argc, char** argv, Arguments& out, std::string& error)
                 return false;
             }
             out.port = static_cast<int>(port);
-        }
-        else if (word == "--cert" && hasValue) out.certPath = argv[++i];
+        } else if (word == "--cert" && hasValue) out.certPath = argv[++i];
         else if (word == "--key" && hasValue) out.keyPath = argv[++i];
         else if (word == "--seed" && hasValue) out.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 0));
         else {
@@ -66,7 +65,8 @@ bool Parse(int argc, char** argv, Arguments& out, std::string& error)
             out.scripts.push_back(script);
         }
     }
-    if (out.scripts.empty()) error = "usage: kvx-hostile --bind ADDRESS [--port PORT] [--seed N] [--cert PEM --key PEM] SCRIPT...";
+    if (out.scripts.empty())
+        error = "usage: kvx-hostile --bind ADDRESS [--port PORT] [--seed N] [--cert PEM --key PEM] SCRIPT...";
     return error.empty();
 }
 

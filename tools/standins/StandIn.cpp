@@ -92,8 +92,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = STANDIN_CLASS;
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, STANDIN_CLASS, STANDIN_TITLE, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 80, 380,
-                                  140, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, STANDIN_CLASS, STANDIN_TITLE, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 80, 380, 140,
+                                  nullptr, nullptr, instance, nullptr);
     // Without the text the stand-in still runs and is seen: nothing to do on failure.
     (void)CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE, 8, 8, 360, 80, window, nullptr, instance, nullptr);
     MSG msg;

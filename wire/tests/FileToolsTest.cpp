@@ -9,7 +9,8 @@
 
 using namespace kvxwire;
 
-TEST(Sha256, MatchesTheStandardsVectorsWhateverTheSplit) {
+TEST(Sha256, MatchesTheStandardsVectorsWhateverTheSplit)
+{
     const std::pair<std::string, const char*> cases[] = {
         {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
         {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
@@ -29,11 +30,12 @@ TEST(Sha256, MatchesTheStandardsVectorsWhateverTheSplit) {
     }
 }
 
-TEST(FileName, OnlyPlainNamesThatStayWhatTheyAreArePassed) {
+TEST(FileName, OnlyPlainNamesThatStayWhatTheyAreArePassed)
+{
     const char* const fit[] = {"map.bsp", ".hidden", "a..b", "console.txt", "com10", "Deathmatch (2).pak"};
-    const char* const unfit[] = {"",          "..",       "..\\boot.ini", "../x",  "dir\\x", "dir/x",
-                                 "c:x",       "what?",    "tab\there",    "CON",   "nul.txt", "Com1.tar.gz",
-                                 "lpt9",      "trailing.", "trailing ",   "a|b"};
+    const char* const unfit[] = {"",     "..",        "..\\boot.ini", "../x", "dir\\x",  "dir/x",
+                                 "c:x",  "what?",     "tab\there",    "CON",  "nul.txt", "Com1.tar.gz",
+                                 "lpt9", "trailing.", "trailing ",    "a|b"};
     for (const char* name : fit) EXPECT_EQ(FileNameProblem(name, 256), nullptr) << name;
     for (const char* name : unfit) EXPECT_NE(FileNameProblem(name, 256), nullptr) << name;
     const std::string tooLong(256, 'x');

@@ -16,7 +16,8 @@ TEST(Frame, EncodesTypeThenLengthLittleEndianAndRefusesWhatDoesNotFit)
     std::memset(out, 0xee, sizeof out);
     const std::uint8_t payload[kMaxPayload + 1] = {0xaa, 0xbb, 0xcc};
     EXPECT_EQ(EncodeFrame(0x1234, payload, 3, out, 7), 7u);
-    EXPECT_EQ(std::vector<std::uint8_t>(out, out + 8), (std::vector<std::uint8_t>{0x34, 0x12, 3, 0, 0xaa, 0xbb, 0xcc, 0xee}));
+    EXPECT_EQ(std::vector<std::uint8_t>(out, out + 8),
+              (std::vector<std::uint8_t>{0x34, 0x12, 3, 0, 0xaa, 0xbb, 0xcc, 0xee}));
     std::memset(out, 0xee, sizeof out);
     EXPECT_EQ(EncodeFrame(1, payload, 3, out, 6), 0u) << "one byte short";
     EXPECT_EQ(EncodeFrame(1, payload, kMaxPayload + 1, out, sizeof out), 0u);

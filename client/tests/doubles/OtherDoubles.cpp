@@ -58,7 +58,9 @@ HICON AR_Icon(const char* name)
     static HICON icon = [] {
         static DWORD colour[16 * 16];
         static const BYTE drawn[16 * 16 / 8] = {}; // an all-clear AND mask: every pixel drawn
-        for (DWORD& p : colour) p = 0xFF000000u | RGB(GetBValue(kDoubleIconColour), GetGValue(kDoubleIconColour), GetRValue(kDoubleIconColour));
+        for (DWORD& p : colour)
+            p = 0xFF000000u |
+                RGB(GetBValue(kDoubleIconColour), GetGValue(kDoubleIconColour), GetRValue(kDoubleIconColour));
         return CreateIcon(nullptr, 16, 16, 1, 32, drawn, reinterpret_cast<const BYTE*>(colour));
     }();
     return name ? icon : nullptr;

@@ -63,6 +63,10 @@ HWND WK_ShowBalloon(const char* text)
 {
     Log("WK_ShowBalloon" + Args({Text(text)}));
     // A real window, so that whoever removes the balloon has something to destroy.
-    return CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", text, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    return CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", text, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                           nullptr);
 }
-HWND WK_Info(const char* title, const char* text, HICON) { return Log("WK_Info" + Args({Text(title), Text(text)})), nullptr; }
+HWND WK_Info(const char* title, const char* text, HICON)
+{
+    return Log("WK_Info" + Args({Text(title), Text(text)})), nullptr;
+}

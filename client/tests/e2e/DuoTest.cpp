@@ -27,10 +27,12 @@ const char kPlace[] = "[Window]\r\nx=300\r\ny=100\r\nh=420\r\n";
 std::string BalloonText()
 {
     char text[600] = "";
-    WaitFor([&] {
-        HWND balloon = FindWindowA("KVXBalloon", nullptr);
-        return balloon && GetWindowTextA(balloon, text, sizeof text) > 0;
-    }, 3000);
+    WaitFor(
+        [&] {
+            HWND balloon = FindWindowA("KVXBalloon", nullptr);
+            return balloon && GetWindowTextA(balloon, text, sizeof text) > 0;
+        },
+        3000);
     return text;
 }
 
@@ -62,8 +64,9 @@ protected:
     // Bravo's own log of every message sent or received (Logs\\<own KVX#>.txt).
     bool BravoLogHolds(long bravo, const std::string& text)
     {
-        return WaitFor([&] { return bravoFolder.Read("Logs\\" + std::to_string(bravo) + ".txt").find(text) != std::string::npos; },
-                       15000);
+        return WaitFor(
+            [&] { return bravoFolder.Read("Logs\\" + std::to_string(bravo) + ".txt").find(text) != std::string::npos; },
+            15000);
     }
     // F5 on alpha's bar: a message window to a typed KVX#, sent; it closes once sent.
     bool AlphaSends(long to, const std::string& text)
@@ -117,14 +120,16 @@ protected:
     std::string BravoPartPast(DWORD bytes)
     {
         std::string found;
-        WaitFor([&] {
-            WIN32_FIND_DATAA data;
-            HANDLE search = FindFirstFileA(bravoFolder.File("Downloads\\*.kvxpart").c_str(), &data);
-            if (search == INVALID_HANDLE_VALUE) return false;
-            FindClose(search);
-            found = std::string("Downloads\\") + data.cFileName;
-            return data.nFileSizeLow > bytes;
-        }, 60000);
+        WaitFor(
+            [&] {
+                WIN32_FIND_DATAA data;
+                HANDLE search = FindFirstFileA(bravoFolder.File("Downloads\\*.kvxpart").c_str(), &data);
+                if (search == INVALID_HANDLE_VALUE) return false;
+                FindClose(search);
+                found = std::string("Downloads\\") + data.cFileName;
+                return data.nFileSizeLow > bytes;
+            },
+            60000);
         return found;
     }
     // Two users who list each other, bravo's client started and alpha's Online.
@@ -145,8 +150,9 @@ protected:
         WriteIni(*alpha, kPlace);
         ASSERT_NE(nullptr, Start());
         ASSERT_TRUE(Becomes(300, 15000)) << server.Log();
-        ASSERT_TRUE(WaitFor([&] { return server.Log().find("login " + std::to_string(*bravo) + " accepted") != std::string::npos; },
-                            20000));
+        ASSERT_TRUE(WaitFor(
+            [&] { return server.Log().find("login " + std::to_string(*bravo) + " accepted") != std::string::npos; },
+            20000));
         Sleep(1000); // bravo's presence reaches alpha's list
     }
 
@@ -257,18 +263,21 @@ TEST_F(DuoTest, APingShowsATimeAFileSurvivesTheReceiversRestartAndADeclineLeaves
     folder.Write("small.pak", std::string(5000, 's'));
     ASSERT_TRUE(AlphaSendsFile(folder.File("small.pak")));
     ASSERT_TRUE(BravoAnswers("no"));
-    EXPECT_TRUE(WaitFor([&] { return server.Log().find("dropped by " + std::to_string(bravo)) != std::string::npos; },
-                        10000));
+    EXPECT_TRUE(
+        WaitFor([&] { return server.Log().find("dropped by " + std::to_string(bravo)) != std::string::npos; }, 10000));
     std::string names; // the server's stored files; the last goes as the decline is logged
-    EXPECT_TRUE(WaitFor([&] {
-        names.clear();
-        WIN32_FIND_DATAA data;
-        HANDLE left = FindFirstFileA(folder.File("kvx-server.db-files\\*").c_str(), &data);
-        for (BOOL more = left != INVALID_HANDLE_VALUE; more; more = FindNextFileA(left, &data))
-            if (data.cFileName[0] != '.') names += std::string(data.cFileName) + " ";
-        if (left != INVALID_HANDLE_VALUE) FindClose(left);
-        return names.empty();
-    }, 5000)) << "nothing on the server: " << names;
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            names.clear();
+            WIN32_FIND_DATAA data;
+            HANDLE left = FindFirstFileA(folder.File("kvx-server.db-files\\*").c_str(), &data);
+            for (BOOL more = left != INVALID_HANDLE_VALUE; more; more = FindNextFileA(left, &data))
+                if (data.cFileName[0] != '.') names += std::string(data.cFileName) + " ";
+            if (left != INVALID_HANDLE_VALUE) FindClose(left);
+            return names.empty();
+        },
+        5000))
+        << "nothing on the server: " << names;
     EXPECT_FALSE(bravoFolder.Exists("Downloads\\small.pak"));
     EXPECT_EQ(12u, folder.Read("Data\\transfers.dat").size()) << "alpha keeps no transfer";
 }

@@ -152,8 +152,8 @@ void ReadAcknowledgements(WireHand& sender, std::set<int>& acknowledged, size_t 
 {
     std::string data;
     for (size_t n = 0; n < limit && sender.WaitForEvent(EVENT_MESSAGE_SENT, &data); ++n) {
-        acknowledged.insert(static_cast<int>(kvxwire::ReadU32(reinterpret_cast<const uint8_t*>(data.data()) +
-                                                               offsetof(MessageSentRecord, clientTag))));
+        acknowledged.insert(static_cast<int>(
+            kvxwire::ReadU32(reinterpret_cast<const uint8_t*>(data.data()) + offsetof(MessageSentRecord, clientTag))));
         if (acknowledged.size() == killAfter) kill();
     }
 }
@@ -183,10 +183,13 @@ TEST_F(FaultTest, KilledMidFloodEveryAcknowledgedMessageArrivesExactlyOnce)
     }
     Choose(CMD_AVAILABLE);
     EXPECT_TRUE(Becomes(300, 15000)) << server.Log();
-    EXPECT_TRUE(WaitFor([&] {
-        const std::map<int, int> seen = FloodInLog(folder, account);
-        return std::all_of(acknowledged.begin(), acknowledged.end(), [&](int tag) { return seen.count(tag) > 0; });
-    }, 15000)) << "what was stored comes with the login";
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const std::map<int, int> seen = FloodInLog(folder, account);
+            return std::all_of(acknowledged.begin(), acknowledged.end(), [&](int tag) { return seen.count(tag) > 0; });
+        },
+        15000))
+        << "what was stored comes with the login";
     Sleep(1000); // a message sent again would come in the same burst
     for (const auto& shown : FloodInLog(folder, account)) EXPECT_EQ(1, shown.second) << "message " << shown.first;
     RecordProperty("Acknowledged", static_cast<int>(acknowledged.size()));

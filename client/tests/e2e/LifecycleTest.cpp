@@ -30,8 +30,8 @@ TEST_F(LifecycleTest, FirstRunSecondStartTrayEscapeAndThePlacementKeptForTheNext
     EXPECT_FALSE(GetWindowLongA(bar, GWL_STYLE) & WS_CAPTION);
 
     // A hidden bar in the background: a second start brings it forward and ends.
-    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND other =
+        CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(other);
     ShowWindow(bar, SW_HIDE);
     ClientProcess second;

@@ -17,7 +17,8 @@ TEST_F(LowColourTest, TheSkinSuitsTheDisplayAndTheOneInUseIsStored)
     WriteIni(0);
     ASSERT_TRUE(client.Start(folder.Path()));
     const SeenBox notice = depth < 15 ? Answer("KVX", IDOK) : Box("KVX", 2000);
-    const std::string expected = "Display Mode (" + std::to_string(depth) + " BPP). Automatically changing to LoColor skin.";
+    const std::string expected =
+        "Display Mode (" + std::to_string(depth) + " BPP). Automatically changing to LoColor skin.";
     EXPECT_EQ(depth < 15 ? expected : "", notice.text) << "a notice below 15 bits only";
     bar = client.WaitForBar();
     ASSERT_NE(nullptr, bar);

@@ -44,7 +44,8 @@ protected:
             if (rotator) rotator->Paint(dc);
             EndPaint(handle, &ps);
         });
-        rotator = std::make_unique<CAdRotator>(window->Handle(), hotspot.left, hotspot.top, hotspot.right, hotspot.bottom);
+        rotator =
+            std::make_unique<CAdRotator>(window->Handle(), hotspot.left, hotspot.top, hotspot.right, hotspot.bottom);
     }
     // Next() on a fully painted window, what it invalidated painted: the banner's middle, or
     // CLR_INVALID when it invalidated anything but the hotspot.
@@ -68,10 +69,10 @@ TEST_F(AdsTest, BannersCycleFromZeroUpToTheFirstGap)
     const struct {
         std::string present; // the pictures in the folder
         std::vector<int> shown;
-    } rows[] = {{"", {-1, -1}},            // nothing changes, and the index stays 0
-                {"01", {0, 1, 0}},         // so the failed steps did not move on
+    } rows[] = {{"", {-1, -1}},    // nothing changes, and the index stays 0
+                {"01", {0, 1, 0}}, // so the failed steps did not move on
                 {"012", {1, 2, 0, 1}},
-                {"013", {0, 1, 0, 1}}};    // ad 3 lies behind the gap
+                {"013", {0, 1, 0, 1}}}; // ad 3 lies behind the gap
     for (const auto& row : rows) {
         for (int n = 0; n < 4; ++n) DeleteFileA(File(n, "ad").c_str());
         for (const char n : row.present) folder.Write(File(n - '0', "ad"), SolidBmp(176, 48, kBanners[n - '0']));
@@ -138,7 +139,8 @@ TEST_F(AdsTest, ThePictureIsDrawnAtItsOwnSizeOnePixelInsideTheHotspot)
         const LONG x = hotspot.left + 1, y = hotspot.top + 1;
         const HWND w = window->Handle();
         EXPECT_TRUE(PixelAt(w, x, y) == top && PixelAt(w, x + 175, y) == top && PixelAt(w, x, y + 1) == body &&
-                    PixelAt(w, x + 175, y + 47) == body) << "from " << x << ", " << y;
+                    PixelAt(w, x + 175, y + 47) == body)
+            << "from " << x << ", " << y;
         for (const POINT out : {POINT{x - 1, y}, POINT{x, y - 1}, POINT{x + 176, y + 47}, POINT{x + 175, y + 48}})
             EXPECT_EQ(kBlack, PixelAt(w, out.x, out.y)) << out.x << "," << out.y;
     }

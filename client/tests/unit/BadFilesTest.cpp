@@ -137,7 +137,8 @@ TEST_F(BadFilesTest, SkinPiecesAndAdPicturesCutAtAnyEdgeOfTheirHeadersOrPixelsAr
         for (size_t i = 0; i <= cuts.size(); ++i) {
             const std::string bytes = i < cuts.size() ? whole.substr(0, cuts[i]) : whole;
             const std::string piece = ad ? "ads\\ad000.ad" : std::string("skins\\Cut-") + "TMB"[i % 3] + ".bmp";
-            for (char letter : std::string(ad ? "" : "TMB")) folder.Write(std::string("skins\\Cut-") + letter + ".bmp", whole);
+            for (char letter : std::string(ad ? "" : "TMB"))
+                folder.Write(std::string("skins\\Cut-") + letter + ".bmp", whole);
             folder.Write(piece, bytes);
             // The last cut of each sample, and the whole file, are read-only.
             std::unique_ptr<ReadOnlyFile> readOnly;
@@ -169,7 +170,8 @@ TEST_F(BadFilesTest, EveryBitmapTheSystemLoadsIsLoadedUnlessLoadingReadsPastItsE
         {"run-length 8-bit", info(4, 2, 8, BI_RLE8, 14, 0), std::string(1024, '\x40'), rle8, 4, 2},
         {"run-length ending before its stated size", info(4, 2, 8, BI_RLE8, 5000, 0), std::string(1024, 1), rle8, 4, 2},
         {"run-length 4-bit", info(4, 2, 4, BI_RLE4, 8, 0), std::string(64, '\x40'), rle4, 4, 2},
-        {"OS/2 core header", Bytes(BITMAPCOREHEADER{sizeof(BITMAPCOREHEADER), 2, 2, 1, 24}), "", std::string(16, 1), 2, 2},
+        {"OS/2 core header", Bytes(BITMAPCOREHEADER{sizeof(BITMAPCOREHEADER), 2, 2, 1, 24}), "", std::string(16, 1), 2,
+         2},
         {"wider than 4096", info(5000, 1, 24, BI_RGB, 0, 0), "", std::string(15000, '\x30'), 5000, 1},
         {"300 colours used", info(2, 2, 24, BI_RGB, 0, 300), std::string(1200, 1), std::string(16, '\x50'), 2, 2},
         {"run-length running on past the end", info(4, 200, 8, BI_RLE8, 5000, 0), std::string(1024, 1),
@@ -181,7 +183,8 @@ TEST_F(BadFilesTest, EveryBitmapTheSystemLoadsIsLoadedUnlessLoadingReadsPastItsE
                                        static_cast<DWORD>(offset)};
         folder.Write("sample.bmp", Bytes(file) + row.header + row.table + row.pixels);
         if (row.width) {
-            HANDLE system = LoadImageA(nullptr, "sample.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+            HANDLE system =
+                LoadImageA(nullptr, "sample.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
             ASSERT_NE(nullptr, system) << row.name << ": the system loads it";
             DeleteObject(system);
         }

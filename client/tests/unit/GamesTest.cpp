@@ -49,9 +49,9 @@ TEST_F(GamesTest, TheTableKnowsLaunchAndLocationCommandsAndStatusCodesOnly)
     const struct {
         WORD id, status;
         const char* name;
-    } rows[] = {{47, 600, "Quake II"}, {48, 600, "Quake II"}, {59, 630, "Fireteam"}, {615, 615, "Subspace"},
-                {31, 0, "unset"},      {60, 0, "unset"},      {625, 0, "unset"},      {599, 0, "unset"},
-                {0, 0, "unset"}};
+    } rows[] = {{47, 600, "Quake II"},  {48, 600, "Quake II"}, {59, 630, "Fireteam"},
+                {615, 615, "Subspace"}, {31, 0, "unset"},      {60, 0, "unset"},
+                {625, 0, "unset"},      {599, 0, "unset"},     {0, 0, "unset"}};
     for (const auto& row : rows) {
         char name[kGameNameSize] = "unset";
         EXPECT_EQ(row.status, LookupGame(row.id, name)) << row.id;
@@ -61,7 +61,8 @@ TEST_F(GamesTest, TheTableKnowsLaunchAndLocationCommandsAndStatusCodesOnly)
 
 TEST_F(GamesTest, LaunchesAskWhereAGameIsSubspaceIsReadAndAWatchedGameEndsOnlyAfterItsGrace)
 {
-    MakeBar(Location("Quake II", "quake2.exe") + Location("Tanarus", "missing.exe") + Location("Subspace", "subspace.exe"));
+    MakeBar(Location("Quake II", "quake2.exe") + Location("Tanarus", "missing.exe") +
+            Location("Subspace", "subspace.exe"));
     Create(300);
     KillTimer(g_hMainWnd, 70); // the game check runs at this test's ticks only
     ASSERT_EQ(200, Session().Status());
@@ -76,7 +77,8 @@ TEST_F(GamesTest, LaunchesAskWhereAGameIsSubspaceIsReadAndAWatchedGameEndsOnlyAf
     pick.join();
     EXPECT_EQ("Arguments: \r\nFolder: " + StandInFolder(), StandInText("KVXStandInUnreal"));
     EXPECT_EQ(200, Session().Status());
-    EXPECT_NE(std::string::npos, folder.Read("KVX.ini").find("[Unreal]\r\nFile=unreal.exe\r\nDir=" + StandInFolder() + "\\\r\n"));
+    EXPECT_NE(std::string::npos,
+              folder.Read("KVX.ini").find("[Unreal]\r\nFile=unreal.exe\r\nDir=" + StandInFolder() + "\\\r\n"));
 
     // A running Subspace is read into the record at each query, and its title tagged once.
     Session().SetStatus(300);

@@ -67,8 +67,10 @@ TEST_F(PaintTest, EachSkinIsListedOnceAndOnlyOneThatLoadsIsSwitchedTo)
     list.Enumerate(); // rebuilds, does not add
     std::vector<std::string> names;
     for (size_t i = 0; list.NameAt(i); ++i) names.push_back(list.NameAt(i));
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
-    ASSERT_EQ(3u, names.size()) << "cut at the last dash, any letter case once; no dash, an empty or a long name: no skin";
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
+    ASSERT_EQ(3u, names.size())
+        << "cut at the last dash, any letter case once; no dash, an empty or a long name: no skin";
     EXPECT_EQ("Black", names[0]);
     EXPECT_EQ(0, lstrcmpiA("HiDef", names[1].c_str()));
     EXPECT_EQ("Night-Blue", names[2]);
@@ -113,14 +115,15 @@ TEST_F(PaintTest, MiddleTilesFillTheGapAndTheBottomPieceFollowsTheClientBottom)
 
 TEST_F(PaintTest, TheStatusShowsItsIconAndColourGreyWhenInactiveAndTheAccountNumberOrNA)
 {
-    const RECT kStatus = {70, 29, 187, 48}, kText = {100, 29, 187, 48}, kIcon = {75, 31, 91, 47}, kAccount = {13, 6, 103, 20};
+    const RECT kStatus = {70, 29, 187, 48}, kText = {100, 29, 187, 48}, kIcon = {75, 31, 91, 47},
+               kAccount = {13, 6, 103, 20};
     const struct {
         WORD status;
         bool active;
         COLORREF text;
         const char* icon; // none: no icon
-    } rows[] = {{100, true, kRed, "Off"},         {200, true, kYellow, "On"},      {300, true, kGreen, "On"},
-                {300, false, kGrey, "On"},        {400, true, kYellow, "Away"},    {615, true, kYellow, "Subspace"},
+    } rows[] = {{100, true, kRed, "Off"},         {200, true, kYellow, "On"},    {300, true, kGreen, "On"},
+                {300, false, kGrey, "On"},        {400, true, kYellow, "Away"},  {615, true, kYellow, "Subspace"},
                 {630, true, kYellow, "Fireteam"}, {625, true, kYellow, nullptr}, {700, true, kYellow, nullptr}};
     for (const auto& row : rows) {
         HWND bar = Paint(row.active, [&] { painter.DrawStatus(row.status, kStatus); });
@@ -142,7 +145,8 @@ TEST_F(PaintTest, TheStatusShowsItsIconAndColourGreyWhenInactiveAndTheAccountNum
 
 TEST_F(PaintTest, ThreeButtonsHaveIconsAndAnOutlineIsSolidRedPressedAndDottedGreyHovered)
 {
-    const RECT launch = {12, 89, 34, 111}, other = {100, 89, 122, 111}, edge = {12, 95, 13, 105}, inside = {16, 93, 30, 107};
+    const RECT launch = {12, 89, 34, 111}, other = {100, 89, 122, 111}, edge = {12, 95, 13, 105},
+               inside = {16, 93, 30, 107};
     HWND bar = Paint(true, [&] {
         painter.DrawButtonIcon(CMD_GAME_MENU, launch);
         painter.DrawButtonIcon(CMD_MAIN_MENU, other);
@@ -181,7 +185,8 @@ TEST_F(PaintTest, MenuItemsAreDrawnByTheirIdAndDataAndMeasuredWiderAsSubmenus)
                 {CMD_SKIN_FIRST, reinterpret_cast<ULONG_PTR>(other), false, kYellow, CLR_INVALID, nullptr}};
     for (const auto& row : rows) {
         HWND menu = Paint(true, [] {});
-        DRAWITEMSTRUCT item = {ODT_MENU, 0, row.id, 0, UINT(row.selected ? ODS_SELECTED : 0), nullptr, GetDC(menu), {0, 0, 150, 20}, row.data};
+        DRAWITEMSTRUCT item = {ODT_MENU, 0,           row.id,          0,       UINT(row.selected ? ODS_SELECTED : 0),
+                               nullptr,  GetDC(menu), {0, 0, 150, 20}, row.data};
         Recorder::Get().Reset();
         EXPECT_TRUE(painter.DrawMenuItem(&item));
         ReleaseDC(menu, item.hDC);

@@ -70,9 +70,9 @@ TEST(HotRegionTest, EdgesAreInsideAnchoredRegionsMoveWithTheHeightAndActivatingA
         CHotRegion& region;
         LONG x, y;
         bool inside;
-    } rows[] = {{exit, 173, 6, true},   {exit, 189, 21, true}, {exit, 172, 10, false}, {exit, 190, 10, false},
-                {exit, 180, 5, false},  {exit, 180, 22, false}, {exit, -1, 10, false}, {menu, 20, 40, false},
-                {menu, 20, 268, false}, {menu, 12, 269, true},  {menu, 63, 288, true}, {menu, 20, 289, false},
+    } rows[] = {{exit, 173, 6, true},   {exit, 189, 21, true},  {exit, 172, 10, false}, {exit, 190, 10, false},
+                {exit, 180, 5, false},  {exit, 180, 22, false}, {exit, -1, 10, false},  {menu, 20, 40, false},
+                {menu, 20, 268, false}, {menu, 12, 269, true},  {menu, 63, 288, true},  {menu, 20, 289, false},
                 {menu, 5, -1, false}};
     RECT update;
     for (const auto& row : rows) {
@@ -80,7 +80,8 @@ TEST(HotRegionTest, EdgesAreInsideAnchoredRegionsMoveWithTheHeightAndActivatingA
         const bool was = row.region.IsHovered();
         EXPECT_EQ(row.inside, row.region.Track(row.x, row.y)) << row.x << ", " << row.y;
         EXPECT_EQ(row.inside, row.region.IsHovered());
-        EXPECT_EQ(was != row.inside, GetUpdateRect(owner, &update, FALSE) != FALSE) << "a change repaints, only a change";
+        EXPECT_EQ(was != row.inside, GetUpdateRect(owner, &update, FALSE) != FALSE)
+            << "a change repaints, only a change";
     }
     LeftDown();
     EXPECT_TRUE(exit.Track(173, 6) && exit.IsPressed() && !exit.IsHovered()) << "pressed, one look at a time";
@@ -106,7 +107,8 @@ TEST_F(PointerTest, TheRegionUnderThePointerIsOutlinedWhileTheBarHasTheFocusAndA
     Point(kExit, 900);
     EXPECT_TRUE(Shows(kExitTopEdge, kGrey)) << "dotted grey over Exit";
     EXPECT_FALSE(Shows(kHideTopEdge, kGrey));
-    EXPECT_EQ("WK_ShowBalloon(\"Exit\")", LastCall("WK_ShowBalloon")) << "after 500 ms of rest, the string table's text";
+    EXPECT_EQ("WK_ShowBalloon(\"Exit\")", LastCall("WK_ShowBalloon"))
+        << "after 500 ms of rest, the string table's text";
     HWND balloon = FindWindowA("STATIC", "Exit");
     Point(kHide);
     EXPECT_FALSE(IsWindow(balloon)) << "a move removes the balloon";

@@ -205,8 +205,9 @@ TEST_F(SessionTest, EachPacketIsActedOnOnlyWhenItsTypeIsKnownAndItsPayloadHoldsI
         std::string payload;
         std::string calls; // '#' is the socket
     } rows[] = {
-        {0, ok.substr(2), "SK_StartPingServer(); SK_StartEventServer(); RL_StartPingThread(); RL_RefreshIP(#); "
-                          "RL_StatusChange(10001, 1)"},
+        {0, ok.substr(2),
+         "SK_StartPingServer(); SK_StartEventServer(); RL_StartPingThread(); RL_RefreshIP(#); "
+         "RL_StatusChange(10001, 1)"},
         {1199, "", ""},
         {1200, "", "SO_Message(1200, #)"},
         {1300, "", "SO_Message(1300, #)"},
@@ -223,7 +224,8 @@ TEST_F(SessionTest, EachPacketIsActedOnOnlyWhenItsTypeIsKnownAndItsPayloadHoldsI
         {PKT_NEW_EVENT, event(5, 4), "RL_NewEvent(21, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(kMaxEventData, kMaxEventData), "RL_NewEvent(1024, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(kMaxEventData + 1, kMaxEventData + 1), ""},
-        {PKT_SERVER_MESSAGE, std::string("Hi\0ignored", 10), "AR_Icon(\"On\"); WK_Info(\"Message from KVX Server\", \"Hi\")"},
+        {PKT_SERVER_MESSAGE, std::string("Hi\0ignored", 10),
+         "AR_Icon(\"On\"); WK_Info(\"Message from KVX Server\", \"Hi\")"},
         {PKT_SERVER_MESSAGE, z, "AR_Icon(\"On\"); WK_Info(\"Message from KVX Server\", \"" + z + "\")"},
         {PKT_VERSION_OK, "", "SK_WPacket(#, 1010, 16)"},
     };
@@ -244,8 +246,9 @@ TEST_F(SessionTest, EachPacketIsActedOnOnlyWhenItsTypeIsKnownAndItsPayloadHoldsI
     EXPECT_TRUE(RetryPending());
 
     // Which answer a version check gets depends on the stored account alone.
-    for (const auto& account : {std::make_pair("", "SO_Signup(#)"), std::make_pair("[User]\r\nID=0\r\n", "SO_Signup(#)"),
-                                std::make_pair("[User]\r\nID=1\r\n", "SK_WPacket(#, 1010, 16)")}) {
+    for (const auto& account :
+         {std::make_pair("", "SO_Signup(#)"), std::make_pair("[User]\r\nID=0\r\n", "SO_Signup(#)"),
+          std::make_pair("[User]\r\nID=1\r\n", "SK_WPacket(#, 1010, 16)")}) {
         WirePeer other;
         Connected(other, account.first);
         const std::string expected = WithSocket(account.second);
@@ -260,7 +263,8 @@ TEST_F(SessionTest, TheServersQuestionsGoOfflineAndOnlyTheUsersYesGoesOn)
         WirePeer peer;
         Connected(peer);
         BoxAnswerer answerer(answer ? answer : IDNO);
-        Feed(peer, Frame(answer ? PKT_LOGIN_FAILED : PKT_VERSION_OLD) + Frame(PKT_IP_INFO, std::string(sizeof(IpInfoRecord), 'i')));
+        Feed(peer, Frame(answer ? PKT_LOGIN_FAILED : PKT_VERSION_OLD) +
+                       Frame(PKT_IP_INFO, std::string(sizeof(IpInfoRecord), 'i')));
         ASSERT_EQ(1u, answerer.Seen().size());
         EXPECT_EQ(answer ? "Login Error" : "Out-dated version.", answerer.Seen()[0].caption);
         EXPECT_EQ(answer == IDYES ? 200 : 100, session->Status());

@@ -27,9 +27,9 @@ TEST_F(ShellTest, SettingsReadAsTheTableSaysAndAnEmptyValueIsReportedAtEveryRead
         const char* key;
         bool read;
         LONG number;
-    } rows[] = {{"a", false, -1}, {"b", false, -1}, {"c", false, -1}, {"d", true, 0},         {"e", true, 0},
-                {"f", true, 0},   {"g", true, 12},  {"h", true, -7},  {"i", true, 42},        {"j", true, -1},
-                {"k", true, LONG_MAX},              {"missing", false, -1}};
+    } rows[] = {{"a", false, -1}, {"b", false, -1}, {"c", false, -1},      {"d", true, 0},
+                {"e", true, 0},   {"f", true, 0},   {"g", true, 12},       {"h", true, -7},
+                {"i", true, 42},  {"j", true, -1},  {"k", true, LONG_MAX}, {"missing", false, -1}};
     for (const auto& row : rows) {
         EXPECT_EQ(row.read, settings.ReadString("v", row.key, buffer, sizeof buffer)) << row.key << ", in any case";
         EXPECT_EQ(row.number, settings.ReadInt("V", row.key)) << row.key;
@@ -92,17 +92,30 @@ TEST_F(ShellTest, EachKindOfReportShowsItsCaptionAndTextAndGivesItsResult)
         const char* caption;
         std::string head, tail; // the text starts and ends so; no tail: it is the head
     } rows[] = {
-        {[] { SetLastError(2); return CReporter::Error("Cannot open %s (%d)", "web.pal", 3); }, false, "KVX Error",
-         "Cannot open web.pal (3)\n\n", " (EC:2)"},
-        {[] { SetLastError(0); return CReporter::Error("Nothing failed"); }, false, "KVX Error", "Nothing failed\n\n",
-         " (EC:0)"},
-        {[&] { SetLastError(5); return CReporter::Error("%s", longText.c_str()); }, false, "KVX Error",
-         std::string(900, 'a'), " (EC:5)"},
+        {[] {
+             SetLastError(2);
+             return CReporter::Error("Cannot open %s (%d)", "web.pal", 3);
+         },
+         false, "KVX Error", "Cannot open web.pal (3)\n\n", " (EC:2)"},
+        {[] {
+             SetLastError(0);
+             return CReporter::Error("Nothing failed");
+         },
+         false, "KVX Error", "Nothing failed\n\n", " (EC:0)"},
+        {[&] {
+             SetLastError(5);
+             return CReporter::Error("%s", longText.c_str());
+         },
+         false, "KVX Error", std::string(900, 'a'), " (EC:5)"},
         {[] { return CReporter::SocketError("Could not resolve DNS."); }, false, "KVX Winsock Error",
          "Could not resolve DNS.\n\nConnection timed out. (EC: 10060)", ""},
         {[] { return CReporter::SocketErrorCode(10061, "Try %s.", "later"); }, false, "KVX Winsock Error",
          "Try later.\n\nConnection timed out. (EC: 10061)", ""},
-        {[] { SetLastError(2); return CReporter::Notice("Not yet implemented"); }, true, "KVX", "Not yet implemented", ""},
+        {[] {
+             SetLastError(2);
+             return CReporter::Notice("Not yet implemented");
+         },
+         true, "KVX", "Not yet implemented", ""},
         {[&] { return CReporter::Notice("%s", longText.c_str()); }, true, "KVX", std::string(1000, 'a'), ""},
     };
     for (const auto& row : rows) {
@@ -118,8 +131,9 @@ TEST_F(ShellTest, EachKindOfReportShowsItsCaptionAndTextAndGivesItsResult)
         EXPECT_FALSE(box.hasIcon);
         EXPECT_EQ(0u, box.text.find(row.head)) << box.text;
         const size_t end = box.text.size() - row.tail.size();
-        EXPECT_TRUE(row.tail.empty() ? box.text == row.head : box.text.compare(end, row.tail.size(), row.tail) == 0 &&
-                                                                  end > row.head.size() && box.text.size() <= 1023)
+        EXPECT_TRUE(row.tail.empty() ? box.text == row.head
+                                     : box.text.compare(end, row.tail.size(), row.tail) == 0 && end > row.head.size() &&
+                                           box.text.size() <= 1023)
             << box.text; // the system's own text stands between, and the reason survives a cut
     }
     char buffer[64];

@@ -47,10 +47,8 @@ bool ServerAddress::Parse(const std::string& text, ServerAddress& out, std::stri
         port = 0;
         bool valid = !digits.empty() && digits.size() <= 5;
         for (char c : digits) {
-            if (c < '0' || c > '9')
-                valid = false;
-            else
-                port = port * 10 + static_cast<unsigned long>(c - '0');
+            if (c < '0' || c > '9') valid = false;
+            else port = port * 10 + static_cast<unsigned long>(c - '0');
         }
         if (!valid || port < 1 || port > 65535) {
             error = "The port must be a number from 1 to 65535: '" + digits + "'.";

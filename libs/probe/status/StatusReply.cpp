@@ -12,7 +12,7 @@ const std::size_t kPrefixSize = 4;
 const char kQuakeIIHead[] = "print\n";
 const std::size_t kQuakeIIHeadSize = 6;
 const long long kMaxNumber = 1000000000; // numbers beyond are read as this, so they never wrap
-const int kMaxNumbers = 8; // more leading numbers than any server sends: not a player line
+const int kMaxNumbers = 8;               // more leading numbers than any server sends: not a player line
 
 // Reads a signed decimal at text[at], moving at past it. False when there is none.
 bool ReadNumber(const std::string& text, std::size_t& at, int& out)

@@ -23,10 +23,8 @@ TEST_F(ScannerTest, AddAndRemoveKeepTheFileAndWhatTheUserWroteInIt)
         {"127.0.0.61", false, "127.0.0.61:27910 is listed already.", "127.0.0.61"}};
     for (const auto& [typed, enter, said, kept] : adds) {
         SetWindowTextA(Item(kField), typed);
-        if (enter)
-            SendMessageA(Item(kField), WM_KEYDOWN, VK_RETURN, 0);
-        else
-            Press(kAdd);
+        if (enter) SendMessageA(Item(kField), WM_KEYDOWN, VK_RETURN, 0);
+        else Press(kAdd);
         EXPECT_TRUE(WaitFor([&] { return WindowText(Item(kStatus)).find(said) == 0; }, 2000)) << said;
         EXPECT_EQ(kept, WindowText(Item(kField)));
     }

@@ -32,14 +32,10 @@ TEST_F(CommandTest, EachCommandActsOnTheClickedEntry)
 {
     // Row, command, then the packet sent about the entry or the window it opens.
     const std::tuple<int, WORD, WORD, const char*, const char*> cases[] = {
-        {1, kDelete, PKT_CONTACT_DELETE, "", ""},
-        {0, kInfo, PKT_INFO_REQUEST, "", ""},
-        {0, kAddToList, PKT_CONTACT_ADD, "", ""},
-        {0, kMessage, 0, "KVXNote", "Message to Medic"},
-        {0, kChat, 0, "KVXChat", "Chat with Medic"},
-        {0, kLog, 0, "KVXInfo", "Comm Log: Medic"},
-        {1, kSubspace, 0, "KVXInfo", "Game Info"},
-        {1, kQuake2, 0, "KVXGameInfo", "Quake II Game Info"}};
+        {1, kDelete, PKT_CONTACT_DELETE, "", ""},    {0, kInfo, PKT_INFO_REQUEST, "", ""},
+        {0, kAddToList, PKT_CONTACT_ADD, "", ""},    {0, kMessage, 0, "KVXNote", "Message to Medic"},
+        {0, kChat, 0, "KVXChat", "Chat with Medic"}, {0, kLog, 0, "KVXInfo", "Comm Log: Medic"},
+        {1, kSubspace, 0, "KVXInfo", "Game Info"},   {1, kQuake2, 0, "KVXGameInfo", "Quake II Game Info"}};
     for (const auto& [row, command, packet, cls, title] : cases) {
         Click(row);
         RL_RCommand(command);

@@ -80,7 +80,12 @@ TEST_F(ContactToolsTest, AContactPingShowsItsTimeOrWhyNotAndOthersPingsAreAnswer
     EXPECT_EQ("Olly: offline", Shown()) << "at once, from the list";
     EXPECT_TRUE(bar.Quiet());
     // The server's answer (none: no answer at all), after how long, and how the title starts.
-    const struct { bool answered; WORD result; DWORD delayMs; const char* title; } cases[] = {
+    const struct {
+        bool answered;
+        WORD result;
+        DWORD delayMs;
+        const char* title;
+    } cases[] = {
         {true, PING_ANSWERED, 80, "Medic: "},
         {true, PING_OFFLINE, 0, "Medic: offline"},
         {false, 0, 0, "Medic: no answer in 5 s"},
@@ -116,7 +121,15 @@ TEST_F(ContactToolsTest, AFetchedFileIsKeptOnlyWholeInOrderAndMatchingUnderAFree
     using Pieces = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
     // The offer, the user's answer, the pieces the server sends (of the offered bytes, or of
     // others), then what the library sends the server and the file it keeps.
-    const struct { std::uint32_t id; const char* name; int button; char fill; Pieces pieces; WORD told; const char* kept; } cases[] = {
+    const struct {
+        std::uint32_t id;
+        const char* name;
+        int button;
+        char fill;
+        Pieces pieces;
+        WORD told;
+        const char* kept;
+    } cases[] = {
         {5, "map.bsp", IDYES, 'q', {{0, 3000}}, PKT_FILE_DONE, "Downloads\\map (2).bsp"},
         {6, "map.bsp", IDYES, 'q', {{0, 992}, {2000, 2992}}, 0, nullptr},
         {7, "map.bsp", IDYES, 'x', {{0, 3000}}, 0, nullptr},
@@ -132,20 +145,27 @@ TEST_F(ContactToolsTest, AFetchedFileIsKeptOnlyWholeInOrderAndMatchingUnderAFree
         Event(EVENT_FILE_OFFER, &offer, sizeof offer);
         char icon[100] = "", tip[300] = "";
         EXPECT_TRUE(RL_EventIcon(0, icon, tip) && tip == "Lag Monster offers " + std::string(c.name) + ", 2 KB") << tip;
-        DriveDialog("KVX File", [] { EXPECT_TRUE(RL_DoNextEvent()); }, [&](HWND box) { PressButton(box, c.button); });
+        DriveDialog(
+            "KVX File", [] { EXPECT_TRUE(RL_DoNextEvent()); }, [&](HWND box) { PressButton(box, c.button); });
         PACKET_DATA packet;
-        EXPECT_TRUE(c.pieces.empty() || (bar.Next(PKT_FILE_GET, &packet) && Payload<FileGetRecord>(packet).offset == 0));
+        EXPECT_TRUE(c.pieces.empty() ||
+                    (bar.Next(PKT_FILE_GET, &packet) && Payload<FileGetRecord>(packet).offset == 0));
         const std::string sent(bytes.size(), c.fill);
         for (const auto& [from, to] : c.pieces)
             for (std::uint64_t at = from; at < to; at += kMaxDownloadChunk) {
-                const FileChunkHead head = {c.id, std::uint16_t(std::min<std::uint64_t>(kMaxDownloadChunk, to - at)), 0, at};
-                const std::string data = std::string(reinterpret_cast<const char*>(&head), sizeof head) + sent.substr(at, head.length);
+                const FileChunkHead head = {c.id, std::uint16_t(std::min<std::uint64_t>(kMaxDownloadChunk, to - at)), 0,
+                                            at};
+                const std::string data =
+                    std::string(reinterpret_cast<const char*>(&head), sizeof head) + sent.substr(at, head.length);
                 Event(EVENT_FILE_CHUNK, data.data(), data.size());
             }
         EXPECT_TRUE(c.told ? bar.Next(c.told, &packet) && Payload<FileIdRecord>(packet).id == c.id
-                           : WaitForWindow("KVXInfo", "Receive File") != nullptr) << c.id;
+                           : WaitForWindow("KVXInfo", "Receive File") != nullptr)
+            << c.id;
         EXPECT_TRUE(!c.kept || folder.Read(c.kept) == bytes) << c.id;
-        EXPECT_FALSE(folder.Exists("Downloads\\" + std::to_string(c.id) + ".kvxpart") || folder.Exists("Downloads\\map (3).bsp")) << c.id;
+        EXPECT_FALSE(folder.Exists("Downloads\\" + std::to_string(c.id) + ".kvxpart") ||
+                     folder.Exists("Downloads\\map (3).bsp"))
+            << c.id;
         while (HWND window = FindWindowA("KVXInfo", nullptr)) DestroyWindow(window);
     }
     EXPECT_EQ("mine", folder.Read("Downloads\\map.bsp"));

@@ -109,7 +109,12 @@ TEST_F(SockioTest, EachConnectEndsInExactlyOneOutcome)
 {
     // What answers (a script, "garbage" from a plain listener, "refused", "nobody" for a
     // name that does not resolve), the pin, then the outcome and its error (-1: any but 0).
-    const struct { const char* peer; const char* pin; WPARAM outcome; LPARAM error; } cases[] = {
+    const struct {
+        const char* peer;
+        const char* pin;
+        WPARAM outcome;
+        LPARAM error;
+    } cases[] = {
         {"await-version", "real", CONNECT_DONE, -1},
         {"await-version", "wrong", CONNECT_FAILED, SK_TLS_CERT_REJECTED},
         {"await-version", "", CONNECT_FAILED, SK_TLS_CERT_REJECTED}, // self-signed, not trusted by the system
@@ -205,8 +210,8 @@ TEST_F(SockioTest, PacketsGoOutWholeEvenPastAFullSendBuffer)
     const SOCKET client = Connect();
     const std::string longest(kvxwire::kMaxPayload, 'L');
     const std::tuple<UINT_PTR, const char*, int> refused[] = {
-        {0, "", 0},           {~UINT_PTR(0), "", 0},   {client, longest.data(), kMax + 1},
-        {client, nullptr, 1}, {client, "", -1},        {earlier, "", 0}};
+        {0, "", 0},           {~UINT_PTR(0), "", 0}, {client, longest.data(), kMax + 1},
+        {client, nullptr, 1}, {client, "", -1},      {earlier, "", 0}};
     for (const auto& [socket, data, length] : refused) EXPECT_FALSE(SK_WPacket(socket, 1, data, length)) << length;
     const int small = 65536;
     setsockopt(client, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&small), sizeof small);
@@ -221,7 +226,8 @@ TEST_F(SockioTest, PacketsGoOutWholeEvenPastAFullSendBuffer)
     bool answered = false;
     for (const DWORD end = GetTickCount() + 10000; !answered && GetTickCount() < end;) {
         const int n = recv(client, buffer + fill, sizeof buffer - fill, 0);
-        for (int fresh = n > 0 ? n : 0; SK_Parse(buffer, &fill, fresh, &packet); fresh = 0) answered = packet.type == 1062;
+        for (int fresh = n > 0 ? n : 0; SK_Parse(buffer, &fill, fresh, &packet); fresh = 0)
+            answered = packet.type == 1062;
         if (n <= 0) Sleep(20);
     }
     EXPECT_TRUE(answered) << "every record opened on the server, up to the last frame";

@@ -42,15 +42,22 @@ public:
     // Signs up as nickname (e-mail nickname@example.com, password "pw") and logs in.
     Client(std::uint16_t port, const std::string& nickname, const char* host = "127.0.0.1");
     // Logs in to an existing account.
-    Client(std::uint16_t port, std::int32_t account, const std::string& password = "pw", const char* host = "127.0.0.1");
+    Client(std::uint16_t port, std::int32_t account, const std::string& password = "pw",
+           const char* host = "127.0.0.1");
 
     bool online() const { return online_; }
     std::int32_t account() const { return account_; }
-    template <typename Record> void Put(std::uint16_t type, const Record& record) { Send(type, &record, sizeof record); }
+    template <typename Record> void Put(std::uint16_t type, const Record& record)
+    {
+        Send(type, &record, sizeof record);
+    }
 
     // The next event of this kind (from this account, when given); others wait for later.
     Event WaitEvent(std::uint16_t kind, std::int32_t from = 0);
-    Frame WaitPacket(std::uint16_t type) { return Take([type](const Frame& f) { return f.type == type; }); }
+    Frame WaitPacket(std::uint16_t type)
+    {
+        return Take([type](const Frame& f) { return f.type == type; });
+    }
     // Every event the packets sent so far brought: the server answers in order, so all of
     // them came before the answer to a request sent now. Other frames are dropped.
     std::vector<Event> Settle();

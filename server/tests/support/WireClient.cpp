@@ -182,7 +182,8 @@ std::int32_t WireClient::Signup(const std::string& nickname, const std::string& 
         return static_cast<std::int32_t>(kvxwire::ReadU32(answer.payload.data()));
     }
     const auto text = answer.payload.begin();
-    if (error != nullptr && answer.type == PKT_SIGNUP_ERROR) *error = std::string(text, std::find(text, answer.payload.end(), 0));
+    if (error != nullptr && answer.type == PKT_SIGNUP_ERROR)
+        *error = std::string(text, std::find(text, answer.payload.end(), 0));
     return 0;
 }
 

@@ -1,6 +1,6 @@
 // A blocking client on loopback that speaks KVX frames inside TLS (or in clear, to see the
-// server refuse that), with the handshake steps the real client takes as helpers. Every wait has a timeout, so a silent server fails a test
-// instead of hanging it. The server's tests and benchmarks share it.
+// server refuse that), with the handshake steps the real client takes as helpers. Every wait has a timeout, so a silent
+// server fails a test instead of hanging it. The server's tests and benchmarks share it.
 #ifndef KVX_SERVER_TESTS_WIRECLIENT_H
 #define KVX_SERVER_TESTS_WIRECLIENT_H
 

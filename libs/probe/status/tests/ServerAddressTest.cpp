@@ -8,7 +8,9 @@ using kvxprobe::ServerAddress;
 TEST(ServerAddress, ReadsHostAndPortOrRefusesWithAReasonAndComparesHostsWithoutCase)
 {
     // read: host:port, or the start of the reason
-    const struct { std::string text, read; } cases[] = {
+    const struct {
+        std::string text, read;
+    } cases[] = {
         {"q2.example.net", "q2.example.net:27910"},
         {"  10.0.0.5:1 ", "10.0.0.5:1"},
         {"\thost_name-1:65535\r\n", "host_name-1:65535"},

@@ -15,22 +15,34 @@ TEST(ServerList, ReadsServersOfItsSectionAndKeepsEveryOtherLineWordForWord)
     list.Load(text);
     const std::vector<ServerAddress> expected = {{"a.example", 27911}, {"b.example", 27910}}; // duplicates once
     EXPECT_EQ(list.Servers(), expected);
-    EXPECT_EQ(list.Problems(), (std::vector<std::string>{"Line 9: The port must be a number from 1 to 65535: '99999'.",
-                                                         "Line 10 is not Server=host:port.",
-                                                         "Line 11 is not Server=host:port."}));
+    EXPECT_EQ(list.Problems(),
+              (std::vector<std::string>{"Line 9: The port must be a number from 1 to 65535: '99999'.",
+                                        "Line 10 is not Server=host:port.", "Line 11 is not Server=host:port."}));
     EXPECT_EQ(list.Text(), text) << "saving unchanged writes back every byte";
 }
 
 TEST(ServerList, AddAppendsToItsSectionAndRemoveTakesEveryLineOfThatServer)
 {
     // add, else remove
-    const struct { const char* before; bool add; ServerAddress server; bool changed; const char* after; } cases[] = {
+    const struct {
+        const char* before;
+        bool add;
+        ServerAddress server;
+        bool changed;
+        const char* after;
+    } cases[] = {
         {"", true, {"first", 27910}, true, "[Quake2]\r\nServer=first:27910\r\n"},
         {"[Window]\r\nx=1\r\n", true, {"q", 5}, true, "[Window]\r\nx=1\r\n\r\n[Quake2]\r\nServer=q:5\r\n"},
-        {"[Quake2]\nServer=a:1\n\n[Later]\nk=v\n", true, {"b", 2}, true,
+        {"[Quake2]\nServer=a:1\n\n[Later]\nk=v\n",
+         true,
+         {"b", 2},
+         true,
          "[Quake2]\r\nServer=a:1\r\nServer=b:2\r\n\r\n[Later]\r\nk=v\r\n"},
         {"[Quake2]\r\nServer=a:1\r\n", true, {"A", 1}, false, "[Quake2]\r\nServer=a:1\r\n"},
-        {"[Quake2]\r\nServer=a:1\r\nServer=b:2\r\nserver=A:1\r\nx\r\n", false, {"a", 1}, true,
+        {"[Quake2]\r\nServer=a:1\r\nServer=b:2\r\nserver=A:1\r\nx\r\n",
+         false,
+         {"a", 1},
+         true,
          "[Quake2]\r\nServer=b:2\r\nx\r\n"},
         {"[Quake2]\r\nServer=a:1\r\n", false, {"a", 2}, false, "[Quake2]\r\nServer=a:1\r\n"},
     };

@@ -13,9 +13,11 @@ namespace {
 const std::string kHead = "\xff\xff\xff\xff";
 const std::string kQuakeII = kHead + "print\n\\cheats\\0\\hostname\\Base Camp Q2\\maxclients\\16\\mapname\\q2dm1"
                                      "\\gamename\\baseq2\n12 48 \"Ranger\"\n-1 999 \"Player With Spaces\"\n0 0 \"\"\n";
-const std::string kQuakeWorld = kHead + "n\\maxclients\\8\\map\\dm4\\hostname\\QW Arena\\*version\\MVDSV 0.35\n"
-                                        "7 25 12 31 \"Ranger\" \"base\" 4 13\n9 -9999 3 40 \"\\s\\Watcher\" \"\" 0 0\n"
-                                        "11 3 1 58 \"Grunt\" \"\" 1 1\n" + std::string(1, '\0');
+const std::string kQuakeWorld = kHead +
+                                "n\\maxclients\\8\\map\\dm4\\hostname\\QW Arena\\*version\\MVDSV 0.35\n"
+                                "7 25 12 31 \"Ranger\" \"base\" 4 13\n9 -9999 3 40 \"\\s\\Watcher\" \"\" 0 0\n"
+                                "11 3 1 58 \"Grunt\" \"\" 1 1\n" +
+                                std::string(1, '\0');
 
 // Everything read, as one line: host|map|maxclients|count|name score ping [spectator], ...
 std::string Read(const std::string& datagram)
@@ -34,22 +36,28 @@ std::string Read(const std::string& datagram)
 
 TEST(StatusReply, ReadsWhatTheServerSaysAndSkipsWhatMakesNoSense)
 {
-    const struct { const char* what; std::string datagram, read; } cases[] = {
+    const struct {
+        const char* what;
+        std::string datagram, read;
+    } cases[] = {
         {"Quake II", kQuakeII, "Base Camp Q2|q2dm1|16|3|Ranger 12 48,Player With Spaces -1 999, 0 0,"},
         {"QuakeWorld: frags and ping, spectators not counted", kQuakeWorld,
          "QW Arena|dm4|8|2|Ranger 25 31,Watcher -9999 40 s,Grunt 3 58,"},
         {"an empty server without maxclients", kHead + "print\n\\hostname\\Empty\\mapname\\base1", "Empty|base1|-1|0|"},
-        {"CRLF, no leading backslash", kHead + "print\nhostname\\CRLF\\maxclients\\4\r\n3 20 \"A\"\r\n", "CRLF||4|1|A 3 20,"},
+        {"CRLF, no leading backslash", kHead + "print\nhostname\\CRLF\\maxclients\\4\r\n3 20 \"A\"\r\n",
+         "CRLF||4|1|A 3 20,"},
         {"junk player lines", kHead + "print\n\\hostname\\J\ngarbage\n5\n5 10\n7 30 \"Unclosed\n8 40 Bare Name\n\n",
          "J||-1|2|Unclosed 7 30,Bare Name 8 40,"},
         {"a QuakeWorld player needs four numbers", kHead + "n\\hostname\\Q\n3 4 \"Short\"\n", "Q||-1|0|"},
-        {"empty values and a dangling key", kHead + "print\n\\\\skipped\\hostname\\\\mapname\\x\\dangling\n", "|x|-1|0|"},
+        {"empty values and a dangling key", kHead + "print\n\\\\skipped\\hostname\\\\mapname\\x\\dangling\n",
+         "|x|-1|0|"},
         {"another host name key, a negative maxclients", kHead + "print\n\\sv_hostname\\Other\\maxclients\\-3\n",
          "Other||-1|0|"},
         {"nothing after a NUL", kHead + "print\n\\hostname\\Cut\n1 2 \"A\"\n" + std::string(1, '\0') + "3 4 \"B\"\n",
          "Cut||-1|1|A 1 2,"},
-        {"numbers too long are capped, never wrapped", kHead + "print\n\\maxclients\\2999999999\n"
-                                                               "99999999999999 -4999999999 \"Big\"\n",
+        {"numbers too long are capped, never wrapped",
+         kHead + "print\n\\maxclients\\2999999999\n"
+                 "99999999999999 -4999999999 \"Big\"\n",
          "||1000000000|1|Big 1000000000 -1000000000,"},
         {"nothing", "", "refused"},
         {"a short head", "\xff\xff\xff", "refused"},

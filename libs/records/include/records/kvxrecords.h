@@ -15,7 +15,7 @@ typedef struct USER_INFO_STRUCT {
     int32_t accountNumber; /* 0: no account */
     char nickname[32];
     char email[92];
-    char password[32];     /* NUL-terminated */
+    char password[32]; /* NUL-terminated */
     char firstName[32];
     char lastName[32];
     char reserved[380];
@@ -25,7 +25,7 @@ typedef struct USER_INFO_STRUCT {
    length and the payload, laid out exactly like a frame on the wire. */
 typedef struct PACKET_DATA {
     uint16_t type;
-    uint16_t length;       /* payload bytes used */
+    uint16_t length; /* payload bytes used */
     uint8_t payload[2048];
 } PACKET_DATA;
 

@@ -9,13 +9,13 @@
 
 #define IDD_FIND 200
 
-#define IDC_FIND_TEXT 2001       /* edit: a nickname (its start), an e-mail address or a KVX# */
+#define IDC_FIND_TEXT 2001        /* edit: a nickname (its start), an e-mail address or a KVX# */
 #define IDC_FIND_BY_NICKNAME 2002 /* radio */
 #define IDC_FIND_BY_EMAIL 2003    /* radio */
 #define IDC_FIND_BY_ACCOUNT 2004  /* radio */
-#define IDC_FIND_SEARCH 2005     /* button */
-#define IDC_FIND_RESULTS 2006    /* list box, several may be selected */
-#define IDC_FIND_ADD 2007        /* button: adds the selected users to the contact list */
-#define IDC_FIND_STATUS 2008     /* static: progress, counts and errors */
+#define IDC_FIND_SEARCH 2005      /* button */
+#define IDC_FIND_RESULTS 2006     /* list box, several may be selected */
+#define IDC_FIND_ADD 2007         /* button: adds the selected users to the contact list */
+#define IDC_FIND_STATUS 2008      /* static: progress, counts and errors */
 
 #endif

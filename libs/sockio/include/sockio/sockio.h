@@ -43,13 +43,12 @@ enum {
    without colons) when one is, else be trusted by the system for the name `host`; a
    handshake that fails or stalls for 15 s is a CONNECT_FAILED with one of the SK_TLS_ codes.
    Every packet of the connection then travels inside that session. Exactly one
-   `connectMessage` is posted to `window` afterwards with an outcome code; after CONNECT_DONE the socket's read and close events arrive as `eventMessage`
-   (wParam the socket, lParam WSAMAKESELECTREPLY(event, error)). Bytes or a close that reach
-   the socket before the outcome is posted are announced again after it, so a receiver may
-   ignore events of a socket it does not know yet. A blocked connect gives up after 15 s
-   (CONNECT_FAILED, WSAETIMEDOUT). When `window` is gone by then, the socket is closed. */
-SOCKIO_API void SK_Connect(HWND window, UINT connectMessage, UINT eventMessage, const char* host,
-                           int port);
+   `connectMessage` is posted to `window` afterwards with an outcome code; after CONNECT_DONE the socket's read and
+   close events arrive as `eventMessage` (wParam the socket, lParam WSAMAKESELECTREPLY(event, error)). Bytes or a close
+   that reach the socket before the outcome is posted are announced again after it, so a receiver may ignore events of a
+   socket it does not know yet. A blocked connect gives up after 15 s (CONNECT_FAILED, WSAETIMEDOUT). When `window` is
+   gone by then, the socket is closed. */
+SOCKIO_API void SK_Connect(HWND window, UINT connectMessage, UINT eventMessage, const char* host, int port);
 
 /* Sends one framed packet; on a connection made by SK_Connect only inside its TLS session,
    and only on the latest one (on a socket its caller connected itself, the frame as it

@@ -21,8 +21,7 @@ WINKIT_API void WK_Init(void);
    everything) and creates the borderless, unshown top-level window with that class. Every
    message goes to `proc`. An x, y or height of -1 takes the first-run default; a position
    that lies on no monitor any more is moved back onto the nearest one. */
-WINKIT_API HWND WK_CreateMain(const char* name, WNDPROC proc, int x, int y, int width, int height,
-                              HINSTANCE instance);
+WINKIT_API HWND WK_CreateMain(const char* name, WNDPROC proc, int x, int y, int width, int height, HINSTANCE instance);
 
 /* Runs the message loop until WM_QUIT; returns its exit code. */
 WINKIT_API int WK_MSGLoop(void);
