@@ -6,7 +6,8 @@
 // killed and restarted in between. Then Ping and File between the two: a ping shows a
 // time; a 10 MB file crosses while bravo's client is killed and started again mid-way and
 // arrives whole (the peerhand tool plays bravo's hands on the offer); a declined file leaves
-// nothing on either side or on the server.
+// nothing on either side or on the server. Last, the two on two nodes of a cluster: alpha
+// sees bravo come and go.
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -45,7 +46,11 @@ protected:
         LeftUp();
         RightUp();
     }
-    ~DuoTest() override { StopBravo(); }
+    ~DuoTest() override
+    {
+        StopBravo();
+        if (!clusterFolder.empty()) Cluster("stop; rm -rf '" + clusterFolder + "'");
+    }
 
     // A command line run in bravo's folder and Wine prefix.
     bool InBravo(const std::string& command, unsigned timeoutMs = 15000)
@@ -67,6 +72,31 @@ protected:
         return WaitFor(
             [&] { return bravoFolder.Read("Logs\\" + std::to_string(bravo) + ".txt").find(text) != std::string::npos; },
             15000);
+    }
+    // scripts/cluster.sh, in a folder of its own that the database's user may enter, on
+    // addresses of this test's own: `command` and then whatever follows it.
+    bool Cluster(const std::string& command)
+    {
+        if (clusterFolder.empty()) clusterFolder = "/tmp/kvx-e2e-cluster-" + std::to_string(GetCurrentProcessId());
+        return RunShell("mkdir -p -m 755 '" + clusterFolder + "' && KVX_CLUSTER_DIR='" + clusterFolder +
+                            "' KVX_CLUSTER_NET=127.0.31 KVX_CLUSTER_DB_PORT=26531 KVX_SERVER='" KVX_SERVER_PATH
+                            "' '" KVX_CLUSTER_SCRIPT "' " +
+                            command + " >>'" + clusterFolder + "/script.txt' 2>&1",
+                        60000);
+    }
+    // Bravo's entry as alpha's list shows it when the pointer rests on it holds `status`
+    // within `timeoutMs` (a click below the entries first gives the bar the focus).
+    bool AlphaSeesBravo(const std::string& status, DWORD timeoutMs)
+    {
+        return WaitFor(
+            [&] {
+                Click(false, kFirstRow.x, kFirstRow.y + 150);
+                Sleep(300);
+                MoveTo(bar, kFirstRow.x + 20, kFirstRow.y);
+                const std::string shown = BalloonText();
+                return shown.find("bravo") != std::string::npos && shown.find("\n" + status) != std::string::npos;
+            },
+            timeoutMs);
     }
     // F5 on alpha's bar: a message window to a typed KVX#, sent; it closes once sent.
     bool AlphaSends(long to, const std::string& text)
@@ -132,32 +162,37 @@ protected:
             60000);
         return found;
     }
-    // Two users who list each other, bravo's client started and alpha's Online.
-    void Befriended(long* alpha, long* bravo)
+    // Two users who list each other, each on a server of its own (the test's server when
+    // none is named, started here), bravo's client started and alpha's Online.
+    void Befriended(long* alpha, long* bravo, std::string alphaServer = "", std::string bravoServer = "")
     {
-        ASSERT_TRUE(server.Start() && CopyArt(folder.Path()) && CopyArt(bravoFolder.Path())) << server.Log();
-        *alpha = SignUp("alpha");
-        *bravo = SignUp("bravo");
+        if (alphaServer.empty()) {
+            ASSERT_TRUE(server.Start()) << server.Log();
+            alphaServer = bravoServer = server.Address();
+        }
+        ASSERT_TRUE(CopyArt(folder.Path()) && CopyArt(bravoFolder.Path()));
+        std::string error;
+        *alpha = SignUpOverWire(alphaServer, "alpha", "alpha@kvx.example", "pass1", &error);
+        *bravo = SignUpOverWire(bravoServer, "bravo", "bravo@kvx.example", "pass1", &error);
+        ASSERT_TRUE(*alpha > 0 && *bravo > 0) << error;
         for (const long who : {*alpha, *bravo}) {
-            WireHand hand(server.Address(), who, "pass1");
+            WireHand hand(who == *alpha ? alphaServer : bravoServer, who, "pass1");
             const AccountRecord add = {static_cast<int32_t>(who == *alpha ? *bravo : *alpha)};
             ASSERT_TRUE(hand.Send(PKT_CONTACT_ADD, &add, sizeof add));
             ASSERT_TRUE(hand.WaitForEvent(EVENT_CONTACT, nullptr));
         }
-        WriteIni(*bravo, kPlace);
+        WriteIni(*bravo, kPlace, bravoServer);
         bravoFolder.Write("KVX.ini", folder.Read("KVX.ini"));
         ASSERT_TRUE(StartBravo());
-        WriteIni(*alpha, kPlace);
+        WriteIni(*alpha, kPlace, alphaServer);
         ASSERT_NE(nullptr, Start());
         ASSERT_TRUE(Becomes(300, 15000)) << server.Log();
-        ASSERT_TRUE(WaitFor(
-            [&] { return server.Log().find("login " + std::to_string(*bravo) + " accepted") != std::string::npos; },
-            20000));
-        Sleep(1000); // bravo's presence reaches alpha's list
+        ASSERT_TRUE(AlphaSeesBravo("Online", 20000)) << "bravo's presence reaches alpha's list";
     }
 
     ScratchFolder bravoFolder;
     std::string peerPrefix;
+    std::string clusterFolder; // Unix form; empty until a cluster is started
 };
 
 TEST_F(DuoTest, TwoUsersAddEachOtherSeePresenceAndMessagesArriveEvenAfterAServerKill)
@@ -280,6 +315,29 @@ TEST_F(DuoTest, APingShowsATimeAFileSurvivesTheReceiversRestartAndADeclineLeaves
         << "nothing on the server: " << names;
     EXPECT_FALSE(bravoFolder.Exists("Downloads\\small.pak"));
     EXPECT_EQ(12u, folder.Read("Data\\transfers.dat").size()) << "alpha keeps no transfer";
+}
+
+TEST_F(DuoTest, OnTwoNodesOfAClusterAlphaSeesBravoComeAndGo)
+{
+    if (peerPrefix.empty()) GTEST_SKIP() << "no second Wine prefix (scripts/test.sh makes one)";
+    const std::string nodes[] = {"127.0.31.11", "127.0.31.12"};
+    ASSERT_TRUE(Cluster("start 2 --fast-hash"));
+    const std::string started = ReadWhole("Z:" + clusterFolder + "/script.txt");
+    ASSERT_NE(std::string::npos, started.find("front 127.0.31.1:2600")) << started;
+    // One certificate for every node (its fingerprint as the first node printed it).
+    const std::string printed = ReadWhole("Z:" + clusterFolder + "/node1.out");
+    const std::string label = "SHA-256 fingerprint ";
+    const size_t at = printed.find(label);
+    ASSERT_NE(std::string::npos, at) << printed;
+    for (const std::string& node : nodes)
+        RememberFingerprint(node, printed.substr(at + label.size(), printed.find('\n', at) - at - label.size()));
+
+    long alpha = 0, bravo = 0;
+    ASSERT_NO_FATAL_FAILURE(Befriended(&alpha, &bravo, nodes[0], nodes[1]));
+    StopBravo();
+    EXPECT_TRUE(AlphaSeesBravo("Offline", 20000)) << "bravo's going reaches the other node";
+    ASSERT_TRUE(StartBravo());
+    EXPECT_TRUE(AlphaSeesBravo("Online", 20000)) << "and bravo's coming back";
 }
 
 } // namespace
