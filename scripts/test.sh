@@ -20,17 +20,9 @@ source scripts/wine-env.sh
 kvx_display own
 kvx_wine_prefix
 kvx_wine_peer_prefix
-native_log=$(mktemp)
-native=""
-trap '[ -z "$native" ] || kill "$native" 2>/dev/null; kvx_wine_stop; rm -f "$native_log"' EXIT
+trap kvx_wine_stop EXIT
 kvx_wine_start
 
-# The native tests run beside the Windows ones: those spend most of their time waiting on
-# the client's timers, one at a time, and share nothing with them but the loopback network,
-# where each test keeps to addresses of its own.
-tests_start=$SECONDS
-ctest --test-dir build/native --output-on-failure -j2 >"$native_log" 2>&1 &
-native=$!
 echo "test: win64 (under Wine on $DISPLAY)"
 ctest --test-dir build/win64 --output-on-failure -j2 || status=1
 # Wine reads the colour depth when its server starts: each display needs a new server.
@@ -41,8 +33,6 @@ for depth in 8 16; do
   echo "test: win64 display-depth tests again at $depth bits per pixel (on $DISPLAY)"
   ctest --test-dir build/win64 --output-on-failure -L display-depth || status=1
 done
-echo "test: native (run beside the win64 tests)"
-wait "$native" || status=1
-cat "$native_log"
-echo "test: the test phases took $((SECONDS - tests_start)) s"
+echo "test: native"
+ctest --test-dir build/native --output-on-failure -j2 || status=1
 exit $status
