@@ -45,36 +45,46 @@ function(kvx_add_tests)
   endif()
 endfunction()
 
-# kvx_test_exe(<name> SOURCES ... [LIBS ...] [SERIAL] [LOCK <resource>] [LABEL <label>]): one GoogleTest
-# program whose tests CTest discovers when they run (under Wine for the Windows builds).
-# SERIAL for tests that need the desktop to themselves (focus, pointer, single-instance
-# mutex); LOCK for tests that share something fixed, such as a well-known port; LABEL for
-# tests that the suite runs again in another setting (such as another display).
+# kvx_test_exe(<name> SOURCES ... [LIBS ...] [DESKTOP <desktop> [<gtest filter>]]
+#              [LABEL <label>]): one GoogleTest program whose tests CTest discovers when they
+# run (under Wine for the Windows builds).
+# Windows tests share their desktop (focus, pointer, the single-instance mutex), so each runs
+# alone on it: on the main desktop, or on the one DESKTOP names (for the tests matching the
+# filter, or all), which scripts/test.sh sets up beside it and scripts/wine-run puts the test
+# on; one test of each desktop runs at a time. LABEL for tests that the suite runs again in
+# another setting (such as another display).
 function(kvx_test_exe name)
-  cmake_parse_arguments(ARG "SERIAL" "LOCK;LABEL" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBS;DESKTOP" ${ARGN})
   kvx_use_gtest()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main)
   kvx_defaults(${name})
-  if(WIN32)
-    # The in-house DLLs a test links must sit beside it for Windows to find them.
-    add_custom_command(TARGET ${name} POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E $<IF:$<BOOL:$<TARGET_RUNTIME_DLLS:${name}>>,copy_if_different,true>
-              $<TARGET_RUNTIME_DLLS:${name}> $<TARGET_FILE_DIR:${name}>
-      COMMAND_EXPAND_LISTS)
-  endif()
   set(props TIMEOUT 120)
-  if(ARG_SERIAL)
-    list(APPEND props RUN_SERIAL TRUE)
-  endif()
-  if(ARG_LOCK)
-    list(APPEND props RESOURCE_LOCK ${ARG_LOCK})
-  endif()
   if(ARG_LABEL)
     list(APPEND props LABELS ${ARG_LABEL})
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       TEST_PREFIX "${name}." PROPERTIES ${props})
+  set(discover DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_PREFIX "${name}.")
+  if(NOT WIN32)
+    gtest_discover_tests(${name} ${discover} PROPERTIES ${props})
+    return()
+  endif()
+  # The in-house DLLs a test links must sit beside it for Windows to find them.
+  add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E $<IF:$<BOOL:$<TARGET_RUNTIME_DLLS:${name}>>,copy_if_different,true>
+            $<TARGET_RUNTIME_DLLS:${name}> $<TARGET_FILE_DIR:${name}>
+    COMMAND_EXPAND_LISTS)
+  if(ARG_DESKTOP)
+    list(POP_FRONT ARG_DESKTOP desktop filter)
+    if(filter)
+      gtest_discover_tests(${name} ${discover} TEST_FILTER "-${filter}" PROPERTIES ${props} RESOURCE_LOCK desktop-main)
+    else()
+      set(filter "*")
+    endif()
+    gtest_discover_tests(${name} ${discover} TEST_FILTER "${filter}"
+                         PROPERTIES ${props} RESOURCE_LOCK desktop-${desktop} ENVIRONMENT KVX_DESKTOP=${desktop})
+  else()
+    gtest_discover_tests(${name} ${discover} PROPERTIES ${props} RESOURCE_LOCK desktop-main)
+  endif()
 endfunction()
 
 # kvx_fuzz_target(<name> SOURCES ... [LIBS ...] [SEEDS <folder>...] [OPTIONS ...]): one libFuzzer

@@ -22,6 +22,8 @@ kvx_wine_prefix
 kvx_wine_peer_prefix
 trap kvx_wine_stop EXIT
 kvx_wine_start
+# The end-to-end tests run on a desktop of their own, beside the others.
+kvx_desktop e2e
 
 echo "test: win64 (under Wine on $DISPLAY)"
 ctest --test-dir build/win64 --output-on-failure -j2 || status=1

@@ -8,13 +8,16 @@
 #   kvx_wine_peer_prefix
 #                       a second prefix (KVX_PEER_PREFIX) for a second client on the same
 #                       desktop: the single-instance rule holds per wineserver
-#   kvx_wine_stop       end the wineservers and the Xvfb started here
+#   kvx_desktop NAME    a further desktop for the tests that ask for it (KVX_DESKTOP=NAME,
+#                       scripts/wine-run): an Xvfb and a Wine prefix of its own, started
+#   kvx_wine_stop       end the wineservers and the Xvfbs started here
 
 KVX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="$KVX_ROOT/build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 KVX_XVFB_PID=""
+KVX_DESKTOPS=() # "prefix xvfb-pid" of each further desktop
 
 kvx_display() {
   if [ "${1:-}" != own ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
@@ -65,7 +68,24 @@ kvx_wine_start() {
   return 0
 }
 
+kvx_desktop() {
+  local name=$1 display=${DISPLAY:-} prefix=$WINEPREFIX xvfb=$KVX_XVFB_PID
+  export WINEPREFIX="$KVX_ROOT/build/wineprefix-$name"
+  kvx_display own && kvx_wine_prefix && kvx_wine_start
+  export "KVX_DISPLAY_$name=$DISPLAY" "KVX_PREFIX_$name=$WINEPREFIX"
+  KVX_DESKTOPS+=("$WINEPREFIX $KVX_XVFB_PID")
+  export DISPLAY="$display" WINEPREFIX="$prefix"
+  KVX_XVFB_PID=$xvfb
+}
+
 kvx_wine_stop() {
+  local desktop
+  for desktop in "${KVX_DESKTOPS[@]}"; do
+    WINEPREFIX="${desktop% *}" wineserver -k >/dev/null 2>&1 || true
+    kill "${desktop#* }" 2>/dev/null || true
+    wait "${desktop#* }" 2>/dev/null || true
+  done
+  KVX_DESKTOPS=()
   wineserver -k >/dev/null 2>&1 || true
   [ -n "${KVX_PEER_PREFIX:-}" ] && { WINEPREFIX="$KVX_PEER_PREFIX" wineserver -k >/dev/null 2>&1 || true; }
   if [ -n "$KVX_XVFB_PID" ]; then
