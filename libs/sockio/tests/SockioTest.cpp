@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <functional>
 #include <tuple>
 #include <vector>
 
@@ -89,6 +90,22 @@ protected:
         EXPECT_TRUE(done) << (seen.empty() ? -1 : static_cast<long long>(seen[0].lParam));
         return done ? static_cast<SOCKET>(seen[0].lParam) : INVALID_SOCKET;
     }
+    // Reads `client` up to `chunk` bytes at a time as the client's receive loop does, handing each
+    // packet SK_Parse takes out to `take` until it returns true; false when none did within 10 s.
+    static bool Receive(SOCKET client, int chunk, const std::function<bool(const PACKET_DATA&)>& take)
+    {
+        char buffer[kvxwire::kMaxFrame];
+        int fill = 0;
+        PACKET_DATA packet = {};
+        for (const DWORD end = GetTickCount() + 10000; GetTickCount() < end;) {
+            const int room = static_cast<int>(sizeof buffer) - fill;
+            const int n = recv(client, buffer + fill, chunk < room ? chunk : room, 0);
+            for (int fresh = n > 0 ? n : 0; SK_Parse(buffer, &fill, fresh, &packet); fresh = 0)
+                if (take(packet)) return true;
+            if (n <= 0) Sleep(5);
+        }
+        return false;
+    }
     HWND m_window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     ScratchFolder m_folder{"sockio"};
     ServerProcess m_server{m_folder.Path(), "127.0.0.140"};
@@ -145,12 +162,7 @@ TEST_F(SockioTest, TheServersBytesAndCloseAreAnnouncedAfterTheOutcome)
     EXPECT_TRUE(std::any_of(outcome + 1, seen.end(), isEvent(FD_READ)));
     EXPECT_TRUE(std::any_of(outcome + 1, seen.end(), isEvent(FD_CLOSE)));
     const SOCKET client = static_cast<SOCKET>(outcome->lParam);
-    char buffer[kvxwire::kMaxFrame];
-    int fill = 0;
-    PACKET_DATA packet = {};
-    const int n = recv(client, buffer, sizeof buffer, 0);
-    EXPECT_TRUE(SK_Parse(buffer, &fill, n > 0 ? n : 0, &packet));
-    EXPECT_EQ(1070, packet.type);
+    EXPECT_TRUE(Receive(client, kvxwire::kMaxFrame, [](const PACKET_DATA& packet) { return packet.type == 1070; }));
     closesocket(client);
 }
 
@@ -187,18 +199,8 @@ TEST_F(SockioTest, PacketsGoOutWholeEvenPastAFullSendBuffer)
     for (int i = 0; i < 1500; ++i) sent += SK_WPacket(client, static_cast<WORD>(i), longest.data(), kMax);
     sent += SK_WPacket(client, 1061, nullptr, 0);
     EXPECT_EQ(1501, sent);
-    std::string all;
-    char buffer[kvxwire::kMaxFrame];
-    int fill = 0;
-    PACKET_DATA packet = {};
-    bool answered = false;
-    for (const DWORD end = GetTickCount() + 10000; !answered && GetTickCount() < end;) {
-        const int n = recv(client, buffer + fill, sizeof buffer - fill, 0);
-        for (int fresh = n > 0 ? n : 0; SK_Parse(buffer, &fill, fresh, &packet); fresh = 0)
-            answered = packet.type == 1062;
-        if (n <= 0) Sleep(20);
-    }
-    EXPECT_TRUE(answered) << "every record opened on the server, up to the last frame";
+    EXPECT_TRUE(Receive(client, kvxwire::kMaxFrame, [](const PACKET_DATA& packet) { return packet.type == 1062; }))
+        << "every record opened on the server, up to the last frame";
     closesocket(client);
 }
 
@@ -216,17 +218,11 @@ TEST_F(SockioTest, ParseTakesWholePacketsOutOfRecordsHoweverTheReadsCutThem)
         const SOCKET client = Connect();
         const uint32_t build = BUILD_NUMBER;
         ASSERT_TRUE(SK_WPacket(client, PKT_VERSION, &build, sizeof build));
-        char buffer[kvxwire::kMaxFrame];
-        int fill = 0;
-        PACKET_DATA packet = {};
         std::vector<std::pair<WORD, size_t>> got;
-        for (const DWORD end = GetTickCount() + 10000; got.size() < expected.size() && GetTickCount() < end;) {
-            const int room = static_cast<int>(sizeof buffer) - fill;
-            const int n = recv(client, buffer + fill, chunk < room ? chunk : room, 0);
-            for (int fresh = n > 0 ? n : 0; SK_Parse(buffer, &fill, fresh, &packet); fresh = 0)
-                got.push_back({packet.type, packet.length});
-            if (n <= 0) Sleep(5);
-        }
+        Receive(client, chunk, [&](const PACKET_DATA& packet) {
+            got.push_back({packet.type, packet.length});
+            return got.size() == expected.size();
+        });
         EXPECT_EQ(expected, got);
         closesocket(client);
         m_server.Stop();
