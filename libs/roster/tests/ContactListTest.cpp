@@ -25,7 +25,7 @@ TEST_F(ContactListTest, LoginSendsTheStatusWithItsGameOrAwayMessageAndAsksForThe
     edit(500, NA_CAPTION, IDCANCEL);
     RL_Init(bar.Handle()); // a restart: the message was kept
     bar.game = {htonl(0x0A000005), 7777, "Tanarus arena", {}, {}, {}};
-    for (const WORD status : {620, 400, 300, 500}) {
+    for (const WORD status : {620, 400, 500}) {
         bar.status = status;
         RL_RefreshIP(bar.Socket());
         StatusRecord record = {};

@@ -72,13 +72,18 @@ protected:
         m_folder.Write("KVX.ini", "[Server]\r\nFingerprint=" + value + "\r\n");
         return true;
     }
-    // The connect and socket-event messages that arrive within `ms`, stopping once `until` came.
-    std::vector<MSG> Collect(DWORD ms, size_t until = 1000)
+    // The connect and socket-event messages that arrive within `ms`, stopping once `until` came
+    // or one that `last` picks.
+    std::vector<MSG> Collect(DWORD ms, size_t until = 1000, bool (*last)(const MSG&) = nullptr)
     {
         std::vector<MSG> seen;
-        for (const DWORD end = GetTickCount() + ms; GetTickCount() < end && seen.size() < until; Sleep(5))
+        bool done = false;
+        for (const DWORD end = GetTickCount() + ms; GetTickCount() < end && seen.size() < until && !done; Sleep(5))
             for (MSG msg; PeekMessageA(&msg, m_window, kConnect, kEvent, PM_REMOVE);)
-                if (msg.message == kConnect || msg.message == kEvent) seen.push_back(msg);
+                if (msg.message == kConnect || msg.message == kEvent) {
+                    seen.push_back(msg);
+                    done = done || (last && last(msg));
+                }
         return seen;
     }
     // Connects to the misbehaving server; the socket, or INVALID_SOCKET.
@@ -152,7 +157,8 @@ TEST_F(SockioTest, TheServersBytesAndCloseAreAnnouncedAfterTheOutcome)
 {
     ASSERT_TRUE(StartServer("hello-close")) << m_server.Log();
     SK_Connect(m_window, kConnect, kEvent, m_server.Address().c_str(), 2600);
-    const std::vector<MSG> seen = Collect(3000);
+    const std::vector<MSG> seen = Collect(
+        3000, 1000, [](const MSG& m) { return m.message == kEvent && WSAGETSELECTEVENT(m.lParam) == FD_CLOSE; });
     auto isOutcome = [](const MSG& m) { return m.message == kConnect; };
     const auto outcome = std::find_if(seen.begin(), seen.end(), isOutcome);
     ASSERT_TRUE(outcome != seen.end());
