@@ -26,7 +26,7 @@ TEST(Frame, EncodesTypeThenLengthLittleEndianAndRefusesWhatDoesNotFit)
     EXPECT_EQ(EncodeFrame(1, payload, kMaxPayload, out, sizeof out), kMaxFrame);
 }
 
-TEST(Frame, PeekFindsAFrameOfEverySizeOnlyOnceItsLastByteIsIn)
+TEST(Frame, PeekFindsAFrameOfEverySizeOnlyOnceItsLastByteIsInAndATooLongOneAtOnce)
 {
     for (const std::size_t size : {std::size_t{0}, std::size_t{1}, kMaxPayload - 1, kMaxPayload}) {
         std::vector<std::uint8_t> payload(size), frame(kHeaderSize + size);
@@ -43,10 +43,7 @@ TEST(Frame, PeekFindsAFrameOfEverySizeOnlyOnceItsLastByteIsIn)
         EXPECT_EQ(view.frameSize, kHeaderSize + size);
         EXPECT_EQ(std::vector<std::uint8_t>(view.payload, view.payload + view.length), payload);
     }
-}
-
-TEST(Frame, AHeaderClaimingMoreThanTheMaximumIsBrokenAsSoonAsItIsIn)
-{
+    // A header claiming more than the maximum is broken as soon as it is in.
     for (const std::uint16_t length : {std::uint16_t(kMaxPayload + 1), std::uint16_t(0xffff)}) {
         const std::uint8_t header[kHeaderSize] = {0x29, 0x04, std::uint8_t(length), std::uint8_t(length >> 8)};
         EXPECT_EQ(PeekFrame(header, 3).state, FrameState::NeedMore);

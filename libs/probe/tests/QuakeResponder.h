@@ -41,10 +41,7 @@ public:
     // The status queries `server` has heard so far.
     int Queries(const std::string& server) const
     {
-        const std::string log = "\n" + m_folder.Read("queries");
-        int heard = 0;
-        for (size_t at = 0; (at = log.find("\n" + File(server) + "\n", at)) != std::string::npos; ++at) ++heard;
-        return heard;
+        return static_cast<int>(m_folder.Read(File(server) + ".queries").size());
     }
 
 private:

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # Stand-in game servers: listens on each ADDRESS:PORT given and answers every status query with
-# what FOLDER/ADDRESS_PORT holds at that moment (nothing: no answer), noting each query in
-# FOLDER/queries; FOLDER/ready appears once all listen.
+# what FOLDER/ADDRESS_PORT holds at that moment (nothing: no answer), adding a byte to
+# FOLDER/ADDRESS_PORT.queries for each query; FOLDER/ready appears once all listen.
 import os, select, socket, sys
 
 folder, files = sys.argv[1], {}
@@ -14,8 +14,8 @@ while True:
     for s in select.select(list(files), [], [])[0]:
         data, sender = s.recvfrom(2048)
         if data.startswith(b"\xff\xff\xff\xffstatus"):  # what follows the word varies by client
-            with open(os.path.join(folder, "queries"), "a") as log:
-                log.write(os.path.basename(files[s]) + "\n")
+            with open(files[s] + ".queries", "a") as log:
+                log.write(".")
             answer = open(files[s], "rb").read() if os.path.exists(files[s]) else b""
             if answer:
                 s.sendto(answer, sender)

@@ -1,9 +1,8 @@
 // The contact menu's commands on a clicked entry, read from the far end of the connection or
-// from the windows they open; and the user's own away message, kept across a restart.
+// from the windows they open.
 #include <tuple>
 
 #include "RosterFixture.h"
-#include "roster/RosterIds.h"
 
 namespace {
 
@@ -80,29 +79,6 @@ TEST_F(CommandTest, EmailAsksForTheProfileFirstAndChatLinesGoOutOrStay)
     ASSERT_TRUE(bar.Next(PKT_CHAT_LINE, &packet));
     EXPECT_EQ(31, Payload<ChatLineRecord>(packet).to);
     EXPECT_EQ("need health", FieldText(Payload<ChatLineRecord>(packet).text));
-}
-
-TEST_F(CommandTest, TheAwayMessageIsKeptAndGoesOutWithAwayAndNotAvailableOnly)
-{
-    auto edit = [](int status, const char* caption, int button) {
-        DriveDialog(
-            caption, [&] { EXPECT_EQ(button == IDOK, RL_EditAway(status) == 10); },
-            [&](HWND dialog) {
-                SetDlgItemTextA(dialog, IDC_AWAY_TEXT, button == IDOK ? "eating pizza" : "thrown away");
-                PressButton(dialog, button);
-            });
-    };
-    edit(400, AWAY_CAPTION, IDOK);
-    edit(500, NA_CAPTION, IDCANCEL);
-    RL_Init(bar.Handle()); // a restart: the message was kept
-    RL_RefreshIP(bar.Socket());
-    for (const WORD status : {400, 300, 500}) {
-        bar.status = status;
-        RL_StatusChange(kAccount, TRUE);
-        PACKET_DATA packet;
-        ASSERT_TRUE(bar.Next(PKT_STATUS, &packet));
-        EXPECT_EQ(status == 300 ? "" : "eating pizza", FieldText(Payload<StatusRecord>(packet).away)) << status;
-    }
 }
 
 } // namespace

@@ -4,28 +4,43 @@
 #include <tuple>
 
 #include "RosterFixture.h"
+#include "roster/RosterIds.h"
 
 namespace {
 
 using ContactListTest = RosterFixture;
 
-TEST_F(ContactListTest, LoginSendsTheStatusAndAsksForTheListOncePerConnection)
+// The user's own away message is kept across a restart and goes out with Away and N/A only.
+TEST_F(ContactListTest, LoginSendsTheStatusWithItsGameOrAwayMessageAndAsksForTheListOncePerConnection)
 {
-    bar.status = 620;
+    auto edit = [](int status, const char* caption, int button) {
+        DriveDialog(
+            caption, [&] { EXPECT_EQ(button == IDOK, RL_EditAway(status) == 10); },
+            [&](HWND dialog) {
+                SetDlgItemTextA(dialog, IDC_AWAY_TEXT, button == IDOK ? "eating pizza" : "thrown away");
+                PressButton(dialog, button);
+            });
+    };
+    edit(400, AWAY_CAPTION, IDOK);
+    edit(500, NA_CAPTION, IDCANCEL);
+    RL_Init(bar.Handle()); // a restart: the message was kept
     bar.game = {htonl(0x0A000005), 7777, "Tanarus arena", {}, {}, {}};
-    StatusRecord status = {};
-    for (int connection = 0; connection < 2; ++connection, bar.Connect()) {
+    for (const WORD status : {620, 400, 500}) {
+        bar.status = status;
         RL_RefreshIP(bar.Socket());
+        StatusRecord record = {};
         std::vector<WORD> sent;
         for (int i = 0; i < 2; ++i) RL_StatusChange(kAccount, TRUE);
         for (PACKET_DATA packet; bar.Next(0, &packet, 300); sent.push_back(packet.type))
-            if (packet.type == PKT_STATUS) status = Payload<StatusRecord>(packet);
+            if (packet.type == PKT_STATUS) record = Payload<StatusRecord>(packet);
         EXPECT_EQ((std::vector<WORD>{PKT_STATUS, PKT_CONTACTS_REQUEST, PKT_STATUS}), sent)
             << "the list once a connection";
+        EXPECT_EQ(status == 400 || status == 500 ? "eating pizza" : "", FieldText(record.away)) << status;
+        EXPECT_TRUE(status != 620 || (record.status == 620 && record.game.addr == htonl(0x0A000005) &&
+                                      record.game.port == 7777 && FieldText(record.game.info) == "Tanarus arena"));
         RL_StatusChange(kAccount, FALSE);
+        bar.Connect();
     }
-    EXPECT_TRUE(status.status == 620 && status.game.addr == htonl(0x0A000005) && status.game.port == 7777);
-    EXPECT_EQ("Tanarus arena", FieldText(status.game.info));
 }
 
 TEST_F(ContactListTest, EachRowShowsItsEntryInItsStatusColourAsPresenceChanges)

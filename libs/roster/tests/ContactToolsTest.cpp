@@ -1,6 +1,7 @@
 // The contact library's own tools, the stand-in bar's far end playing the server: the ping
 // thread's round trip to the server, contact pings timed or answered unseen, and offered
 // files fetched and kept only whole, in order and matching, under a name of their own.
+#include <tuple>
 #include <utility>
 
 #include "RosterFixture.h"
@@ -80,31 +81,26 @@ TEST_F(ContactToolsTest, AContactPingShowsItsTimeOrWhyNotAndOthersPingsAreAnswer
     EXPECT_EQ("Olly: offline", Shown()) << "at once, from the list";
     EXPECT_TRUE(bar.Quiet());
     // The server's answer (none: no answer at all), after how long, and how the title starts.
-    const struct {
-        bool answered;
-        WORD result;
-        DWORD delayMs;
-        const char* title;
-    } cases[] = {
+    const std::tuple<bool, WORD, DWORD, const char*> cases[] = {
         {true, PING_ANSWERED, 80, "Medic: "},
         {true, PING_OFFLINE, 0, "Medic: offline"},
         {false, 0, 0, "Medic: no answer in 5 s"},
     };
     PACKET_DATA packet;
-    for (const auto& c : cases) {
+    for (const auto& [answered, result, delayMs, start] : cases) {
         Click(0);
         RL_RCommand(kPing);
-        ASSERT_TRUE(bar.Next(PKT_CONTACT_PING, &packet)) << c.title;
+        ASSERT_TRUE(bar.Next(PKT_CONTACT_PING, &packet)) << start;
         const PingRecord ping = Payload<PingRecord>(packet);
         EXPECT_EQ(31, ping.to);
-        Sleep(c.delayMs);
+        Sleep(delayMs);
         for (const std::uint32_t tag : {ping.tag + 100, ping.tag}) { // first another's, not ours
-            const PingRecord reply = {kAccount, 31, tag, tag == ping.tag ? c.result : PING_OFFLINE, 0};
-            if (c.answered) Event(EVENT_PING_REPLY, &reply, sizeof reply);
+            const PingRecord reply = {kAccount, 31, tag, tag == ping.tag ? result : PING_OFFLINE, 0};
+            if (answered) Event(EVENT_PING_REPLY, &reply, sizeof reply);
         }
         const std::string title = Shown(6000);
-        EXPECT_EQ(0u, title.find(c.title)) << title;
-        EXPECT_TRUE(!c.delayMs || atoi(title.c_str() + strlen(c.title)) >= 80) << title;
+        EXPECT_EQ(0u, title.find(start)) << title;
+        EXPECT_TRUE(!delayMs || atoi(title.c_str() + strlen(start)) >= 80) << title;
     }
     const PingRecord incoming = {kAccount, 31, 9, 0, 0};
     Event(EVENT_PING, &incoming, sizeof incoming);
@@ -121,51 +117,43 @@ TEST_F(ContactToolsTest, AFetchedFileIsKeptOnlyWholeInOrderAndMatchingUnderAFree
     using Pieces = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
     // The offer, the user's answer, the pieces the server sends (of the offered bytes, or of
     // others), then what the library sends the server and the file it keeps.
-    const struct {
-        std::uint32_t id;
-        const char* name;
-        int button;
-        char fill;
-        Pieces pieces;
-        WORD told;
-        const char* kept;
-    } cases[] = {
+    const std::tuple<std::uint32_t, const char*, int, char, Pieces, WORD, const char*> cases[] = {
         {5, "map.bsp", IDYES, 'q', {{0, 3000}}, PKT_FILE_DONE, "Downloads\\map (2).bsp"},
         {6, "map.bsp", IDYES, 'q', {{0, 992}, {2000, 2992}}, 0, nullptr},
         {7, "map.bsp", IDYES, 'x', {{0, 3000}}, 0, nullptr},
         {8, "..\\evil.bsp", IDYES, 0, {}, PKT_FILE_DROP, nullptr},
         {9, "map.bsp", IDNO, 0, {}, PKT_FILE_DROP, nullptr},
     };
-    for (const auto& c : cases) {
-        FileOfferEventRecord offer = {c.id, 31, bytes.size(), {}, 0, 0, "Lag Monster", {}};
+    for (const auto& [id, name, button, fill, pieces, told, kept] : cases) {
+        FileOfferEventRecord offer = {id, 31, bytes.size(), {}, 0, 0, "Lag Monster", {}};
         kvxwire::Sha256 sha;
         sha.Add(bytes.data(), bytes.size());
         memcpy(offer.sha256, sha.Finish().data(), sizeof offer.sha256);
-        lstrcpynA(offer.name, c.name, sizeof offer.name);
+        lstrcpynA(offer.name, name, sizeof offer.name);
         Event(EVENT_FILE_OFFER, &offer, sizeof offer);
         char icon[100] = "", tip[300] = "";
-        EXPECT_TRUE(RL_EventIcon(0, icon, tip) && tip == "Lag Monster offers " + std::string(c.name) + ", 2 KB") << tip;
+        EXPECT_TRUE(RL_EventIcon(0, icon, tip) && tip == "Lag Monster offers " + std::string(name) + ", 2 KB") << tip;
         DriveDialog(
-            "KVX File", [] { EXPECT_TRUE(RL_DoNextEvent()); }, [&](HWND box) { PressButton(box, c.button); });
+            "KVX File", [] { EXPECT_TRUE(RL_DoNextEvent()); },
+            [&, button = button](HWND box) { PressButton(box, button); });
         PACKET_DATA packet;
-        EXPECT_TRUE(c.pieces.empty() ||
-                    (bar.Next(PKT_FILE_GET, &packet) && Payload<FileGetRecord>(packet).offset == 0));
-        const std::string sent(bytes.size(), c.fill);
-        for (const auto& [from, to] : c.pieces)
+        EXPECT_TRUE(pieces.empty() || (bar.Next(PKT_FILE_GET, &packet) && Payload<FileGetRecord>(packet).offset == 0));
+        const std::string sent(bytes.size(), fill);
+        for (const auto& [from, to] : pieces)
             for (std::uint64_t at = from; at < to; at += kMaxDownloadChunk) {
-                const FileChunkHead head = {c.id, std::uint16_t(std::min<std::uint64_t>(kMaxDownloadChunk, to - at)), 0,
+                const FileChunkHead head = {id, std::uint16_t(std::min<std::uint64_t>(kMaxDownloadChunk, to - at)), 0,
                                             at};
                 const std::string data =
                     std::string(reinterpret_cast<const char*>(&head), sizeof head) + sent.substr(at, head.length);
                 Event(EVENT_FILE_CHUNK, data.data(), data.size());
             }
-        EXPECT_TRUE(c.told ? bar.Next(c.told, &packet) && Payload<FileIdRecord>(packet).id == c.id
-                           : WaitForWindow("KVXInfo", "Receive File") != nullptr)
-            << c.id;
-        EXPECT_TRUE(!c.kept || folder.Read(c.kept) == bytes) << c.id;
-        EXPECT_FALSE(folder.Exists("Downloads\\" + std::to_string(c.id) + ".kvxpart") ||
+        EXPECT_TRUE(told ? bar.Next(told, &packet) && Payload<FileIdRecord>(packet).id == id
+                         : WaitForWindow("KVXInfo", "Receive File") != nullptr)
+            << id;
+        EXPECT_TRUE(!kept || folder.Read(kept) == bytes) << id;
+        EXPECT_FALSE(folder.Exists("Downloads\\" + std::to_string(id) + ".kvxpart") ||
                      folder.Exists("Downloads\\map (3).bsp"))
-            << c.id;
+            << id;
         while (HWND window = FindWindowA("KVXInfo", nullptr)) DestroyWindow(window);
     }
     EXPECT_EQ("mine", folder.Read("Downloads\\map.bsp"));

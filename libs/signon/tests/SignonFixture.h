@@ -15,9 +15,11 @@ class SignonTest : public ::testing::Test {
 protected:
     SignonTest()
     {
-        bar.onPacket = [this](const PACKET_DATA& packet) {
-            if (packet.type >= PKT_SIGNON_FIRST && packet.type <= PKT_SIGNON_LAST) SO_Message(packet, bar.Socket());
-        };
+        bar.onPacket = [this](const PACKET_DATA& packet) { Route(packet); };
+    }
+    void Route(const PACKET_DATA& packet)
+    {
+        if (packet.type >= PKT_SIGNON_FIRST && packet.type <= PKT_SIGNON_LAST) SO_Message(packet, bar.Socket());
     }
     // The next packet the wizard sent, read from the driver's thread.
     PACKET_DATA Sent(WORD type)

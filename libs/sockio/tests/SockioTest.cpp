@@ -8,10 +8,11 @@
 #include <string.h>
 
 #include <algorithm>
-#include <thread>
+#include <functional>
 #include <tuple>
 #include <vector>
 
+#include "records/Bar.h"
 #include "sockio/sockio.h"
 #include "support/ScratchFolder.h"
 #include "support/ServerProcess.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-const UINT kConnect = WM_USER + 8, kEvent = WM_USER + 50;
+const UINT kConnect = BAR_CONNECT_RESULT, kEvent = BAR_SOCKET_EVENT;
 const int kMax = static_cast<int>(kvxwire::kMaxPayload);
 
 // A loopback socket of `type` connected to `port` (0: none), giving up reads after 2 s;
@@ -53,13 +54,6 @@ protected:
     SockioTest()
     {
         EXPECT_TRUE(SK_Init(1, 1));
-        m_listener = Dial(SOCK_STREAM, 0);
-        sockaddr_in address = {AF_INET, 0, {{{127, 0, 0, 1}}}, {}};
-        int size = sizeof address;
-        bind(m_listener, reinterpret_cast<sockaddr*>(&address), size);
-        listen(m_listener, 4);
-        getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size);
-        m_port = ntohs(address.sin_port);
         GetCurrentDirectoryA(sizeof m_home, m_home);
         SetCurrentDirectoryA(m_folder.Path().c_str()); // where the library reads KVX.ini
     }
@@ -67,7 +61,6 @@ protected:
     {
         SetCurrentDirectoryA(m_home);
         DestroyWindow(m_window);
-        closesocket(m_listener);
         WSACleanup();
     }
     // The misbehaving server (TLS, port 2600) playing `script`, its certificate pinned as `pin`
@@ -79,13 +72,18 @@ protected:
         m_folder.Write("KVX.ini", "[Server]\r\nFingerprint=" + value + "\r\n");
         return true;
     }
-    // The connect and socket-event messages that arrive within `ms`, stopping once `until` came.
-    std::vector<MSG> Collect(DWORD ms, size_t until = 1000)
+    // The connect and socket-event messages that arrive within `ms`, stopping once `until` came
+    // or one that `last` picks.
+    std::vector<MSG> Collect(DWORD ms, size_t until = 1000, bool (*last)(const MSG&) = nullptr)
     {
         std::vector<MSG> seen;
-        for (const DWORD end = GetTickCount() + ms; GetTickCount() < end && seen.size() < until; Sleep(5))
+        bool done = false;
+        for (const DWORD end = GetTickCount() + ms; GetTickCount() < end && seen.size() < until && !done; Sleep(5))
             for (MSG msg; PeekMessageA(&msg, m_window, kConnect, kEvent, PM_REMOVE);)
-                if (msg.message == kConnect || msg.message == kEvent) seen.push_back(msg);
+                if (msg.message == kConnect || msg.message == kEvent) {
+                    seen.push_back(msg);
+                    done = done || (last && last(msg));
+                }
         return seen;
     }
     // Connects to the misbehaving server; the socket, or INVALID_SOCKET.
@@ -97,9 +95,23 @@ protected:
         EXPECT_TRUE(done) << (seen.empty() ? -1 : static_cast<long long>(seen[0].lParam));
         return done ? static_cast<SOCKET>(seen[0].lParam) : INVALID_SOCKET;
     }
+    // Reads `client` up to `chunk` bytes at a time as the client's receive loop does, handing each
+    // packet SK_Parse takes out to `take` until it returns true; false when none did within 10 s.
+    static bool Receive(SOCKET client, int chunk, const std::function<bool(const PACKET_DATA&)>& take)
+    {
+        char buffer[kvxwire::kMaxFrame];
+        int fill = 0;
+        PACKET_DATA packet = {};
+        for (const DWORD end = GetTickCount() + 10000; GetTickCount() < end;) {
+            const int room = static_cast<int>(sizeof buffer) - fill;
+            const int n = recv(client, buffer + fill, chunk < room ? chunk : room, 0);
+            for (int fresh = n > 0 ? n : 0; SK_Parse(buffer, &fill, fresh, &packet); fresh = 0)
+                if (take(packet)) return true;
+            if (n <= 0) Sleep(5);
+        }
+        return false;
+    }
     HWND m_window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    SOCKET m_listener = INVALID_SOCKET;
-    int m_port = 0;
     ScratchFolder m_folder{"sockio"};
     ServerProcess m_server{m_folder.Path(), "127.0.0.140"};
     char m_home[MAX_PATH] = "";
@@ -107,57 +119,35 @@ protected:
 
 TEST_F(SockioTest, EachConnectEndsInExactlyOneOutcome)
 {
-    // What answers (a script, "garbage" from a plain listener, "refused", "nobody" for a
-    // name that does not resolve), the pin, then the outcome and its error (-1: any but 0).
-    const struct {
-        const char* peer;
-        const char* pin;
-        WPARAM outcome;
-        LPARAM error;
-    } cases[] = {
+    // What answers (a script, "refused" when no server runs, "nobody" for a name that does not
+    // resolve), the pin, then the outcome and its error (-1: any but 0).
+    const std::tuple<std::string, std::string, WPARAM, LPARAM> cases[] = {
         {"await-version", "real", CONNECT_DONE, -1},
         {"await-version", "wrong", CONNECT_FAILED, SK_TLS_CERT_REJECTED},
         {"await-version", "", CONNECT_FAILED, SK_TLS_CERT_REJECTED}, // self-signed, not trusted by the system
         {"stall-handshake", "real", CONNECT_FAILED, SK_TLS_HANDSHAKE_FAILED},
-        {"garbage", "real", CONNECT_FAILED, SK_TLS_HANDSHAKE_FAILED},
+        {"garbage-handshake", "real", CONNECT_FAILED, SK_TLS_HANDSHAKE_FAILED},
         {"refused", "real", CONNECT_FAILED, WSAECONNREFUSED},
         {"nobody", "real", CONNECT_DNS_FAILED, -1},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.peer) + " pinned " + c.pin);
-        const std::string peer = c.peer;
-        std::thread garbage;
-        const char* host = "127.0.0.1";
-        int port = m_port;
-        if (peer == "garbage") {
-            garbage = std::thread([this] {
-                SOCKET s = accept(m_listener, nullptr, nullptr);
-                send(s, "HTTP/1.0 400 Bad Request\r\n\r\n", 28, 0);
-                closesocket(s);
-            });
-        } else if (peer == "refused") {
-            closesocket(m_listener);
-            m_listener = INVALID_SOCKET;
-        } else if (peer == "nobody") {
-            host = "no-such-host.invalid";
-        } else {
-            ASSERT_TRUE(StartServer(c.peer, c.pin)) << m_server.Log();
-            host = m_server.Address().c_str();
-            port = 2600;
+    for (const auto& [peer, pin, outcome, error] : cases) {
+        SCOPED_TRACE(peer + " pinned " + pin);
+        if (peer != "refused" && peer != "nobody") {
+            ASSERT_TRUE(StartServer(peer.c_str(), pin)) << m_server.Log();
         }
-        SK_Connect(m_window, kConnect, kEvent, host, port);
+        const std::string host = peer == "nobody" ? "no-such-host.invalid" : m_server.Address();
+        SK_Connect(m_window, kConnect, kEvent, host.c_str(), 2600);
         const std::vector<MSG> seen = Collect(20000, 1);
-        if (garbage.joinable()) garbage.join();
         m_server.Stop();
         ASSERT_EQ(1u, seen.size());
         EXPECT_TRUE(Collect(200).empty()) << "a second message after the outcome";
-        EXPECT_EQ(c.outcome, seen[0].wParam);
-        EXPECT_TRUE(c.error == -1 ? seen[0].lParam != 0 : seen[0].lParam == c.error) << seen[0].lParam;
+        EXPECT_EQ(outcome, seen[0].wParam);
+        EXPECT_TRUE(error == -1 ? seen[0].lParam != 0 : seen[0].lParam == error) << seen[0].lParam;
         int code = static_cast<int>(seen[0].lParam);
-        if (c.outcome == CONNECT_FAILED) {
+        if (outcome == CONNECT_FAILED) {
             EXPECT_STRNE("Unknown network error.", SK_Error(&code));
         }
-        if (c.outcome == CONNECT_DONE) closesocket(static_cast<SOCKET>(seen[0].lParam));
+        if (outcome == CONNECT_DONE) closesocket(static_cast<SOCKET>(seen[0].lParam));
     }
 }
 
@@ -167,7 +157,8 @@ TEST_F(SockioTest, TheServersBytesAndCloseAreAnnouncedAfterTheOutcome)
 {
     ASSERT_TRUE(StartServer("hello-close")) << m_server.Log();
     SK_Connect(m_window, kConnect, kEvent, m_server.Address().c_str(), 2600);
-    const std::vector<MSG> seen = Collect(3000);
+    const std::vector<MSG> seen = Collect(
+        3000, 1000, [](const MSG& m) { return m.message == kEvent && WSAGETSELECTEVENT(m.lParam) == FD_CLOSE; });
     auto isOutcome = [](const MSG& m) { return m.message == kConnect; };
     const auto outcome = std::find_if(seen.begin(), seen.end(), isOutcome);
     ASSERT_TRUE(outcome != seen.end());
@@ -177,12 +168,7 @@ TEST_F(SockioTest, TheServersBytesAndCloseAreAnnouncedAfterTheOutcome)
     EXPECT_TRUE(std::any_of(outcome + 1, seen.end(), isEvent(FD_READ)));
     EXPECT_TRUE(std::any_of(outcome + 1, seen.end(), isEvent(FD_CLOSE)));
     const SOCKET client = static_cast<SOCKET>(outcome->lParam);
-    char buffer[kvxwire::kMaxFrame];
-    int fill = 0;
-    PACKET_DATA packet = {};
-    const int n = recv(client, buffer, sizeof buffer, 0);
-    EXPECT_TRUE(SK_Parse(buffer, &fill, n > 0 ? n : 0, &packet));
-    EXPECT_EQ(1070, packet.type);
+    EXPECT_TRUE(Receive(client, kvxwire::kMaxFrame, [](const PACKET_DATA& packet) { return packet.type == 1070; }));
     closesocket(client);
 }
 
@@ -219,18 +205,8 @@ TEST_F(SockioTest, PacketsGoOutWholeEvenPastAFullSendBuffer)
     for (int i = 0; i < 1500; ++i) sent += SK_WPacket(client, static_cast<WORD>(i), longest.data(), kMax);
     sent += SK_WPacket(client, 1061, nullptr, 0);
     EXPECT_EQ(1501, sent);
-    std::string all;
-    char buffer[kvxwire::kMaxFrame];
-    int fill = 0;
-    PACKET_DATA packet = {};
-    bool answered = false;
-    for (const DWORD end = GetTickCount() + 10000; !answered && GetTickCount() < end;) {
-        const int n = recv(client, buffer + fill, sizeof buffer - fill, 0);
-        for (int fresh = n > 0 ? n : 0; SK_Parse(buffer, &fill, fresh, &packet); fresh = 0)
-            answered = packet.type == 1062;
-        if (n <= 0) Sleep(20);
-    }
-    EXPECT_TRUE(answered) << "every record opened on the server, up to the last frame";
+    EXPECT_TRUE(Receive(client, kvxwire::kMaxFrame, [](const PACKET_DATA& packet) { return packet.type == 1062; }))
+        << "every record opened on the server, up to the last frame";
     closesocket(client);
 }
 
@@ -248,57 +224,29 @@ TEST_F(SockioTest, ParseTakesWholePacketsOutOfRecordsHoweverTheReadsCutThem)
         const SOCKET client = Connect();
         const uint32_t build = BUILD_NUMBER;
         ASSERT_TRUE(SK_WPacket(client, PKT_VERSION, &build, sizeof build));
-        char buffer[kvxwire::kMaxFrame];
-        int fill = 0;
-        PACKET_DATA packet = {};
         std::vector<std::pair<WORD, size_t>> got;
-        for (const DWORD end = GetTickCount() + 10000; got.size() < expected.size() && GetTickCount() < end;) {
-            const int room = static_cast<int>(sizeof buffer) - fill;
-            const int n = recv(client, buffer + fill, chunk < room ? chunk : room, 0);
-            for (int fresh = n > 0 ? n : 0; SK_Parse(buffer, &fill, fresh, &packet); fresh = 0)
-                got.push_back({packet.type, packet.length});
-            if (n <= 0) Sleep(5);
-        }
+        Receive(client, chunk, [&](const PACKET_DATA& packet) {
+            got.push_back({packet.type, packet.length});
+            return got.size() == expected.size();
+        });
         EXPECT_EQ(expected, got);
         closesocket(client);
         m_server.Stop();
     }
 }
 
-// Feeds `stream` to SK_Parse `chunk` bytes at a time as the client's receive loop does: each
-// read lands behind what the buffer holds, then packets are taken while there are any.
-std::string ParseInChunks(const std::string& stream, size_t chunk, int* fill)
+// With no connection ever made the bytes are frames as they stand: the edges of the buffer.
+TEST(Parse, ABrokenLengthEndsTheStreamAndReadsCountOnlyUpToTheBuffersEnd)
 {
     char buffer[kvxwire::kMaxFrame];
-    std::string packets;
     PACKET_DATA packet;
-    *fill = 0;
-    for (size_t at = 0, n = 0; at < stream.size() && *fill >= 0; at += n) {
-        n = std::min({chunk, stream.size() - at, sizeof buffer - static_cast<size_t>(*fill)});
-        memcpy(buffer + *fill, stream.data() + at, n);
-        for (int fresh = static_cast<int>(n); SK_Parse(buffer, fill, fresh, &packet); fresh = 0)
-            packets += Frame(packet.type, std::string(reinterpret_cast<char*>(packet.payload), packet.length));
-    }
-    return packets;
-}
-
-TEST(Parse, TakesWholeFramesHoweverTheReadsCutThem)
-{
-    // A short frame before long ones, and the largest frame, which fills the buffer exactly.
-    const std::string stream =
-        Frame(1070) + Frame(1080, std::string(300, 'h')) + Frame(1, std::string(kMax, 'x')) + Frame(1020, "xyz");
-    int fill = -2;
-    for (size_t chunk : {1, 3, 5, 300, 2047, 2048, 4096}) {
-        EXPECT_TRUE(ParseInChunks(stream, chunk, &fill) == stream) << "reads of " << chunk;
-        EXPECT_EQ(0, fill);
-    }
     // A length past the largest frame can never complete: the stream is broken.
-    EXPECT_EQ("", ParseInChunks(std::string("\x01\x00\xfd\x07", 4) + std::string(kMax, 'z'), 2048, &fill));
+    memcpy(buffer, "\x01\x00\xfd\x07", 4);
+    int fill = 0;
+    EXPECT_FALSE(SK_Parse(buffer, &fill, 4, &packet));
     EXPECT_EQ(SK_STREAM_BROKEN, fill);
     // More new bytes than the buffer has room for count only up to its end; a failed read adds none.
-    char buffer[kvxwire::kMaxFrame];
     memcpy(buffer, Frame(7, std::string(100, 'y')).data(), 104);
-    PACKET_DATA packet;
     fill = 2000;
     EXPECT_TRUE(SK_Parse(buffer, &fill, 100, &packet));
     EXPECT_EQ(2048 - 104, fill);

@@ -7,10 +7,8 @@ using kvxprobe::ServerAddress;
 
 TEST(ServerAddress, ReadsHostAndPortOrRefusesWithAReasonAndComparesHostsWithoutCase)
 {
-    // read: host:port, or the start of the reason
-    const struct {
-        std::string text, read;
-    } cases[] = {
+    // What is typed, then what is read: host:port, or the start of the reason.
+    const std::pair<std::string, std::string> cases[] = {
         {"q2.example.net", "q2.example.net:27910"},
         {"  10.0.0.5:1 ", "10.0.0.5:1"},
         {"\thost_name-1:65535\r\n", "host_name-1:65535"},
@@ -29,12 +27,12 @@ TEST(ServerAddress, ReadsHostAndPortOrRefusesWithAReasonAndComparesHostsWithoutC
         {"a/b:5", "A host name has only"},
         {"[::1]:27910", "A host name has only"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, expected] : cases) {
         ServerAddress address("kept", 7);
         std::string error;
-        const bool read = ServerAddress::Parse(c.text, address, error);
-        EXPECT_EQ(read ? address.Text() : error.substr(0, c.read.size()), c.read) << c.text;
-        EXPECT_TRUE(read || address.host() == "kept") << "a refusal leaves the old value: " << c.text;
+        const bool read = ServerAddress::Parse(text, address, error);
+        EXPECT_EQ(read ? address.Text() : error.substr(0, expected.size()), expected) << text;
+        EXPECT_TRUE(read || address.host() == "kept") << "a refusal leaves the old value: " << text;
     }
     // Host names compare without case.
     EXPECT_EQ(ServerAddress("Q2.Example.NET", 27910), ServerAddress("q2.example.net", 27910));

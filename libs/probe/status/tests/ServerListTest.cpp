@@ -1,6 +1,8 @@
 // The list file's text: what is read, what is kept untouched, what adding and removing write.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ServerList.h"
 
 using kvxprobe::ServerAddress;
@@ -23,14 +25,8 @@ TEST(ServerList, ReadsServersOfItsSectionAndKeepsEveryOtherLineWordForWord)
 
 TEST(ServerList, AddAppendsToItsSectionAndRemoveTakesEveryLineOfThatServer)
 {
-    // add, else remove
-    const struct {
-        const char* before;
-        bool add;
-        ServerAddress server;
-        bool changed;
-        const char* after;
-    } cases[] = {
+    // The text before, add (else remove), the server, then whether the list changed and the text after.
+    const std::tuple<const char*, bool, ServerAddress, bool, const char*> cases[] = {
         {"", true, {"first", 27910}, true, "[Quake2]\r\nServer=first:27910\r\n"},
         {"[Window]\r\nx=1\r\n", true, {"q", 5}, true, "[Window]\r\nx=1\r\n\r\n[Quake2]\r\nServer=q:5\r\n"},
         {"[Quake2]\nServer=a:1\n\n[Later]\nk=v\n",
@@ -46,13 +42,13 @@ TEST(ServerList, AddAppendsToItsSectionAndRemoveTakesEveryLineOfThatServer)
          "[Quake2]\r\nServer=b:2\r\nx\r\n"},
         {"[Quake2]\r\nServer=a:1\r\n", false, {"a", 2}, false, "[Quake2]\r\nServer=a:1\r\n"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [before, add, server, changed, after] : cases) {
         ServerList list;
-        list.Load(c.before);
-        EXPECT_EQ(c.add ? list.Add(c.server) : list.Remove(c.server), c.changed) << c.before;
-        EXPECT_EQ(list.Text(), c.after) << c.before;
+        list.Load(before);
+        EXPECT_EQ(add ? list.Add(server) : list.Remove(server), changed) << before;
+        EXPECT_EQ(list.Text(), after) << before;
         ServerList again; // what was written reads back the same
         again.Load(list.Text());
-        EXPECT_EQ(again.Text(), c.after);
+        EXPECT_EQ(again.Text(), after);
     }
 }
