@@ -88,7 +88,7 @@ function(kvx_test_exe name)
 endfunction()
 
 # kvx_fuzz_target(<name> SOURCES ... [LIBS ...] [SEEDS <folder>...] [OPTIONS ...]): one libFuzzer
-# program (native build, clang) under the sanitizers, run for 5 seconds as a test from the
+# program (native build, clang) under the sanitizers, run for 2 seconds as a test from the
 # seeds; what it finds goes to corpus/<name> in the build tree, a crash's input beside it
 # (scripts/fuzz.sh runs it for longer).
 function(kvx_fuzz_target name)
@@ -102,7 +102,7 @@ function(kvx_fuzz_target name)
   set(work ${CMAKE_CURRENT_BINARY_DIR}/corpus/${name})
   file(MAKE_DIRECTORY ${work})
   add_test(NAME ${name}
-           COMMAND ${name} -max_total_time=5 -timeout=10 -rss_limit_mb=2048 ${ARG_OPTIONS}
+           COMMAND ${name} -max_total_time=2 -timeout=10 -rss_limit_mb=2048 ${ARG_OPTIONS}
                    -artifact_prefix=${CMAKE_CURRENT_BINARY_DIR}/${name}- ${work} ${ARG_SEEDS})
   set_tests_properties(${name} PROPERTIES TIMEOUT 120)
 endfunction()
