@@ -133,7 +133,7 @@ TEST_F(Cluster, ANodeKilledInAFloodLosesNoAcknowledgedMessageAndItsUsersComeBack
             if (tag <= 100) acknowledged.insert(sender.WaitEvent(EVENT_MESSAGE_SENT).As<MessageSentRecord>().messageId);
             if (tag == 200) KillNode(0);
         }
-        for (Frame frame; (frame = sender.Receive(3000)).type != 0;) {
+        for (Packet frame; (frame = sender.Receive(3000)).type != 0;) {
             EventHead head{};
             std::memcpy(&head, frame.payload.data(), std::min(sizeof head, frame.payload.size()));
             MessageSentRecord sent{};
@@ -166,9 +166,8 @@ TEST_F(Cluster, TheDatabaseKilledAndRestartedCostsClearFailuresOnlyWhileItIsDown
     Script("db-kill");
 
     ann.Put(PKT_MESSAGE_SEND, Message(bob.account(), 1));
-    const Frame told = ann.WaitPacket(PKT_SERVER_MESSAGE);
-    EXPECT_NE(std::string(told.payload.begin(), told.payload.end()).find("cannot reach its database"),
-              std::string::npos);
+    const Packet told = ann.WaitPacket(PKT_SERVER_MESSAGE);
+    EXPECT_NE(told.payload.find("cannot reach its database"), std::string::npos);
     EXPECT_FALSE(Has(ann.Settle(), EVENT_MESSAGE_SENT)) << "nothing acknowledged that was not stored";
     EXPECT_FALSE(Client(kPort, bob.account(), "pw", Node(2)).online());
 

@@ -48,7 +48,7 @@ TEST_F(Search, FindsByNicknameEmailOrNumberAtMostFifteenAndProfilesByNumber)
         c.text.copy(search.text, sizeof search.text - 1);
         if (c.type == PKT_SEARCH_RESULT) me.Put(PKT_SEARCH, search);
         else me.Put(PKT_INFO_REQUEST, AccountRecord{std::stoi(c.text)});
-        const Frame answer = me.WaitPacket(c.type);
+        const Packet answer = me.WaitPacket(c.type);
         ProfileList list{};
         ASSERT_EQ(answer.payload.size(), sizeof list) << c.text;
         std::memcpy(&list, answer.payload.data(), sizeof list);

@@ -27,7 +27,7 @@ TEST_F(Tls, ClearTextIsRefusedUnlessAllowedAndAStalledHandshakeIsDropped)
         Start(c.extra);
         if (pinned.empty()) pinned = fingerprint();
         EXPECT_EQ(fingerprint(), pinned) << "made once, kept beside the database";
-        WireClient client(port(), "127.0.0.1", nullptr, c.tls);
+        WirePeer client(port(), "127.0.0.1", nullptr, c.tls);
         if (c.tls) EXPECT_TRUE(client.Protocol() == "TLSv1.2" || client.Protocol() == "TLSv1.3") << client.Protocol();
         if (!c.first.empty()) {
             client.SendRaw(c.first.data(), c.first.size());
