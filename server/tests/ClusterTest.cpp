@@ -133,16 +133,8 @@ TEST_F(Cluster, ANodeKilledInAFloodLosesNoAcknowledgedMessageAndItsUsersComeBack
             if (tag <= 100) acknowledged.insert(sender.WaitEvent(EVENT_MESSAGE_SENT).As<MessageSentRecord>().messageId);
             if (tag == 200) KillNode(0);
         }
-        for (Packet frame; (frame = sender.Receive(3000)).type != 0;) {
-            EventHead head{};
-            std::memcpy(&head, frame.payload.data(), std::min(sizeof head, frame.payload.size()));
-            MessageSentRecord sent{};
-            if (frame.type == PKT_NEW_EVENT && head.kind == EVENT_MESSAGE_SENT &&
-                frame.payload.size() >= kEventDataOffset + sizeof sent) {
-                std::memcpy(&sent, frame.payload.data() + kEventDataOffset, sizeof sent);
-                acknowledged.insert(sent.messageId);
-            }
-        }
+        for (Event sent; (sent = sender.WaitEvent(EVENT_MESSAGE_SENT)).kind != 0;)
+            acknowledged.insert(sent.As<MessageSentRecord>().messageId);
     }
     EXPECT_GE(acknowledged.size(), 100u);
     EXPECT_EQ(wendy.WaitEvent(EVENT_PRESENCE, sam).As<ContactRecord>().status, STATUS_OFFLINE);

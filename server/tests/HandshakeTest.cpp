@@ -39,15 +39,12 @@ TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheB
 
     // Pipelined in one write (the request waits while the login is hashed), then one byte
     // per write: frames complete only with their last byte.
-    std::uint8_t build[4], stream[64];
-    kvxwire::WriteU32(build, BUILD_NUMBER);
-    std::size_t size = kvxwire::EncodeFrame(PKT_VERSION, build, sizeof build, stream, sizeof stream);
-    size += kvxwire::EncodeFrame(PKT_KEEP_ALIVE, nullptr, 0, stream + size, sizeof stream - size);
-    size += kvxwire::EncodeFrame(PKT_LOGIN, &login, sizeof login, stream + size, sizeof stream - size);
-    size += kvxwire::EncodeFrame(PKT_LIBRARY_REQUEST, nullptr, 0, stream + size, sizeof stream - size);
-    for (const std::size_t piece : {size, std::size_t{1}}) {
+    const std::string stream = Frame(PKT_VERSION, BytesOf(BUILD_NUMBER)) + Frame(PKT_KEEP_ALIVE) +
+                               Frame(PKT_LOGIN, BytesOf(login)) + Frame(PKT_LIBRARY_REQUEST);
+    for (const std::size_t piece : {stream.size(), std::size_t{1}}) {
         WirePeer pipelined(port());
-        for (std::size_t at = 0; at < size; at += piece) ASSERT_TRUE(pipelined.SendRaw(stream + at, piece));
+        for (std::size_t at = 0; at < stream.size(); at += piece)
+            ASSERT_TRUE(pipelined.SendRaw(stream.substr(at, piece)));
         for (const std::uint16_t answer : {PKT_VERSION_OK, PKT_LOGIN_OK, PKT_SERVER_MESSAGE, PKT_IP_INFO}) {
             EXPECT_EQ(pipelined.Receive().type, answer) << piece;
         }

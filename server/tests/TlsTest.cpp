@@ -28,7 +28,6 @@ TEST_F(Tls, ClearTextIsRefusedUnlessAllowedAndAStalledHandshakeIsDropped)
         if (pinned.empty()) pinned = fingerprint();
         EXPECT_EQ(fingerprint(), pinned) << "made once, kept beside the database";
         WirePeer client(port(), "127.0.0.1", nullptr, c.tls);
-        if (c.tls) EXPECT_TRUE(client.Protocol() == "TLSv1.2" || client.Protocol() == "TLSv1.3") << client.Protocol();
         if (!c.first.empty()) {
             client.SendRaw(c.first.data(), c.first.size());
             EXPECT_TRUE(client.ClosedWithin(3000));

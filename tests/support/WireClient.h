@@ -40,8 +40,6 @@ public:
     // the client.
     explicit WirePeer(std::uint16_t port, const char* host = "127.0.0.1", const char* source = nullptr,
                       bool tls = true);
-    // The negotiated protocol ("TLSv1.3"), empty in clear.
-    std::string Protocol() const;
 #endif
     ~WirePeer();
     WirePeer(const WirePeer&) = delete;

@@ -81,8 +81,6 @@ WirePeer::WirePeer(std::uint16_t port, const char* host, const char* source, boo
 
 WirePeer::~WirePeer() = default;
 
-std::string WirePeer::Protocol() const { return m_link->ssl != nullptr ? SSL_get_version(m_link->ssl) : ""; }
-
 bool WirePeer::Connected() const { return m_link->fd >= 0; }
 
 bool WirePeer::Write(const void* bytes, std::size_t length)

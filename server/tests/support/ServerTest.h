@@ -35,6 +35,12 @@ struct Event {
 
 bool Has(const std::vector<Event>& events, std::uint16_t kind);
 
+// A record's bytes as the wire carries them, for a frame built with Frame().
+template <typename Record> std::string BytesOf(const Record& record)
+{
+    return std::string(reinterpret_cast<const char*>(&record), sizeof record);
+}
+
 class Client : public WirePeer {
 public:
     explicit Client(std::uint16_t port) : WirePeer(port) {}
