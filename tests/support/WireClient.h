@@ -54,6 +54,7 @@ public:
     // True when the peer closes the connection within timeoutMs; frames meanwhile are thrown
     // away.
     bool ClosedWithin(int timeoutMs);
+    bool Ended() const { return m_ended; } // the peer hung up or the stream broke
 
     // VERSION with build; the answer's type.
     std::uint16_t Version(std::uint32_t build);
