@@ -51,11 +51,8 @@ protected:
         const std::string command = "KVX_CLUSTER_DIR='" + File("cluster") + "' KVX_CLUSTER_NET=" + net_ +
                                     " KVX_CLUSTER_DB_PORT=" + dbPort_ + " KVX_SERVER='" KVX_SERVER_PATH "' '" +
                                     KVX_CLUSTER_SCRIPT "' " + args + " 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
         std::string output;
-        char buffer[512];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-        pclose(pipe);
+        Shell(command, output);
         return output;
     }
 

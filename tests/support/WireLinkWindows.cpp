@@ -26,8 +26,6 @@ SOCKET NewSocket()
 SOCKET ConnectTo(const sockaddr_in& address)
 {
     SOCKET s = NewSocket();
-    DWORD timeout = kWaitMs;
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
     if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return s;
     closesocket(s);
     return INVALID_SOCKET;

@@ -12,12 +12,12 @@ namespace {
 
 constexpr int kWaitMs = 10000;
 
-// The program through the shell; "exec" leaves it the shell's pid, a child of this process.
-FILE* Launch(const std::string& prefix, const std::vector<std::string>& args, const char* suffix)
+// The program's command line for the shell.
+std::string Command(const std::string& prefix, const std::vector<std::string>& args)
 {
     std::string command = prefix + KVX_SERVER_PATH;
     for (const std::string& arg : args) command += " '" + arg + "'";
-    return popen((command + suffix).c_str(), "r");
+    return command;
 }
 
 int WaitExit(pid_t pid)
@@ -60,7 +60,7 @@ void ServerTest::Start(const std::vector<std::string>& extra)
 {
     std::vector<std::string> args = {"--bind", "127.0.0.1", "--port", "0", "--db", File("kvx.db"), "--fast-hash"};
     args.insert(args.end(), extra.begin(), extra.end());
-    output_ = Launch("echo $$; exec ", args, "");
+    output_ = popen(Command("echo $$; exec ", args).c_str(), "r"); // exec: the shell's pid is the server's
     char pid[32] = {}, line[256] = {};
     port_ = 0;
     if (output_ != nullptr && std::fgets(pid, sizeof pid, output_) && std::fgets(line, sizeof line, output_)) {
@@ -103,7 +103,12 @@ std::int32_t ServerTest::SeedAccount(kvxserver::AccountStore& store, const std::
 
 int ServerTest::Run(const std::vector<std::string>& args, std::string& output)
 {
-    FILE* pipe = Launch("timeout -s KILL 10 ", args, " 2>&1");
+    return Shell(Command("timeout -s KILL 10 ", args) + " 2>&1", output);
+}
+
+int ServerTest::Shell(const std::string& command, std::string& output)
+{
+    FILE* pipe = popen(command.c_str(), "r");
     char buffer[512];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
     const int status = pclose(pipe);

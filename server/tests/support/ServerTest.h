@@ -108,6 +108,8 @@ protected:
     // Runs the program to its end with just these arguments: its exit status (-1 for none in
     // time) and what it wrote to stdout and stderr.
     static int Run(const std::vector<std::string>& args, std::string& output);
+    // Runs a shell command line to its end: its exit status and what it wrote to stdout.
+    static int Shell(const std::string& command, std::string& output);
 
 private:
     std::string folder_;
