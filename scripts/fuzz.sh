@@ -38,9 +38,8 @@ seconds=${2:-600}
 
 scripts/build.sh native
 out=$build/${folder[$target]}
-# The test command keeps the grown corpora one folder per target (the server's: the one folder).
+# The test command keeps the grown corpora one folder per target.
 work=$out/corpus/$target
-[ "$target" != kvx-server-fuzz ] || work=$out/corpus
 mkdir -p "$work"
 exec "$out/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 ${options[$target]:-} \
   -print_final_stats=1 -artifact_prefix="$out/$target-" "$work" "${seeds[$target]}"

@@ -170,7 +170,7 @@ struct LocalServer {
 
 bool Handshake(std::uint16_t port, std::int32_t account, bool tls)
 {
-    WireClient client(port, kBindAddress, nullptr, tls);
+    WirePeer client(port, kBindAddress, nullptr, tls);
     return client.Version(BUILD_NUMBER) == PKT_VERSION_OK && client.Login(account, "pw") == PKT_LOGIN_OK;
 }
 
@@ -178,7 +178,7 @@ bool Handshake(std::uint16_t port, std::int32_t account, bool tls)
 // keep-alive and hangs up.
 bool ConnectAndClose(std::uint16_t port)
 {
-    WireClient client(port, kBindAddress, nullptr, false);
+    WirePeer client(port, kBindAddress, nullptr, false);
     return client.Connected() && client.Send(PKT_KEEP_ALIVE);
 }
 
@@ -223,7 +223,7 @@ void BenchHandshakes(std::uint16_t port, std::int32_t account, int clients)
 
 void BenchKeepAlives(std::uint16_t port)
 {
-    WireClient client(port, kBindAddress);
+    WirePeer client(port, kBindAddress);
     if (client.Version(BUILD_NUMBER) != PKT_VERSION_OK) return;
     constexpr int kFrames = 200000;
     std::vector<std::uint8_t> stream;
@@ -268,7 +268,7 @@ int main()
     }
     std::int32_t account = 0;
     {
-        WireClient client(local.port, kBindAddress);
+        WirePeer client(local.port, kBindAddress);
         client.Version(BUILD_NUMBER);
         account = client.Signup("Bench", "bench@example.com", "pw");
     }

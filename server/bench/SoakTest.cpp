@@ -194,7 +194,7 @@ public:
 
     bool SignUp()
     {
-        WireClient setup(server_.port, kServerAddress);
+        WirePeer setup(server_.port, kServerAddress);
         if (setup.Version(BUILD_NUMBER) != PKT_VERSION_OK) return false;
         for (std::size_t i = 0; i < clients_.size(); ++i) {
             clients_[i].account = setup.Signup("soak" + std::to_string(i), "soak@example.com", kPassword);

@@ -8,7 +8,7 @@
 #include "EventPacket.h"
 #include "FixedField.h"
 #include "Log.h"
-#include "StatusCodes.h"
+#include "wire/Status.h"
 
 namespace kvxserver {
 
@@ -172,7 +172,7 @@ void ClusterNode::OnPresence(const std::string& node, const ContactRecord& recor
 {
     const std::int32_t account = record.account;
     const std::string nickname = FieldText(record.nickname, sizeof record.nickname);
-    if (record.status < kStatusOnline) {
+    if (record.status < STATUS_ONLINE) {
         if (hub_.DropRemote(account, node) && !hub_.IsLocal(account)) Offline(account, nickname);
         return;
     }

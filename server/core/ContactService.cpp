@@ -72,7 +72,7 @@ void ContactService::Join(std::int32_t account, ContactSink& sink)
     for (const ContactStore::Entry& entry : contacts_.List(account)) listed.push_back(entry.account);
     if (!hub_.Join(account, nickname, listed, sink)) return;
     Presence online;
-    online.status = kStatusOnline;
+    online.status = STATUS_ONLINE;
     hub_.SetPresence(account, online);
     Announce(account, nickname);
 }
@@ -199,7 +199,7 @@ void ContactService::OnStatus(std::int32_t account, const StatusRecord& record)
 {
     Presence presence;
     // Below 300 nobody is logged in; offline shows nothing of where the user is.
-    if (record.status >= kStatusOnline) {
+    if (record.status >= STATUS_ONLINE) {
         presence.status = record.status;
         presence.game = record.game;
         presence.game.info[sizeof presence.game.info - 1] = '\0';
@@ -358,7 +358,7 @@ Profile ContactService::ProfileOf(const AccountStore::Account& account) const
     Profile profile{};
     profile.account = account.number;
     const Presence* presence = hub_.PresenceOf(account.number);
-    profile.status = presence != nullptr ? presence->status : kStatusOffline;
+    profile.status = presence != nullptr ? presence->status : STATUS_OFFLINE;
     SetField(profile.nickname, sizeof profile.nickname, account.nickname);
     SetField(profile.email, sizeof profile.email, account.email);
     return profile;

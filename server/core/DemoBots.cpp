@@ -6,8 +6,8 @@
 #include <ctime>
 
 #include "FixedField.h"
-#include "StatusCodes.h"
 #include "wire/Contacts.h"
+#include "wire/Status.h"
 
 namespace kvxserver {
 
@@ -44,12 +44,12 @@ std::string RandomPassword()
 StatusRecord StatusOf(Move move)
 {
     StatusRecord status{};
-    status.status = kStatusOnline;
+    status.status = STATUS_ONLINE;
     if (move == Move::Away) {
-        status.status = kStatusAway;
+        status.status = STATUS_AWAY;
         SetField(status.away, sizeof status.away, "Getting a coffee, back soon.");
     } else if (move == Move::Play) {
-        status.status = kStatusQuake2;
+        status.status = STATUS_QUAKE2;
         const std::uint8_t loopback[4] = {127, 0, 0, 1};
         std::memcpy(&status.game.addr, loopback, sizeof loopback);
         status.game.port = 27910;

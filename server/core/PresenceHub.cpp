@@ -79,7 +79,7 @@ ContactRecord PresenceHub::RecordOf(std::int32_t account, const std::string& nic
     ContactRecord record{};
     record.account = account;
     SetField(record.nickname, sizeof record.nickname, nickname);
-    record.status = kStatusOffline;
+    record.status = STATUS_OFFLINE;
     if (const Presence* presence = PresenceOf(account)) {
         record.status = presence->status;
         record.game = presence->game;

@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "ContactSink.h"
-#include "StatusCodes.h"
 #include "wire/Contacts.h"
+#include "wire/Status.h"
 
 namespace kvxserver {
 
 struct Presence {
-    std::uint16_t status = kStatusOffline;
+    std::uint16_t status = STATUS_OFFLINE;
     GameSpot game{};
     char away[kAwayField] = {};
 };

@@ -8,7 +8,7 @@ TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheB
 {
     Start({"--min-build", "146", "--motd", "Welcome to KVX."});
     for (const std::uint32_t build : {145u, 146u, 100000u}) {
-        WireClient client(port());
+        WirePeer client(port());
         EXPECT_EQ(client.Version(build), build < 146 ? PKT_VERSION_OLD : PKT_VERSION_OK) << build;
         EXPECT_EQ(client.ClosedWithin(build < 146 ? 5000 : 0), build < 146) << "the out-dated are hung up on";
     }
@@ -24,11 +24,11 @@ TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheB
     const LoginRecord login{account, "secret99\0zz"}; // the password ends at its NUL
     client.Send(PKT_LOGIN, &login, sizeof login);
     EXPECT_EQ(client.Receive().type, PKT_LOGIN_OK);
-    const Frame motd = client.Receive();
+    const Packet motd = client.Receive();
     EXPECT_EQ(motd.type, PKT_SERVER_MESSAGE);
-    EXPECT_EQ(std::string(motd.payload.begin(), motd.payload.end()), std::string("Welcome to KVX.", 16));
+    EXPECT_EQ(motd.payload, std::string("Welcome to KVX.", 16));
     client.Send(PKT_LIBRARY_REQUEST);
-    const Frame info = client.Receive();
+    const Packet info = client.Receive();
     const IpInfoRecord expected{account, {127, 0, 0, 1}};
     ASSERT_EQ(info.type, PKT_IP_INFO);
     ASSERT_EQ(info.payload.size(), sizeof expected);
@@ -39,15 +39,12 @@ TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheB
 
     // Pipelined in one write (the request waits while the login is hashed), then one byte
     // per write: frames complete only with their last byte.
-    std::uint8_t build[4], stream[64];
-    kvxwire::WriteU32(build, BUILD_NUMBER);
-    std::size_t size = kvxwire::EncodeFrame(PKT_VERSION, build, sizeof build, stream, sizeof stream);
-    size += kvxwire::EncodeFrame(PKT_KEEP_ALIVE, nullptr, 0, stream + size, sizeof stream - size);
-    size += kvxwire::EncodeFrame(PKT_LOGIN, &login, sizeof login, stream + size, sizeof stream - size);
-    size += kvxwire::EncodeFrame(PKT_LIBRARY_REQUEST, nullptr, 0, stream + size, sizeof stream - size);
-    for (const std::size_t piece : {size, std::size_t{1}}) {
-        WireClient pipelined(port());
-        for (std::size_t at = 0; at < size; at += piece) ASSERT_TRUE(pipelined.SendRaw(stream + at, piece));
+    const std::string stream = Frame(PKT_VERSION, BytesOf(BUILD_NUMBER)) + Frame(PKT_KEEP_ALIVE) +
+                               Frame(PKT_LOGIN, BytesOf(login)) + Frame(PKT_LIBRARY_REQUEST);
+    for (const std::size_t piece : {stream.size(), std::size_t{1}}) {
+        WirePeer pipelined(port());
+        for (std::size_t at = 0; at < stream.size(); at += piece)
+            ASSERT_TRUE(pipelined.SendRaw(stream.substr(at, piece)));
         for (const std::uint16_t answer : {PKT_VERSION_OK, PKT_LOGIN_OK, PKT_SERVER_MESSAGE, PKT_IP_INFO}) {
             EXPECT_EQ(pipelined.Receive().type, answer) << piece;
         }
@@ -57,7 +54,7 @@ TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheB
 TEST_F(Handshake, SignupRulesAnswerWithTextForTheUser)
 {
     Start({"--signups-per-address", "1"});
-    WireClient client(port());
+    WirePeer client(port());
     ASSERT_EQ(client.Version(BUILD_NUMBER), PKT_VERSION_OK);
     const std::string nickname = "Nickname must be 1 to 31 characters.",
                       password = "Password must be 1 to 9 characters.",
@@ -96,7 +93,7 @@ TEST_F(Handshake, GameServersFollowTheAddressInfoInTheOrderGivenUpToAFullFrame)
     Client client(port(), "Gamer");
     client.Send(PKT_LIBRARY_REQUEST);
     EXPECT_EQ(client.Receive().type, PKT_IP_INFO);
-    const Frame list = client.Receive();
+    const Packet list = client.Receive();
     ASSERT_EQ(list.type, PKT_GAME_SERVERS);
     ASSERT_EQ(list.payload.size(), kvxwire::kMaxPayload);
     const GameServersHead head{kGameQuake2, kMaxGameServers};

@@ -81,13 +81,13 @@ TEST_F(Limits, SilenceClosesAtTheFirstFrameTimeOrAfterThreeKeepAlivePeriods)
 TEST_F(Limits, ConnectionsBeyondTheTotalOrPerAddressCapAreTurnedAway)
 {
     Start({"--bind", "127.0.9.5", "--max-connections", "3", "--max-per-address", "2"});
-    std::vector<std::unique_ptr<WireClient>> clients;
+    std::vector<std::unique_ptr<WirePeer>> clients;
     for (const auto& [from, admitted] : {std::pair{"127.0.9.21", true},
                                          {"127.0.9.21", true},
                                          {"127.0.9.21", false},
                                          {"127.0.9.22", true},
                                          {"127.0.9.23", false}}) {
-        clients.push_back(std::make_unique<WireClient>(port(), "127.0.9.5", from));
+        clients.push_back(std::make_unique<WirePeer>(port(), "127.0.9.5", from));
         if (admitted) EXPECT_EQ(clients.back()->Version(BUILD_NUMBER), PKT_VERSION_OK) << from;
         else EXPECT_TRUE(clients.back()->ClosedWithin(5000)) << from;
     }
@@ -95,7 +95,7 @@ TEST_F(Limits, ConnectionsBeyondTheTotalOrPerAddressCapAreTurnedAway)
     // The server learns of the hang-up when it reads it; a freed slot is taken again.
     std::uint16_t answer = 0;
     for (const long long end = NowMs() + 5000; answer != PKT_VERSION_OK && NowMs() < end; usleep(20000)) {
-        answer = WireClient(port(), "127.0.9.5", "127.0.9.23").Version(BUILD_NUMBER);
+        answer = WirePeer(port(), "127.0.9.5", "127.0.9.23").Version(BUILD_NUMBER);
     }
     EXPECT_EQ(answer, PKT_VERSION_OK);
 }
@@ -127,7 +127,7 @@ TEST_F(Limits, FailedLoginsLockTheAccountOrTheAddressAtTheirLimit)
         {"127.0.0.4", other, "pw", false}, // the address is locked
     };
     for (const auto& t : tries) {
-        WireClient client(port(), "127.0.0.1", t.from);
+        WirePeer client(port(), "127.0.0.1", t.from);
         ASSERT_EQ(client.Version(BUILD_NUMBER), PKT_VERSION_OK);
         EXPECT_EQ(client.Login(t.account, t.password), t.in ? PKT_LOGIN_OK : PKT_LOGIN_FAILED) << &t - tries;
     }

@@ -94,14 +94,8 @@ TEST_F(Messages, AThousandStoredEventsComeWholeAndRequestsBehindThemWaitTheirTur
 
     // A list request, an acknowledgement and two more, in one write, read only afterwards.
     Client owner(port(), bob);
-    std::vector<std::uint8_t> stream(4 * kvxwire::kHeaderSize + sizeof(EventAckRecord));
-    std::uint8_t* at = stream.data();
-    for (const std::uint16_t type : {PKT_CONTACTS_REQUEST, PKT_EVENT_ACK, PKT_CONTACTS_REQUEST, PKT_CONTACTS_REQUEST}) {
-        const EventAckRecord ack{oldest};
-        const std::size_t length = type == PKT_EVENT_ACK ? sizeof ack : 0;
-        at += kvxwire::EncodeFrame(type, &ack, length, at, stream.data() + stream.size() - at);
-    }
-    ASSERT_TRUE(owner.SendRaw(stream.data(), stream.size()));
+    const std::string list = Frame(PKT_CONTACTS_REQUEST);
+    ASSERT_TRUE(owner.SendRaw(list + Frame(PKT_EVENT_ACK, BytesOf(EventAckRecord{oldest})) + list + list));
     std::vector<std::size_t> lists;
     for (const Event& event : owner.Settle()) {
         if (event.kind == EVENT_CONTACTS_END) lists.push_back(0);

@@ -8,31 +8,25 @@
 namespace {
 
 // Sends the datagrams to the server's UDP port in turn: the first answer, or empty after 1 s.
-std::vector<std::uint8_t> FirstAnswer(std::uint16_t port, const std::vector<std::vector<std::uint8_t>>& datagrams)
+std::string FirstAnswer(std::uint16_t port, const std::vector<std::string>& datagrams)
 {
     const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in server{};
-    server.sin_family = AF_INET;
-    server.sin_port = htons(port);
+    sockaddr_in server{AF_INET, htons(port), {}, {}};
     inet_pton(AF_INET, "127.0.0.1", &server.sin_addr);
-    for (const std::vector<std::uint8_t>& bytes : datagrams)
+    for (const std::string& bytes : datagrams)
         sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&server), sizeof server);
     const timeval second{1, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &second, sizeof second);
-    std::vector<std::uint8_t> answer(kvxwire::kMaxFrame);
-    const ssize_t got = recv(fd, answer.data(), answer.size(), 0);
-    answer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    char answer[kvxwire::kMaxFrame];
+    const ssize_t got = recv(fd, answer, sizeof answer, 0);
     close(fd);
-    return answer;
+    return std::string(answer, got > 0 ? static_cast<std::size_t>(got) : 0);
 }
 
-std::vector<std::uint8_t> FrameOf(std::uint16_t type, std::size_t length, std::uint8_t last = 0x5a)
+// A frame of `length` bytes of 'Z' but the last.
+std::string FrameOf(std::uint16_t type, std::size_t length, char last = 'Z')
 {
-    std::vector<std::uint8_t> frame(kvxwire::kHeaderSize + length, 0x5a);
-    kvxwire::WriteU16(frame.data(), type);
-    kvxwire::WriteU16(frame.data() + 2, static_cast<std::uint16_t>(length));
-    frame.back() = last;
-    return frame;
+    return Frame(type, std::string(length - 1, 'Z') + last);
 }
 
 } // namespace
@@ -42,16 +36,11 @@ using Pings = ServerTest;
 TEST_F(Pings, TheUdpPortAnswersExactlyOnePingFrameWithItsOwnBytes)
 {
     Start();
-    std::vector<std::uint8_t> trailing = FrameOf(PKT_SERVER_PING, sizeof(PingStamp));
-    trailing.push_back(0);
     // Only the last is a ping: the first answer must be its pong.
-    EXPECT_EQ(FirstAnswer(port(), {FrameOf(PKT_KEEP_ALIVE, sizeof(PingStamp)),
-                                   FrameOf(PKT_SERVER_PING, 4),
-                                   FrameOf(PKT_SERVER_PING, 1000),
-                                   trailing,
-                                   {0x24, 0x04},
-                                   FrameOf(PKT_SERVER_PING, sizeof(PingStamp), 0x77)}),
-              FrameOf(PKT_SERVER_PONG, sizeof(PingStamp), 0x77));
+    EXPECT_EQ(FirstAnswer(port(), {FrameOf(PKT_KEEP_ALIVE, sizeof(PingStamp)), FrameOf(PKT_SERVER_PING, 4),
+                                   FrameOf(PKT_SERVER_PING, 1000), FrameOf(PKT_SERVER_PING, sizeof(PingStamp)) + '\0',
+                                   std::string("\x24\x04"), FrameOf(PKT_SERVER_PING, sizeof(PingStamp), 'w')}),
+              FrameOf(PKT_SERVER_PONG, sizeof(PingStamp), 'w'));
 }
 
 TEST_F(Pings, AContactPingReachesEverySessionAndIsAnsweredByTheContactOrForTheOffline)

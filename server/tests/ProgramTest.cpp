@@ -82,7 +82,7 @@ TEST_F(Program, SignalsStopItCleanlyAndWhatItStoresIsDurable)
     for (const int signal : {SIGTERM, SIGINT}) {
         Start();
         Client online(port(), signal == SIGTERM ? "Keeper" : "Next");
-        WireClient idle(port());
+        WirePeer idle(port());
         EXPECT_EQ(online.account(), signal == SIGTERM ? 10000 : 10001) << "numbers are not reused";
         EXPECT_EQ(Stop(signal), 0) << signal;
         EXPECT_TRUE(idle.ClosedWithin(1000) && online.ClosedWithin(1000)) << signal;

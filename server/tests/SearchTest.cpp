@@ -27,6 +27,7 @@ TEST_F(Search, FindsByNicknameEmailOrNumberAtMostFifteenAndProfilesByNumber)
     } cases[] = {
         {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "qUAKe", "QuakeFan quaker_1 "},
         {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "quaker_", "quaker_1 "}, // _ and % are no wildcards
+        {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "quake_", ""},
         {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "100%", "100%Real "},
         {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "%", ""},
         {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "ManyA", fifteen},
@@ -48,7 +49,7 @@ TEST_F(Search, FindsByNicknameEmailOrNumberAtMostFifteenAndProfilesByNumber)
         c.text.copy(search.text, sizeof search.text - 1);
         if (c.type == PKT_SEARCH_RESULT) me.Put(PKT_SEARCH, search);
         else me.Put(PKT_INFO_REQUEST, AccountRecord{std::stoi(c.text)});
-        const Frame answer = me.WaitPacket(c.type);
+        const Packet answer = me.WaitPacket(c.type);
         ProfileList list{};
         ASSERT_EQ(answer.payload.size(), sizeof list) << c.text;
         std::memcpy(&list, answer.payload.data(), sizeof list);

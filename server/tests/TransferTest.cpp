@@ -37,8 +37,7 @@ protected:
     {
         for (std::uint64_t at = from; at < to; at += kMaxUploadChunk) {
             const FileChunkHead head{id, std::uint16_t(std::min<std::uint64_t>(kMaxUploadChunk, to - at)), 0, at};
-            std::string piece(reinterpret_cast<const char*>(&head), sizeof head);
-            sender.Send(PKT_FILE_DATA, (piece + bytes.substr(at, head.length)).data(), sizeof head + head.length);
+            sender.SendRaw(Frame(PKT_FILE_DATA, BytesOf(head) + bytes.substr(at, head.length)));
         }
     }
     // One PKT_FILE_GET from `offset` to the end of the file, read as long as it comes in order.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "support/Wait.h"
+#include "support/WindowDriver.h"
 
 namespace {
 
@@ -41,9 +42,7 @@ SeenBox Describe(HWND window)
 {
     SeenBox box;
     box.window = window;
-    char text[4096] = "";
-    GetWindowTextA(window, text, sizeof text);
-    box.caption = text;
+    box.caption = WindowText(window);
     box.text = DialogItemText(window, 0xFFFF); // a message box's text control
     // Wine keeps the icon control even when there is no icon; what counts is what it shows.
     HWND icon = GetDlgItem(window, 0x0440);
@@ -70,6 +69,7 @@ SeenBox FindMessageBox(DWORD pid, const char* caption, DWORD timeoutMs)
     return found ? Describe(found) : SeenBox();
 }
 
+// WM_GETTEXT, so the text comes from a dialog of another process too.
 std::string DialogItemText(HWND dialog, int id)
 {
     char text[4096] = "";

@@ -8,15 +8,21 @@ namespace {
 const char kClass[] = "KVXStandInBar";
 const UINT kDeliver = WM_APP + 1;
 
+// `out` holding one frame's type and payload.
+void Hold(PACKET_DATA* out, uint16_t type, const void* payload, size_t length)
+{
+    memset(out, 0, sizeof *out);
+    out->type = type;
+    out->length = static_cast<uint16_t>(length);
+    memcpy(out->payload, payload, length);
+}
+
 // Takes one whole frame off the front of `bytes`.
 bool TakeFrame(std::string& bytes, PACKET_DATA* out)
 {
     const kvxwire::FrameView frame = kvxwire::PeekFrame(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     if (frame.state != kvxwire::FrameState::Complete) return false;
-    memset(out, 0, sizeof *out);
-    out->type = frame.type;
-    out->length = frame.length;
-    memcpy(out->payload, frame.payload, frame.length);
+    Hold(out, frame.type, frame.payload, frame.length);
     bytes.erase(0, frame.frameSize);
     return true;
 }
@@ -25,8 +31,6 @@ bool TakeFrame(std::string& bytes, PACKET_DATA* out)
 
 StandInBar::StandInBar(std::function<void(HDC)> paint, int height) : m_paint(std::move(paint))
 {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = &Proc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -42,57 +46,36 @@ StandInBar::~StandInBar()
 {
     Drop();
     DestroyWindow(m_window);
-    WSACleanup();
 }
 
 void StandInBar::Drop()
 {
     if (m_client != INVALID_SOCKET) closesocket(m_client);
-    if (m_server != INVALID_SOCKET) closesocket(m_server);
-    m_client = m_server = INVALID_SOCKET;
-    m_fromClient.clear();
+    m_client = INVALID_SOCKET;
+    m_server.reset();
     m_toClient.clear();
 }
 
 void StandInBar::Connect()
 {
     Drop();
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int size = sizeof address;
-    bind(listener, reinterpret_cast<sockaddr*>(&address), size);
-    listen(listener, 1);
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
-    m_client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    connect(m_client, reinterpret_cast<sockaddr*>(&address), size);
-    m_server = accept(listener, nullptr, nullptr);
-    closesocket(listener);
+    m_server = std::make_unique<WirePeer>();
+    m_client = static_cast<SOCKET>(m_server->TakeOther());
     // The client's connection works the same way: its reads arrive as window messages.
     WSAAsyncSelect(m_client, m_window, BAR_SOCKET_EVENT, FD_READ);
 }
 
 bool StandInBar::Next(WORD type, PACKET_DATA* out, DWORD ms)
 {
-    const DWORD end = GetTickCount() + ms;
-    for (;;) {
-        while (TakeFrame(m_fromClient, out))
-            if (type == 0 || out->type == type) return true;
-        const long left = static_cast<long>(end - GetTickCount());
-        if (left <= 0) return false;
+    for (const DWORD end = GetTickCount() + ms; static_cast<long>(end - GetTickCount()) > 0 && !m_server->Ended();) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(m_server, &readable);
-        timeval wait = {0, (left < 20 ? left : 20) * 1000};
-        if (select(0, &readable, nullptr, nullptr, &wait) != 1) continue;
-        char chunk[4096];
-        const int got = recv(m_server, chunk, sizeof chunk, 0);
-        if (got <= 0) return false;
-        m_fromClient.append(chunk, static_cast<size_t>(got));
+        const Packet packet = m_server->Receive(20);
+        if (packet.type == 0 || (type != 0 && packet.type != type)) continue;
+        Hold(out, packet.type, packet.payload.data(), packet.payload.size());
+        return true;
     }
+    return false;
 }
 
 bool StandInBar::Quiet(DWORD ms)
@@ -101,12 +84,7 @@ bool StandInBar::Quiet(DWORD ms)
     return !Next(0, &unexpected, ms);
 }
 
-void StandInBar::Send(WORD type, const void* payload, size_t length)
-{
-    uint8_t frame[kvxwire::kMaxFrame];
-    const size_t size = kvxwire::EncodeFrame(type, payload, length, frame, sizeof frame);
-    send(m_server, reinterpret_cast<const char*>(frame), static_cast<int>(size), 0);
-}
+void StandInBar::Send(WORD type, const void* payload, size_t length) { m_server->Send(type, payload, length); }
 
 void StandInBar::Deliver(const PACKET_DATA& packet)
 {

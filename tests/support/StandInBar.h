@@ -9,12 +9,14 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "records/GameRecord.h"
 #include "records/kvxrecords.h"
+#include "support/WireClient.h"
 
 class StandInBar {
 public:
@@ -55,8 +57,7 @@ private:
     std::function<void(HDC)> m_paint;
     HWND m_window = nullptr;
     SOCKET m_client = INVALID_SOCKET;
-    SOCKET m_server = INVALID_SOCKET;
-    std::string m_fromClient;
+    std::unique_ptr<WirePeer> m_server; // the far end of the client's connection
     std::string m_toClient;
 };
 

@@ -28,9 +28,7 @@ std::string WindowText(HWND window)
 
 bool ItemShows(HWND dialog, int id, const std::string& part)
 {
-    for (const DWORD end = GetTickCount() + 5000; GetTickCount() < end; Sleep(10))
-        if (WindowText(GetDlgItem(dialog, id)).find(part) != std::string::npos) return true;
-    return false;
+    return WaitFor([&] { return WindowText(GetDlgItem(dialog, id)).find(part) != std::string::npos; }, 5000, 10);
 }
 
 HWND WaitForWindow(const char* cls, const char* title)

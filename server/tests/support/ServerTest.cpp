@@ -12,12 +12,12 @@ namespace {
 
 constexpr int kWaitMs = 10000;
 
-// The program through the shell; "exec" leaves it the shell's pid, a child of this process.
-FILE* Launch(const std::string& prefix, const std::vector<std::string>& args, const char* suffix)
+// The program's command line for the shell.
+std::string Command(const std::string& prefix, const std::vector<std::string>& args)
 {
     std::string command = prefix + KVX_SERVER_PATH;
     for (const std::string& arg : args) command += " '" + arg + "'";
-    return popen((command + suffix).c_str(), "r");
+    return command;
 }
 
 int WaitExit(pid_t pid)
@@ -31,7 +31,7 @@ int WaitExit(pid_t pid)
     return -1;
 }
 
-Event EventOf(const Frame& frame)
+Event EventOf(const Packet& frame)
 {
     if (frame.type != PKT_NEW_EVENT || frame.payload.size() < kEventDataOffset) return Event{};
     EventHead head;
@@ -60,7 +60,7 @@ void ServerTest::Start(const std::vector<std::string>& extra)
 {
     std::vector<std::string> args = {"--bind", "127.0.0.1", "--port", "0", "--db", File("kvx.db"), "--fast-hash"};
     args.insert(args.end(), extra.begin(), extra.end());
-    output_ = Launch("echo $$; exec ", args, "");
+    output_ = popen(Command("echo $$; exec ", args).c_str(), "r"); // exec: the shell's pid is the server's
     char pid[32] = {}, line[256] = {};
     port_ = 0;
     if (output_ != nullptr && std::fgets(pid, sizeof pid, output_) && std::fgets(line, sizeof line, output_)) {
@@ -103,7 +103,12 @@ std::int32_t ServerTest::SeedAccount(kvxserver::AccountStore& store, const std::
 
 int ServerTest::Run(const std::vector<std::string>& args, std::string& output)
 {
-    FILE* pipe = Launch("timeout -s KILL 10 ", args, " 2>&1");
+    return Shell(Command("timeout -s KILL 10 ", args) + " 2>&1", output);
+}
+
+int ServerTest::Shell(const std::string& command, std::string& output)
+{
+    FILE* pipe = popen(command.c_str(), "r");
     char buffer[512];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
     const int status = pclose(pipe);
@@ -115,28 +120,28 @@ bool Has(const std::vector<Event>& events, std::uint16_t kind)
     return std::any_of(events.begin(), events.end(), [kind](const Event& e) { return e.kind == kind; });
 }
 
-Client::Client(std::uint16_t port, const std::string& nickname, const char* host) : WireClient(port, host)
+Client::Client(std::uint16_t port, const std::string& nickname, const char* host) : WirePeer(port, host)
 {
     if (Version(BUILD_NUMBER) == PKT_VERSION_OK) account_ = Signup(nickname, nickname + "@example.com", "pw");
     online_ = account_ != 0 && Login(account_, "pw") == PKT_LOGIN_OK;
 }
 
 Client::Client(std::uint16_t port, std::int32_t account, const std::string& password, const char* host)
-    : WireClient(port, host), account_(account)
+    : WirePeer(port, host), account_(account)
 {
     online_ = Version(BUILD_NUMBER) == PKT_VERSION_OK && Login(account, password) == PKT_LOGIN_OK;
 }
 
-Frame Client::Take(const std::function<bool(const Frame&)>& match)
+Packet Client::Take(const std::function<bool(const Packet&)>& match)
 {
     const auto held = std::find_if(pending_.begin(), pending_.end(), match);
     if (held != pending_.end()) {
-        Frame frame = std::move(*held);
+        Packet frame = std::move(*held);
         pending_.erase(held);
         return frame;
     }
     for (const long long deadline = NowMs() + kWaitMs;;) {
-        Frame frame = Receive(static_cast<int>(std::max(0LL, deadline - NowMs())));
+        Packet frame = Receive(static_cast<int>(std::max(0LL, deadline - NowMs())));
         if (frame.type == 0 || match(frame)) return frame;
         pending_.push_back(std::move(frame));
     }
@@ -144,7 +149,7 @@ Frame Client::Take(const std::function<bool(const Frame&)>& match)
 
 Event Client::WaitEvent(std::uint16_t kind, std::int32_t from)
 {
-    return EventOf(Take([&](const Frame& f) {
+    return EventOf(Take([&](const Packet& f) {
         const Event event = EventOf(f);
         return event.kind == kind && (from == 0 || event.from == from);
     }));
@@ -155,7 +160,8 @@ std::vector<Event> Client::Settle()
     // Nothing else is answered with an empty search result, so its arrival marks the point.
     Put(PKT_SEARCH, SearchRecord{});
     std::vector<Event> events;
-    for (Frame frame; (frame = Take([](const Frame&) { return true; })).type != 0 && frame.type != PKT_SEARCH_RESULT;) {
+    for (Packet frame;
+         (frame = Take([](const Packet&) { return true; })).type != 0 && frame.type != PKT_SEARCH_RESULT;) {
         if (frame.type == PKT_NEW_EVENT) events.push_back(EventOf(frame));
     }
     return events;

@@ -14,7 +14,7 @@
 #include <deque>
 #include <functional>
 
-#include "WireClient.h"
+#include "support/WireClient.h"
 #include "core/AccountStore.h"
 #include "core/ContactStore.h"
 #include "wire/Contacts.h"
@@ -35,10 +35,16 @@ struct Event {
 
 bool Has(const std::vector<Event>& events, std::uint16_t kind);
 
-class Client : public WireClient {
+// A record's bytes as the wire carries them, for a frame built with Frame().
+template <typename Record> std::string BytesOf(const Record& record)
+{
+    return std::string(reinterpret_cast<const char*>(&record), sizeof record);
+}
+
+class Client : public WirePeer {
 public:
-    explicit Client(std::uint16_t port) : WireClient(port) {}
-    Client(const char* host, std::uint16_t port) : WireClient(port, host) {}
+    explicit Client(std::uint16_t port) : WirePeer(port) {}
+    Client(const char* host, std::uint16_t port) : WirePeer(port, host) {}
     // Signs up as nickname (e-mail nickname@example.com, password "pw") and logs in.
     Client(std::uint16_t port, const std::string& nickname, const char* host = "127.0.0.1");
     // Logs in to an existing account.
@@ -54,9 +60,9 @@ public:
 
     // The next event of this kind (from this account, when given); others wait for later.
     Event WaitEvent(std::uint16_t kind, std::int32_t from = 0);
-    Frame WaitPacket(std::uint16_t type)
+    Packet WaitPacket(std::uint16_t type)
     {
-        return Take([type](const Frame& f) { return f.type == type; });
+        return Take([type](const Packet& f) { return f.type == type; });
     }
     // Every event the packets sent so far brought: the server answers in order, so all of
     // them came before the answer to a request sent now. Other frames are dropped.
@@ -71,9 +77,9 @@ public:
     List RequestList();
 
 private:
-    Frame Take(const std::function<bool(const Frame&)>& match);
+    Packet Take(const std::function<bool(const Packet&)>& match);
 
-    std::deque<Frame> pending_;
+    std::deque<Packet> pending_;
     std::int32_t account_ = 0;
     bool online_ = false;
 };
@@ -102,6 +108,8 @@ protected:
     // Runs the program to its end with just these arguments: its exit status (-1 for none in
     // time) and what it wrote to stdout and stderr.
     static int Run(const std::vector<std::string>& args, std::string& output);
+    // Runs a shell command line to its end: its exit status and what it wrote to stdout.
+    static int Shell(const std::string& command, std::string& output);
 
 private:
     std::string folder_;
