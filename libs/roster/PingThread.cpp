@@ -120,9 +120,11 @@ long long CPingThread::Measure(const sockaddr_storage& server, int size)
             const DWORD woken =
                 left > 0 ? WaitForMultipleObjects(2, waits, FALSE, static_cast<DWORD>(left)) : WAIT_TIMEOUT;
             if (woken == WAIT_OBJECT_0) {
-                // Stopping, or another server to measure: this round counts for nothing.
+                // Stopping, or another server to measure: this round counts for nothing. The
+                // wake is passed on to Run's wait, which would otherwise sleep through a Stop
+                // for a whole period, holding the caller of Stop (the GUI thread) with it.
                 took = kNotYet;
-                if (!m_stop) SetEvent(m_wake);
+                SetEvent(m_wake);
                 break;
             }
             if (woken != WAIT_OBJECT_0 + 1) break;

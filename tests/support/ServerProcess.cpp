@@ -91,10 +91,10 @@ bool ServerProcess::Start(const std::string& extraArgs)
     return Launch(KVX_SERVER_PATH, "--db kvx-server.db --fast-hash " + extraArgs);
 }
 
-bool ServerProcess::StartHostile(const std::vector<std::string>& scripts)
+bool ServerProcess::StartHostile(const std::vector<std::string>& scripts, const std::string& extraArgs)
 {
     // The real server's certificate in this folder, so a client that pinned it trusts both.
-    std::string args = "--cert kvx-server.db.cert.pem --key kvx-server.db.key.pem";
+    std::string args = "--cert kvx-server.db.cert.pem --key kvx-server.db.key.pem " + extraArgs;
     for (const std::string& script : scripts) args += " '" KVX_HOSTILE_SCRIPTS "/" + script + ".kvxs'";
     return Launch(KVX_HOSTILE_PATH, args);
 }

@@ -19,8 +19,8 @@ public:
     // Starts it with `extraArgs` and waits until it listens; false when it did not.
     bool Start(const std::string& extraArgs = std::string());
     // Starts the misbehaving server (tools/hostile) instead, playing the named scripts
-    // (file names without ".kvxs"), one a connection, and waits until it listens.
-    bool StartHostile(const std::vector<std::string>& scripts);
+    // (file names without ".kvxs"), one a connection, with `extraArgs`, and waits until it listens.
+    bool StartHostile(const std::vector<std::string>& scripts, const std::string& extraArgs = std::string());
     // SIGTERM (or SIGKILL) and wait until the process is gone.
     bool Stop();
     bool Kill();

@@ -1,11 +1,12 @@
 // kvx-hostile: a server that speaks the KVX wire format and misbehaves on purpose, for the
 // client's robustness tests. Each accepted connection plays the next script given (the
 // last one again once they run out), one connection at a time.
-//   kvx-hostile --bind ADDRESS [--port PORT] [--seed N] [--cert PEM --key PEM] SCRIPT...
+//   kvx-hostile --bind ADDRESS [--port PORT] [--seed N] [--cert PEM --key PEM] [--no-udp] SCRIPT...
 // Speaks TLS (scripts may misbehave beneath it) with the certificate of --cert and --key,
 // made there self-signed when they do not exist yet, as the real server makes its own.
 // Prints "listening on ADDRESS:PORT" once bound, then the certificate's fingerprint, and one
-// line per connection played.
+// line per connection played. --no-udp leaves the UDP port closed, so the clients' pings
+// draw ICMP port-unreachable instead of an answer.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -37,6 +38,7 @@ struct Arguments {
     unsigned seed = 1;
     std::string certPath;
     std::string keyPath;
+    bool answerPings = true;
     std::vector<Script> scripts;
 };
 
@@ -58,6 +60,7 @@ bool Parse(int argc, char** argv, Arguments& out, std::string& error)
             out.port = static_cast<int>(port);
         } else if (word == "--cert" && hasValue) out.certPath = argv[++i];
         else if (word == "--key" && hasValue) out.keyPath = argv[++i];
+        else if (word == "--no-udp") out.answerPings = false;
         else if (word == "--seed" && hasValue) out.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 0));
         else {
             Script script;
@@ -66,7 +69,8 @@ bool Parse(int argc, char** argv, Arguments& out, std::string& error)
         }
     }
     if (out.scripts.empty())
-        error = "usage: kvx-hostile --bind ADDRESS [--port PORT] [--seed N] [--cert PEM --key PEM] SCRIPT...";
+        error = "usage: kvx-hostile --bind ADDRESS [--port PORT] [--seed N] [--cert PEM --key PEM] [--no-udp] "
+                "SCRIPT...";
     return error.empty();
 }
 
@@ -144,7 +148,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kvx-hostile: no TLS certificate\n");
         return 1;
     }
-    std::thread(AnswerPings, arguments).detach();
+    if (arguments.answerPings) std::thread(AnswerPings, arguments).detach();
     std::printf("listening on %s:%d\n", arguments.address.c_str(), arguments.port);
     std::printf("TLS certificate SHA-256 fingerprint %s\n", certificate.Fingerprint().c_str());
     std::fflush(stdout);
