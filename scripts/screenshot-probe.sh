@@ -43,7 +43,7 @@ serve 127.0.0.64 27910 "${ff}print\n\\\\hostname\\\\Rocket Arena\\\\mapname\\\\q
 serve 127.0.0.61 27500 "${ff}n\\\\maxclients\\\\12\\\\map\\\\dm4\\\\hostname\\\\Old School QW\n1 9 20 44 \"Alpha\" \"base\" 4 4\n"
 serve 127.0.0.63 27910 ""
 
-cp "$build/dist/probe.dll" "$build/libs/probe/tests/scanner_host.exe" "$work/"
+cp "$build/dist/probe.dll" "$build/tools/scannerhost/scanner_host.exe" "$work/"
 printf '[Quake2]\r\nServer=127.0.0.61\r\nServer=127.0.0.64\r\nServer=127.0.0.61:27500\r\nServer=127.0.0.63\r\nServer=q2.no-such-host.invalid\r\n' \
   >"$work/probe.ini"
 (cd "$work" && exec wine scanner_host.exe) &
