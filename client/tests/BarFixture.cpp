@@ -1,5 +1,6 @@
 #include "BarFixture.h"
 
+#include "ads/AdInfo.h"
 #include "app/Settings.h"
 #include "records/Bar.h"
 
@@ -83,4 +84,12 @@ bool BarFixture::Pump(DWORD ms)
         }
     }
     return true;
+}
+
+std::string BarFixture::AdInfoBytes(const char* text, const char* url)
+{
+    AD_INFO info = {};
+    lstrcpynA(info.text, text, sizeof info.text);
+    lstrcpynA(info.url, url, sizeof info.url);
+    return std::string(reinterpret_cast<const char*>(&info), sizeof info);
 }

@@ -38,6 +38,8 @@ protected:
     bool Shows(const RECT& rect, COLORREF colour) const { return ::Shows(g_hMainWnd, rect, colour); }
     // Dispatches this thread's messages for `ms` milliseconds; false when WM_QUIT came.
     bool Pump(DWORD ms);
+    // The bytes of an ad's info file holding this text and address.
+    static std::string AdInfoBytes(const char* text, const char* url);
 
     CBar* bar = nullptr;
 };

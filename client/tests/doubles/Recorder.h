@@ -24,7 +24,6 @@ struct LibraryScript {
 
 // One packet handed to SK_WPacket.
 struct SentPacket {
-    UINT_PTR socket;
     WORD type;
     std::string payload;
 };

@@ -23,7 +23,7 @@ void SK_Connect(HWND, UINT connectMessage, UINT eventMessage, const char* host, 
 BOOL SK_WPacket(UINT_PTR socket, WORD type, const void* data, int length)
 {
     Log("SK_WPacket" + Args({Num(socket), Num(type), Num(length)}));
-    Recorder::Get().Sent().push_back({socket, type, std::string(static_cast<const char*>(data), data ? length : 0)});
+    Recorder::Get().Sent().push_back({type, std::string(static_cast<const char*>(data), data ? length : 0)});
     return socket != 0;
 }
 int SK_StartPingServer(HWND) { return Log("SK_StartPingServer()"), 0; }
@@ -31,21 +31,6 @@ void SK_StopPingServer(void) { Log("SK_StopPingServer()"); }
 int SK_StartEventServer(HWND) { return Log("SK_StartEventServer()"), 0; }
 void SK_StopEventServer(void) { Log("SK_StopEventServer()"); }
 
-void WK_Init(void) { Log("WK_Init()"); }
-HWND WK_CreateMain(const char* name, WNDPROC proc, int x, int y, int width, int height, HINSTANCE instance)
-{
-    Log("WK_CreateMain" + Args({Text(name), Num(x), Num(y), Num(width), Num(height)}));
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.lpszClassName = name;
-    RegisterClassExA(&wc);
-    return CreateWindowExA(WS_EX_TOOLWINDOW, name, "KVX", WS_POPUP, x == -1 ? 100 : x, y == -1 ? 100 : y, width,
-                           height == -1 ? 400 : height, nullptr, nullptr, instance, nullptr);
-}
-int WK_MSGLoop(void) { return Log("WK_MSGLoop()"), 0; }
 void WK_Idle(void)
 {
     Log("WK_Idle()");

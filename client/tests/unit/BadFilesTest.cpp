@@ -95,19 +95,9 @@ TEST_F(BadFilesTest, AReadOnlyKvxIniIsNeverRewrittenAndEveryFailedWriteIsReporte
     const std::string ini = "[Server]\r\n1=127.0.0.1\r\n[Window]\r\nSkinM=HiDef\r\nOnTop=0\r\n[User]\r\nID=1234\r\n";
     folder.Write("KVX.ini", ini);
     ReadOnlyFile readOnly(folder.File("KVX.ini"));
-    {
-        BoxAnswerer answerer;
-        StartAndQuit();
-        EXPECT_TRUE(answerer.Seen().empty()) << "nothing changed, nothing written";
-    }
-    // The stored skin is gone: the bar falls back and tries to store the one it uses.
-    folder.Write("skins\\HiDef-T.bmp", "");
-    {
-        BoxAnswerer answerer;
-        StartAndQuit();
-        EXPECT_FALSE(answerer.Seen().empty());
-    }
     BoxAnswerer answerer;
+    StartAndQuit();
+    EXPECT_TRUE(answerer.Seen().empty()) << "nothing changed, nothing written";
     CSettings settings("KVX");
     EXPECT_FALSE(settings.WriteInt("Window", "x", 5));
     EXPECT_FALSE(settings.WriteInt("Window", "y", 6));
@@ -200,13 +190,8 @@ TEST_F(BadFilesTest, AnInfoRecordCutShortReplacesOnlyTheBytesItHolds)
     folder.Write("ads\\ad000.ad", SolidBmp(4, 4, RGB(1, 2, 3)));
     folder.Write("ads\\ad001.ad", SolidBmp(4, 4, RGB(1, 2, 3)));
     CAdRotator rotator(nullptr, 11, 29, 188, 78);
-    AD_INFO before = {}, sample = {};
-    strcpy(before.url, "https://kvx.example/one");
-    strcpy(before.text, "[One]\nThe ad shown before");
-    strcpy(sample.url, "https://kvx.example/zero");
-    strcpy(sample.text, "[Zero]\nA tagline");
-    const std::string one(reinterpret_cast<const char*>(&before), sizeof before);
-    const std::string zero(reinterpret_cast<const char*>(&sample), sizeof sample);
+    const std::string one = AdInfoBytes("[One]\nThe ad shown before", "https://kvx.example/one");
+    const std::string zero = AdInfoBytes("[Zero]\nA tagline", "https://kvx.example/zero");
     folder.Write("ads\\ad001.adi", one);
     // Cut to n bytes; n of a whole record and more reads a whole record; no file reads none.
     for (const size_t n : {size_t{0}, size_t{1}, size_t{259}, size_t{260}, size_t{261}, size_t{3259}, size_t{3260},

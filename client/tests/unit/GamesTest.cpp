@@ -1,6 +1,7 @@
 // The games as the bar runs them, with the real open-file dialog, the real shell and the
 // stand-in games: choosing a location, launching, joining a server, the end of a watched
-// game noticed after its grace time, and reading a running Subspace.
+// game noticed after its grace time, reading a running Subspace, and the game reports other
+// processes send.
 #include <winsock2.h>
 
 #include <cstring>
@@ -57,6 +58,36 @@ TEST_F(GamesTest, TheTableKnowsLaunchAndLocationCommandsAndStatusCodesOnly)
         EXPECT_EQ(row.status, LookupGame(row.id, name)) << row.id;
         EXPECT_STREQ(row.name, name) << row.id;
     }
+}
+
+TEST_F(GamesTest, AGameReportIsTakenUnderTheBarsTagWhenItHoldsARecordAndOnlyItsFirstRecord)
+{
+    MakeBar("");
+    Create(300);
+    Session().SetStatus(300);
+    EXPECT_EQ(0, SendMessageA(g_hMainWnd, BAR_QUERY_GAME_RECORD, 0, 0)) << "no game record before a report";
+    GAME_RECORD reports[2] = {};
+    strcpy(reports[0].info, "Reported");
+    strcpy(reports[1].info, "Second");
+    const DWORD whole = sizeof(GAME_RECORD);
+    const struct {
+        ULONG_PTR tag;
+        DWORD size;
+        bool data; // false: a null pointer
+        LRESULT taken;
+    } rows[] = {{CBar::kGameReport - 1, whole, true, 0}, {0, whole, true, 0},
+                {CBar::kGameReport, 0, true, 0},         {CBar::kGameReport, whole - 1, true, 0},
+                {CBar::kGameReport, whole, false, 0},    {CBar::kGameReport, 2 * whole, true, 1},
+                {CBar::kGameReport, whole, true, 1}};
+    for (const auto& row : rows) {
+        COPYDATASTRUCT copy = {row.tag, row.size, row.data ? reports : nullptr};
+        EXPECT_EQ(row.taken, SendMessageA(g_hMainWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy)))
+            << "tag " << row.tag << ", " << row.size << " bytes";
+        EXPECT_EQ(row.taken ? 600 : 300, Session().Status()) << "the reporter is playing Quake II";
+    }
+    const auto* kept = reinterpret_cast<const GAME_RECORD*>(SendMessageA(g_hMainWnd, BAR_QUERY_GAME_RECORD, 0, 0));
+    ASSERT_NE(nullptr, kept);
+    EXPECT_STREQ("Reported", kept->info) << "the first record only";
 }
 
 TEST_F(GamesTest, LaunchesAskWhereAGameIsSubspaceIsReadAndAWatchedGameEndsOnlyAfterItsGrace)

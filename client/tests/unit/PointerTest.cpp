@@ -4,7 +4,6 @@
 #include <atomic>
 #include <thread>
 
-#include "ads/AdInfo.h"
 #include "bar/HotRegion.h"
 #include "menus/CommandIds.h"
 #include "BarFixture.h"
@@ -166,9 +165,7 @@ TEST_F(PointerTest, ExitActsAtTheReleaseScrollingWhileHeldAndTheRightButtonNever
     folder.Write("open.bat", "@echo opened>\"" + marker + "\"\r\n");
     CreateDirectoryA("ads", nullptr);
     folder.Write("ads\\ad000.ad", SolidBmp(176, 48, kRed));
-    AD_INFO info = {};
-    lstrcpynA(info.url, folder.File("open.bat").c_str(), sizeof info.url);
-    folder.Write("ads\\ad000.adi", std::string(reinterpret_cast<const char*>(&info), sizeof info));
+    folder.Write("ads\\ad000.adi", AdInfoBytes("", folder.File("open.bat").c_str()));
     SendMessageA(g_hMainWnd, WM_TIMER, 20, 0);
     Point({40, 50}); // the press finds the hotspot under the pointer; the release acts on it
     SendMessageA(g_hMainWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 50));

@@ -144,7 +144,6 @@ TEST_F(SessionTest, FailuresAreSilentAndRetriedUntilTheUserChoseAndADropAlwaysRe
         {false, CONNECT_ASYNC_FAILED, "Could not start asynchronous socket."},
         {true, CONNECT_FAILED, "Could not connect to KVX Server. Try again later."},
         {true, CONNECT_DNS_FAILED, "Could not resolve DNS."},
-        {true, CONNECT_SOCKET_FAILED, "Could not create a new socket."},
     };
     // One session: armed at start, disarmed by the user's choice, armed again by a drop.
     CSession& s = Make();

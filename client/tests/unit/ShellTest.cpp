@@ -87,42 +87,29 @@ TEST_F(ShellTest, EachKindOfReportShowsItsCaptionAndTextAndGivesItsResult)
 {
     const std::string longText(1500, 'a');
     const struct {
+        DWORD lastError; // the OS error when the report is made
         std::function<bool()> report;
         bool result;
         const char* caption;
         std::string head, tail; // the text starts and ends so; no tail: it is the head
     } rows[] = {
-        {[] {
-             SetLastError(2);
-             return CReporter::Error("Cannot open %s (%d)", "web.pal", 3);
-         },
-         false, "KVX Error", "Cannot open web.pal (3)\n\n", " (EC:2)"},
-        {[] {
-             SetLastError(0);
-             return CReporter::Error("Nothing failed");
-         },
-         false, "KVX Error", "Nothing failed\n\n", " (EC:0)"},
-        {[&] {
-             SetLastError(5);
-             return CReporter::Error("%s", longText.c_str());
-         },
-         false, "KVX Error", std::string(900, 'a'), " (EC:5)"},
-        {[] { return CReporter::SocketError("Could not resolve DNS."); }, false, "KVX Winsock Error",
+        {2, [] { return CReporter::Error("Cannot open %s (%d)", "web.pal", 3); }, false, "KVX Error",
+         "Cannot open web.pal (3)\n\n", " (EC:2)"},
+        {5, [&] { return CReporter::Error("%s", longText.c_str()); }, false, "KVX Error", std::string(900, 'a'),
+         " (EC:5)"},
+        {0, [] { return CReporter::SocketError("Could not resolve DNS."); }, false, "KVX Winsock Error",
          "Could not resolve DNS.\n\nConnection timed out. (EC: 10060)", ""},
-        {[] { return CReporter::SocketErrorCode(10061, "Try %s.", "later"); }, false, "KVX Winsock Error",
+        {0, [] { return CReporter::SocketErrorCode(10061, "Try %s.", "later"); }, false, "KVX Winsock Error",
          "Try later.\n\nConnection timed out. (EC: 10061)", ""},
-        {[] {
-             SetLastError(2);
-             return CReporter::Notice("Not yet implemented");
-         },
-         true, "KVX", "Not yet implemented", ""},
-        {[&] { return CReporter::Notice("%s", longText.c_str()); }, true, "KVX", std::string(1000, 'a'), ""},
+        {2, [] { return CReporter::Notice("Not yet implemented"); }, true, "KVX", "Not yet implemented", ""},
+        {0, [&] { return CReporter::Notice("%s", longText.c_str()); }, true, "KVX", std::string(1000, 'a'), ""},
     };
     for (const auto& row : rows) {
         Recorder::Get().Reset();
         Recorder::Get().Script().lastSocketError = 10060;
         Recorder::Get().Script().errorText = "Connection timed out.";
         BoxAnswerer answerer;
+        SetLastError(row.lastError);
         EXPECT_EQ(row.result, row.report());
         ASSERT_EQ(1u, answerer.Seen().size()) << row.head;
         const SeenBox box = answerer.Seen()[0];
