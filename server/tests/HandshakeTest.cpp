@@ -4,9 +4,9 @@
 
 using Handshake = ServerTest;
 
-TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheBytesCome)
+TEST_F(Handshake, VersionSignupAndItsRulesLoginMessageOfTheDayAndAddressInfoWhateverWayTheBytesCome)
 {
-    Start({"--min-build", "146", "--motd", "Welcome to KVX."});
+    Start({"--min-build", "146", "--motd", "Welcome to KVX.", "--signups-per-address", "1"});
     for (const std::uint32_t build : {145u, 146u, 100000u}) {
         WirePeer client(port());
         EXPECT_EQ(client.Version(build), build < 146 ? PKT_VERSION_OLD : PKT_VERSION_OK) << build;
@@ -49,13 +49,10 @@ TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheB
             EXPECT_EQ(pipelined.Receive().type, answer) << piece;
         }
     }
-}
 
-TEST_F(Handshake, SignupRulesAnswerWithTextForTheUser)
-{
-    Start({"--signups-per-address", "1"});
-    WirePeer client(port());
-    ASSERT_EQ(client.Version(BUILD_NUMBER), PKT_VERSION_OK);
+    // Sign-up rules answer with text for the user, here from an address with its sign-up left.
+    WirePeer other(port(), "127.0.0.1", "127.0.0.2");
+    ASSERT_EQ(other.Version(BUILD_NUMBER), PKT_VERSION_OK);
     const std::string nickname = "Nickname must be 1 to 31 characters.",
                       password = "Password must be 1 to 9 characters.",
                       email = "Please enter a valid email address, such as name@example.com.";
@@ -78,10 +75,10 @@ TEST_F(Handshake, SignupRulesAnswerWithTextForTheUser)
     };
     for (const auto& c : cases) {
         std::string error;
-        EXPECT_EQ(client.Signup(c.nickname, c.email, c.password, &error) != 0, c.error.empty()) << c.nickname;
+        EXPECT_EQ(other.Signup(c.nickname, c.email, c.password, &error) != 0, c.error.empty()) << c.nickname;
         EXPECT_EQ(error, c.error) << c.nickname << " / " << c.email << " / " << c.password;
     }
-    EXPECT_EQ(client.Login(10000, "123456789"), PKT_LOGIN_OK) << "logging in is not limited";
+    EXPECT_EQ(other.Login(10001, "123456789"), PKT_LOGIN_OK) << "logging in is not limited";
 }
 
 TEST_F(Handshake, GameServersFollowTheAddressInfoInTheOrderGivenUpToAFullFrame)

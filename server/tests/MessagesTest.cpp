@@ -1,8 +1,8 @@
 // Messages and chat lines between real clients. A message is answered as stored only once
 // it is committed, reaches an online recipient at once, waits for an offline one (even
 // across a SIGKILL of the server) and comes at every list request until its owner
-// acknowledges it, up to a thousand stored events per account. Chat lines are relayed to
-// online receivers only and never kept.
+// acknowledges it (the cap of a thousand stored events is with the contact list's cap).
+// Chat lines are relayed to online receivers only and never kept.
 #include <ctime>
 
 #include "support/ServerTest.h"
@@ -68,38 +68,4 @@ TEST_F(Messages, ReachTheOnlineAtOnceAndWaitForTheOfflineAcrossAKillUntilTheirOw
     list = again.RequestList();
     ASSERT_EQ(list.stored.size(), 2u);
     EXPECT_STREQ(list.stored[0].As<MessageRecord>().text, "second");
-}
-
-TEST_F(Messages, AThousandStoredEventsComeWholeAndRequestsBehindThemWaitTheirTurn)
-{
-    // An answer of a thousand messages is about 1 MB: far beyond the 64 KiB of replies at
-    // which a connection's input waits, within the 2 MiB at which it is dropped.
-    std::int32_t ann = 0, bob = 0;
-    std::uint32_t oldest = 0;
-    Seed([&](kvxserver::AccountStore& accounts, kvxserver::ContactStore& contacts) {
-        ann = SeedAccount(accounts, "Ann");
-        bob = SeedAccount(accounts, "Bob");
-        oldest = contacts.StoreEvent(bob, EVENT_MESSAGE, ann, 0, "backlog");
-        for (int i = 2; i < kvxserver::ContactStore::kMaxStoredEvents; ++i) {
-            contacts.StoreEvent(bob, EVENT_MESSAGE, ann, 0, "backlog");
-        }
-    });
-    Start();
-    Client sender(port(), ann);
-    sender.Put(PKT_MESSAGE_SEND, MessageSendRecord{bob, 1000, "the thousandth"});
-    sender.Put(PKT_MESSAGE_SEND, MessageSendRecord{bob, 1001, "one too many"});
-    std::vector<std::uint32_t> answered;
-    for (const Event& event : sender.Settle()) answered.push_back(event.As<MessageSentRecord>().clientTag);
-    EXPECT_EQ(answered, std::vector<std::uint32_t>{1000});
-
-    // A list request, an acknowledgement and two more, in one write, read only afterwards.
-    Client owner(port(), bob);
-    const std::string list = Frame(PKT_CONTACTS_REQUEST);
-    ASSERT_TRUE(owner.SendRaw(list + Frame(PKT_EVENT_ACK, BytesOf(EventAckRecord{oldest})) + list + list));
-    std::vector<std::size_t> lists;
-    for (const Event& event : owner.Settle()) {
-        if (event.kind == EVENT_CONTACTS_END) lists.push_back(0);
-        else if (event.kind == EVENT_MESSAGE && !lists.empty()) ++lists.back();
-    }
-    EXPECT_EQ(lists, (std::vector<std::size_t>{1000, 999, 999}));
 }
