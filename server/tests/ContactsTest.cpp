@@ -27,6 +27,7 @@ TEST_F(Contacts, AddingTellsTheAddedUserOnceDeletingStopsTheNoticesAndSenselessP
     // Adding again answers the entry again and tells nobody twice.
     ann.Put(PKT_CONTACT_ADD, AccountRecord{bob.account()});
     EXPECT_EQ(ann.WaitEvent(EVENT_CONTACT, bob.account()).kind, EVENT_CONTACT);
+    EXPECT_FALSE(Has(bob.Settle(), EVENT_ADDED_YOU));
 
     // Records cut short; one's own account, one that does not exist, ones below the first
     // number; an empty message.
