@@ -1,8 +1,7 @@
 // Messages and chat lines between real clients. A message is answered as stored only once
 // it is committed, reaches an online recipient at once, waits for an offline one (even
 // across a SIGKILL of the server) and comes at every list request until its owner
-// acknowledges it (the cap of a thousand stored events is with the contact list's cap).
-// Chat lines are relayed to online receivers only and never kept.
+// acknowledges it. Chat lines are relayed to online receivers only and never kept.
 #include <ctime>
 
 #include "support/ServerTest.h"
