@@ -4,9 +4,14 @@
 
 using Handshake = ServerTest;
 
-TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheBytesCome)
+TEST_F(Handshake, VersionSignupAndItsRulesLoginMessageOfTheDayAddressInfoAndGameServersWhateverWayTheBytesCome)
 {
-    Start({"--min-build", "146", "--motd", "Welcome to KVX."});
+    // Game servers follow the address info in the order given, up to a full frame.
+    std::vector<std::string> args = {"--min-build",           "146",      "--motd",        "Welcome to KVX.",
+                                     "--signups-per-address", "1",        "--game-server", "127.0.0.60:27911",
+                                     "--game-server",         "10.1.2.3", "--game-server", "localhost:5"};
+    for (std::size_t i = 3; i < kMaxGameServers; ++i) args.insert(args.end(), {"--game-server", "10.0.0.1:1000"});
+    Start(args);
     for (const std::uint32_t build : {145u, 146u, 100000u}) {
         WirePeer client(port());
         EXPECT_EQ(client.Version(build), build < 146 ? PKT_VERSION_OLD : PKT_VERSION_OK) << build;
@@ -33,9 +38,15 @@ TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheB
     ASSERT_EQ(info.type, PKT_IP_INFO);
     ASSERT_EQ(info.payload.size(), sizeof expected);
     EXPECT_EQ(std::memcmp(info.payload.data(), &expected, sizeof expected), 0);
-    // Without game servers the next answer is the one to the next request.
-    client.Put(PKT_SEARCH, SearchRecord{});
-    EXPECT_EQ(client.Receive().type, PKT_SEARCH_RESULT);
+    const Packet list = client.Receive();
+    ASSERT_EQ(list.type, PKT_GAME_SERVERS);
+    ASSERT_EQ(list.payload.size(), kvxwire::kMaxPayload);
+    const GameServersHead head{kGameQuake2, kMaxGameServers};
+    const GameServerRecord first[] = {{{127, 0, 0, 60}, 27911, 0}, {{10, 1, 2, 3}, 27910, 0}, {{127, 0, 0, 1}, 5, 0}},
+                           last = {{10, 0, 0, 1}, 1000, 0};
+    EXPECT_EQ(std::memcmp(list.payload.data(), &head, sizeof head), 0);
+    EXPECT_EQ(std::memcmp(list.payload.data() + sizeof head, first, sizeof first), 0);
+    EXPECT_EQ(std::memcmp(list.payload.data() + kvxwire::kMaxPayload - sizeof last, &last, sizeof last), 0);
 
     // Pipelined in one write (the request waits while the login is hashed), then one byte
     // per write: frames complete only with their last byte.
@@ -49,13 +60,10 @@ TEST_F(Handshake, VersionSignupLoginMessageOfTheDayAndAddressInfoWhateverWayTheB
             EXPECT_EQ(pipelined.Receive().type, answer) << piece;
         }
     }
-}
 
-TEST_F(Handshake, SignupRulesAnswerWithTextForTheUser)
-{
-    Start({"--signups-per-address", "1"});
-    WirePeer client(port());
-    ASSERT_EQ(client.Version(BUILD_NUMBER), PKT_VERSION_OK);
+    // Sign-up rules answer with text for the user, here from an address with its sign-up left.
+    WirePeer other(port(), "127.0.0.1", "127.0.0.2");
+    ASSERT_EQ(other.Version(BUILD_NUMBER), PKT_VERSION_OK);
     const std::string nickname = "Nickname must be 1 to 31 characters.",
                       password = "Password must be 1 to 9 characters.",
                       email = "Please enter a valid email address, such as name@example.com.";
@@ -78,28 +86,8 @@ TEST_F(Handshake, SignupRulesAnswerWithTextForTheUser)
     };
     for (const auto& c : cases) {
         std::string error;
-        EXPECT_EQ(client.Signup(c.nickname, c.email, c.password, &error) != 0, c.error.empty()) << c.nickname;
+        EXPECT_EQ(other.Signup(c.nickname, c.email, c.password, &error) != 0, c.error.empty()) << c.nickname;
         EXPECT_EQ(error, c.error) << c.nickname << " / " << c.email << " / " << c.password;
     }
-    EXPECT_EQ(client.Login(10000, "123456789"), PKT_LOGIN_OK) << "logging in is not limited";
-}
-
-TEST_F(Handshake, GameServersFollowTheAddressInfoInTheOrderGivenUpToAFullFrame)
-{
-    std::vector<std::string> args = {"--game-server", "127.0.0.60:27911", "--game-server",
-                                     "10.1.2.3",      "--game-server",    "localhost:5"};
-    for (std::size_t i = 3; i < kMaxGameServers; ++i) args.insert(args.end(), {"--game-server", "10.0.0.1:1000"});
-    Start(args);
-    Client client(port(), "Gamer");
-    client.Send(PKT_LIBRARY_REQUEST);
-    EXPECT_EQ(client.Receive().type, PKT_IP_INFO);
-    const Packet list = client.Receive();
-    ASSERT_EQ(list.type, PKT_GAME_SERVERS);
-    ASSERT_EQ(list.payload.size(), kvxwire::kMaxPayload);
-    const GameServersHead head{kGameQuake2, kMaxGameServers};
-    const GameServerRecord first[] = {{{127, 0, 0, 60}, 27911, 0}, {{10, 1, 2, 3}, 27910, 0}, {{127, 0, 0, 1}, 5, 0}},
-                           last = {{10, 0, 0, 1}, 1000, 0};
-    EXPECT_EQ(std::memcmp(list.payload.data(), &head, sizeof head), 0);
-    EXPECT_EQ(std::memcmp(list.payload.data() + sizeof head, first, sizeof first), 0);
-    EXPECT_EQ(std::memcmp(list.payload.data() + kvxwire::kMaxPayload - sizeof last, &last, sizeof last), 0);
+    EXPECT_EQ(other.Login(10001, "123456789"), PKT_LOGIN_OK) << "logging in is not limited";
 }

@@ -33,7 +33,7 @@ std::string FrameOf(std::uint16_t type, std::size_t length, char last = 'Z')
 
 using Pings = ServerTest;
 
-TEST_F(Pings, TheUdpPortAnswersExactlyOnePingFrameWithItsOwnBytes)
+TEST_F(Pings, TheUdpPortAnswersOnePingFrameAndAContactPingReachesEverySessionOrIsAnsweredForTheOffline)
 {
     Start();
     // Only the last is a ping: the first answer must be its pong.
@@ -41,11 +41,7 @@ TEST_F(Pings, TheUdpPortAnswersExactlyOnePingFrameWithItsOwnBytes)
                                    FrameOf(PKT_SERVER_PING, 1000), FrameOf(PKT_SERVER_PING, sizeof(PingStamp)) + '\0',
                                    std::string("\x24\x04"), FrameOf(PKT_SERVER_PING, sizeof(PingStamp), 'w')}),
               FrameOf(PKT_SERVER_PONG, sizeof(PingStamp), 'w'));
-}
 
-TEST_F(Pings, AContactPingReachesEverySessionAndIsAnsweredByTheContactOrForTheOffline)
-{
-    Start();
     Client ann(port(), "Ann"), bob(port(), "Bob");
     Client bobAgain(port(), bob.account());
     const std::int32_t gone = Client(port(), "Gone").account();

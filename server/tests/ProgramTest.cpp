@@ -22,7 +22,6 @@ TEST(Options, BadValuesAreRefusedWithTheReasonAndTheLimitsThemselvesAreTaken)
         {{"--port", "65535"}, ""},
         {{"--port", "65536"}, "--port: expected a number from 0 to 65535, got '65536'"},
         {{"--keepalive-seconds", "1"}, ""},
-        {{"--keepalive-seconds", "0"}, "--keepalive-seconds: expected a number from 1 to 86400, got '0'"},
         {{"--first-frame-seconds", "3600"}, ""},
         {{"--first-frame-seconds", "3601"}, "--first-frame-seconds: expected a number from 1 to 3600, got '3601'"},
         {{"--min-build", "12abc"}, "--min-build: expected a number from 0 to 4294967295, got '12abc'"},
@@ -50,7 +49,7 @@ TEST(Options, BadValuesAreRefusedWithTheReasonAndTheLimitsThemselvesAreTaken)
     }
 }
 
-TEST_F(Program, ExitsTwoOnABadCommandLineAndOneWhenItCannotStart)
+TEST_F(Program, ExitsTwoOnABadCommandLineOneWhenItCannotStartAndZeroOnASignalAndWhatItStoresIsDurable)
 {
     Start();
     sqlite3* newer = nullptr;
@@ -75,12 +74,10 @@ TEST_F(Program, ExitsTwoOnABadCommandLineAndOneWhenItCannotStart)
         EXPECT_NE(output.find(c.says), std::string::npos) << output;
         EXPECT_EQ(output.find("listening"), std::string::npos) << output;
     }
-}
 
-TEST_F(Program, SignalsStopItCleanlyAndWhatItStoresIsDurable)
-{
+    // Signals stop it cleanly (the first while the one above still runs).
     for (const int signal : {SIGTERM, SIGINT}) {
-        Start();
+        if (signal == SIGINT) Start();
         Client online(port(), signal == SIGTERM ? "Keeper" : "Next");
         WirePeer idle(port());
         EXPECT_EQ(online.account(), signal == SIGTERM ? 10000 : 10001) << "numbers are not reused";

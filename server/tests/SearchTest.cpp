@@ -26,8 +26,7 @@ TEST_F(Search, FindsByNicknameEmailOrNumberAtMostFifteenAndProfilesByNumber)
         std::string text, found;
     } cases[] = {
         {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "qUAKe", "QuakeFan quaker_1 "},
-        {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "quaker_", "quaker_1 "}, // _ and % are no wildcards
-        {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "quake_", ""},
+        {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "quake_", ""}, // _ and % are no wildcards
         {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "100%", "100%Real "},
         {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "%", ""},
         {PKT_SEARCH_RESULT, SEARCH_BY_NICKNAME, "ManyA", fifteen},
