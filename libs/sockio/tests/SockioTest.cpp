@@ -63,8 +63,8 @@ protected:
         DestroyWindow(m_window);
         WSACleanup();
     }
-    // The misbehaving server (TLS, port 2600) playing `script`, its certificate pinned as `pin`
-    // says: "" none, "wrong" another one, else the real one.
+    // The misbehaving server (TLS, port 2600) playing `script` on every connection, its
+    // certificate pinned as `pin` says: "" none, "wrong" another one, else the real one.
     bool StartServer(const char* script, const std::string& pin = "real")
     {
         if (!m_server.StartHostile({script})) return false;
@@ -144,9 +144,7 @@ TEST_F(SockioTest, EachConnectEndsInExactlyOneOutcome)
         EXPECT_EQ(outcome, seen[0].wParam);
         EXPECT_TRUE(error == -1 ? seen[0].lParam != 0 : seen[0].lParam == error) << seen[0].lParam;
         int code = static_cast<int>(seen[0].lParam);
-        if (outcome == CONNECT_FAILED) {
-            EXPECT_STRNE("Unknown network error.", SK_Error(&code));
-        }
+        EXPECT_TRUE(outcome != CONNECT_FAILED || strcmp("Unknown network error.", SK_Error(&code)) != 0) << code;
         if (outcome == CONNECT_DONE) closesocket(static_cast<SOCKET>(seen[0].lParam));
     }
 }
@@ -162,7 +160,6 @@ TEST_F(SockioTest, TheServersBytesAndCloseAreAnnouncedAfterTheOutcome)
     auto isOutcome = [](const MSG& m) { return m.message == kConnect; };
     const auto outcome = std::find_if(seen.begin(), seen.end(), isOutcome);
     ASSERT_TRUE(outcome != seen.end());
-    ASSERT_EQ(static_cast<WPARAM>(CONNECT_DONE), outcome->wParam);
     EXPECT_EQ(1, std::count_if(seen.begin(), seen.end(), isOutcome));
     auto isEvent = [](long event) { return [event](const MSG& m) { return WSAGETSELECTEVENT(m.lParam) == event; }; };
     EXPECT_TRUE(std::any_of(outcome + 1, seen.end(), isEvent(FD_READ)));
@@ -191,8 +188,6 @@ TEST_F(SockioTest, PacketsGoOutWholeEvenPastAFullSendBuffer)
     ASSERT_TRUE(StartServer("slow-reader")) << m_server.Log();
     const SOCKET earlier = Connect();
     closesocket(earlier);
-    m_server.Stop();
-    ASSERT_TRUE(StartServer("slow-reader")) << m_server.Log();
     const SOCKET client = Connect();
     const std::string longest(kvxwire::kMaxPayload, 'L');
     const std::tuple<UINT_PTR, const char*, int> refused[] = {
@@ -218,9 +213,9 @@ TEST_F(SockioTest, ParseTakesWholePacketsOutOfRecordsHoweverTheReadsCutThem)
         for (int i = 0; i < 20; ++i) frames.push_back({1090, 100});
         return frames;
     }();
+    ASSERT_TRUE(StartServer("frames")) << m_server.Log();
     for (int chunk : {7, 2048}) {
         SCOPED_TRACE(chunk);
-        ASSERT_TRUE(StartServer("frames")) << m_server.Log();
         const SOCKET client = Connect();
         const uint32_t build = BUILD_NUMBER;
         ASSERT_TRUE(SK_WPacket(client, PKT_VERSION, &build, sizeof build));
@@ -231,7 +226,6 @@ TEST_F(SockioTest, ParseTakesWholePacketsOutOfRecordsHoweverTheReadsCutThem)
         });
         EXPECT_EQ(expected, got);
         closesocket(client);
-        m_server.Stop();
     }
 }
 
