@@ -63,8 +63,8 @@ protected:
         DestroyWindow(m_window);
         WSACleanup();
     }
-    // The misbehaving server (TLS, port 2600) playing `script` on every connection, its
-    // certificate pinned as `pin` says: "" none, "wrong" another one, else the real one.
+    // The misbehaving server (TLS, port 2600) playing `script`, its certificate pinned as `pin`
+    // says: "" none, "wrong" another one, else the real one.
     bool StartServer(const char* script, const std::string& pin = "real")
     {
         if (!m_server.StartHostile({script})) return false;
@@ -188,6 +188,8 @@ TEST_F(SockioTest, PacketsGoOutWholeEvenPastAFullSendBuffer)
     ASSERT_TRUE(StartServer("slow-reader")) << m_server.Log();
     const SOCKET earlier = Connect();
     closesocket(earlier);
+    m_server.Stop();
+    ASSERT_TRUE(StartServer("slow-reader")) << m_server.Log();
     const SOCKET client = Connect();
     const std::string longest(kvxwire::kMaxPayload, 'L');
     const std::tuple<UINT_PTR, const char*, int> refused[] = {
@@ -213,9 +215,9 @@ TEST_F(SockioTest, ParseTakesWholePacketsOutOfRecordsHoweverTheReadsCutThem)
         for (int i = 0; i < 20; ++i) frames.push_back({1090, 100});
         return frames;
     }();
-    ASSERT_TRUE(StartServer("frames")) << m_server.Log();
     for (int chunk : {7, 2048}) {
         SCOPED_TRACE(chunk);
+        ASSERT_TRUE(StartServer("frames")) << m_server.Log();
         const SOCKET client = Connect();
         const uint32_t build = BUILD_NUMBER;
         ASSERT_TRUE(SK_WPacket(client, PKT_VERSION, &build, sizeof build));
@@ -226,6 +228,7 @@ TEST_F(SockioTest, ParseTakesWholePacketsOutOfRecordsHoweverTheReadsCutThem)
         });
         EXPECT_EQ(expected, got);
         closesocket(client);
+        m_server.Stop();
     }
 }
 
