@@ -1,21 +1,7 @@
 #include "support/ClientProcess.h"
 
 #include "support/Wait.h"
-
-namespace {
-
-// The first visible top-level window of process `pid` and class `cls`, or null.
-HWND FindOwned(DWORD pid, const char* cls)
-{
-    for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w; w = FindWindowExA(nullptr, w, cls, nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && IsWindowVisible(w)) return w;
-    }
-    return nullptr;
-}
-
-} // namespace
+#include "support/WindowDriver.h"
 
 std::string DistFolder() { return KVX_DIST_DIR_WINDOWS; }
 
@@ -71,9 +57,9 @@ bool ClientProcess::Start(const std::string& folder, const std::string& program,
 
 HWND ClientProcess::WaitForBar(DWORD timeoutMs)
 {
-    HWND bar = nullptr;
-    WaitFor([&] { return (bar = FindOwned(Pid(), "KVX1")) != nullptr || !IsRunning(); }, timeoutMs);
-    return bar;
+    std::vector<HWND> bars;
+    WaitFor([&] { return !(bars = VisibleWindows(Pid(), "KVX1")).empty() || !IsRunning(); }, timeoutMs);
+    return bars.empty() ? nullptr : bars[0];
 }
 
 bool ClientProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)

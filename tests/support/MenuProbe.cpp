@@ -1,22 +1,13 @@
 #include "support/MenuProbe.h"
 
 #include "support/Wait.h"
+#include "support/WindowDriver.h"
 
 std::vector<HWND> WaitForMenus(DWORD pid, size_t count, DWORD timeoutMs)
 {
     std::vector<HWND> found;
-    WaitFor(
-        [&] {
-            found.clear(); // topmost, so newest, first
-            for (HWND w = FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
-                 w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(w, &owner);
-                if (owner == pid && IsWindowVisible(w)) found.push_back(w);
-            }
-            return found.size() >= count;
-        },
-        timeoutMs);
+    // Topmost, so newest, first.
+    WaitFor([&] { return (found = VisibleWindows(pid, "#32768")).size() >= count; }, timeoutMs);
     if (found.size() < count) found.clear();
     return found;
 }

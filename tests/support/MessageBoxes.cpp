@@ -7,27 +7,6 @@
 
 namespace {
 
-struct Search {
-    DWORD pid;
-    const char* caption;
-    HWND found;
-};
-
-BOOL CALLBACK MatchBox(HWND window, LPARAM param)
-{
-    Search* search = reinterpret_cast<Search*>(param);
-    char cls[16] = "", caption[256] = "";
-    DWORD pid = 0;
-    GetClassNameA(window, cls, sizeof cls);
-    GetWindowThreadProcessId(window, &pid);
-    // The caption only of the process's own dialogs: reading a window's text may send it a message.
-    if (lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(window) || pid != search->pid) return TRUE;
-    if (search->caption && (GetWindowTextA(window, caption, sizeof caption), lstrcmpA(caption, search->caption) != 0))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 BOOL CALLBACK CollectButton(HWND child, LPARAM param)
 {
     char cls[16] = "";
@@ -52,12 +31,13 @@ SeenBox Describe(HWND window)
     return box;
 }
 
-// The first visible box or dialog of process `pid` captioned `caption` (any when null), or null.
+// The first visible box or dialog of process `pid` captioned `caption` (any when null), or
+// null. Only the process's own dialogs are read: reading a window's text may send it a message.
 HWND FindBox(DWORD pid, const char* caption)
 {
-    Search search = {pid, caption, nullptr};
-    EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND box : VisibleWindows(pid, "#32770"))
+        if (!caption || WindowText(box) == caption) return box;
+    return nullptr;
 }
 
 } // namespace

@@ -30,9 +30,7 @@ long RealClientTest::SignUp(const std::string& nickname)
 
 void RealClientTest::WriteIni(long user, const std::string& extra, const std::string& host)
 {
-    const std::string named = host.empty() ? server.Address() : host;
-    const std::string pinned = KnownFingerprint(named);
-    std::string ini = "[Server]\r\n1=" + named + "\r\n" + (pinned.empty() ? "" : "Fingerprint=" + pinned + "\r\n");
+    std::string ini = ServerIni(host.empty() ? server.Address() : host);
     if (user > 0) ini += "[User]\r\nID=" + std::to_string(user) + "\r\nPW=pass1\r\n";
     folder.Write("KVX.ini", ini + extra);
 }

@@ -50,6 +50,12 @@ void RememberFingerprint(const std::string& address, const std::string& fingerpr
     Fingerprints()[address] = fingerprint;
 }
 
+std::string ServerIni(const std::string& address)
+{
+    const std::string pinned = KnownFingerprint(address);
+    return "[Server]\r\n1=" + address + "\r\n" + (pinned.empty() ? "" : "Fingerprint=" + pinned + "\r\n");
+}
+
 std::string UnixPath(const std::string& windowsPath)
 {
     typedef char*(CDECL * ToUnix)(LPCWSTR);
@@ -135,11 +141,7 @@ std::string ServerProcess::Fingerprint() const
     return end == std::string::npos ? std::string() : output.substr(at + label.size(), end - at - label.size());
 }
 
-std::string ServerProcess::Ini() const
-{
-    const std::string pinned = Fingerprint();
-    return "[Server]\r\n1=" + m_address + "\r\n" + (pinned.empty() ? "" : "Fingerprint=" + pinned + "\r\n");
-}
+std::string ServerProcess::Ini() const { return ServerIni(m_address); }
 
 std::string ServerProcess::Output() const { return m_outPath.empty() ? std::string() : ReadWhole(m_outPath); }
 

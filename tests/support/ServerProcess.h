@@ -32,9 +32,7 @@ public:
     const std::string& Address() const { return m_address; }
     // The SHA-256 fingerprint of the certificate the running server printed.
     std::string Fingerprint() const;
-    // KVX.ini's [Server] section for a client of this server: its address and the pinned
-    // fingerprint.
-    std::string Ini() const;
+    std::string Ini() const; // ServerIni of its address
 
 private:
     bool Launch(const std::string& program, const std::string& args);
@@ -52,6 +50,9 @@ private:
 std::string KnownFingerprint(const std::string& address);
 // Makes `address` (a relay in front of a server) known by that server's fingerprint.
 void RememberFingerprint(const std::string& address, const std::string& fingerprint);
+// KVX.ini's [Server] section for a client of `address`: the address and, once known, the
+// fingerprint it pins.
+std::string ServerIni(const std::string& address);
 
 // The Unix path of a Windows path, as Wine maps it.
 std::string UnixPath(const std::string& windowsPath);

@@ -37,3 +37,14 @@ HWND WaitForWindow(const char* cls, const char* title)
     WaitFor([&] { return (found = FindWindowA(cls, title)) != nullptr && IsWindowVisible(found); }, 3000, 10);
     return found;
 }
+
+std::vector<HWND> VisibleWindows(DWORD pid, const char* cls)
+{
+    std::vector<HWND> found;
+    for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w; w = FindWindowExA(nullptr, w, cls, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w)) found.push_back(w);
+    }
+    return found;
+}

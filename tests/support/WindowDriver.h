@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "support/MessageBoxes.h"
 
@@ -20,6 +21,9 @@ void DriveDialog(const char* caption, const std::function<void()>& modal, const 
 // to contain `part` within 5 s. Buttons and short texts: PressButton and DialogItemText.
 std::string WindowText(HWND window);
 bool ItemShows(HWND dialog, int id, const std::string& part);
+
+// The visible top-level windows of process `pid` and class `cls`, topmost first.
+std::vector<HWND> VisibleWindows(DWORD pid, const char* cls);
 
 // The first visible top-level window of `cls` and `title` (any title when null), waited for
 // up to 3 s while this thread's messages are pumped; null when none came.

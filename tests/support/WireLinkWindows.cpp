@@ -33,10 +33,8 @@ SOCKET ConnectTo(const sockaddr_in& address)
 
 sockaddr_in Address(const char* dotted, u_short port)
 {
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
+    sockaddr_in address = {AF_INET, htons(port), {}, {}};
     address.sin_addr.s_addr = inet_addr(dotted);
-    address.sin_port = htons(port);
     return address;
 }
 

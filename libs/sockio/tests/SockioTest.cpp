@@ -144,9 +144,7 @@ TEST_F(SockioTest, EachConnectEndsInExactlyOneOutcome)
         EXPECT_EQ(outcome, seen[0].wParam);
         EXPECT_TRUE(error == -1 ? seen[0].lParam != 0 : seen[0].lParam == error) << seen[0].lParam;
         int code = static_cast<int>(seen[0].lParam);
-        if (outcome == CONNECT_FAILED) {
-            EXPECT_STRNE("Unknown network error.", SK_Error(&code));
-        }
+        EXPECT_TRUE(outcome != CONNECT_FAILED || strcmp("Unknown network error.", SK_Error(&code)) != 0) << code;
         if (outcome == CONNECT_DONE) closesocket(static_cast<SOCKET>(seen[0].lParam));
     }
 }
@@ -163,7 +161,6 @@ TEST_F(SockioTest, TheServersBytesAndCloseAreAnnouncedAfterTheOutcome)
     auto isOutcome = [](const MSG& m) { return m.message == kConnect; };
     const auto outcome = std::find_if(seen.begin(), seen.end(), isOutcome);
     ASSERT_TRUE(outcome != seen.end());
-    ASSERT_EQ(static_cast<WPARAM>(CONNECT_DONE), outcome->wParam);
     EXPECT_EQ(1, std::count_if(seen.begin(), seen.end(), isOutcome));
     auto isEvent = [](long event) { return [event](const MSG& m) { return WSAGETSELECTEVENT(m.lParam) == event; }; };
     EXPECT_TRUE(std::any_of(outcome + 1, seen.end(), isEvent(FD_READ)));
