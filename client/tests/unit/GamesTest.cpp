@@ -75,9 +75,10 @@ TEST_F(GamesTest, AGameReportIsTakenUnderTheBarsTagWhenItHoldsARecordAndOnlyItsF
         DWORD size;
         bool data; // false: a null pointer
         LRESULT taken;
-    } rows[] = {{CBar::kGameReport - 1, whole, true, 0}, {0, whole, true, 0},
-                {CBar::kGameReport, 0, true, 0},         {CBar::kGameReport, whole - 1, true, 0},
-                {CBar::kGameReport, whole, false, 0},    {CBar::kGameReport, 2 * whole, true, 1},
+    } rows[] = {{CBar::kGameReport - 1, whole, true, 0},
+                {CBar::kGameReport, whole - 1, true, 0},
+                {CBar::kGameReport, whole, false, 0},
+                {CBar::kGameReport, 2 * whole, true, 1},
                 {CBar::kGameReport, whole, true, 1}};
     for (const auto& row : rows) {
         COPYDATASTRUCT copy = {row.tag, row.size, row.data ? reports : nullptr};
