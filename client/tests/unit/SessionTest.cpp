@@ -294,6 +294,8 @@ TEST_F(SessionTest, TheLoginCarriesTheStoredOrNewAccountEvenWhenKvxIniCannotStor
         CloseHandle(lock);
         const std::vector<SeenBox> seen = answerer.Seen();
         ASSERT_EQ(locked ? 3u : 0u, seen.size()) << "the failed write, the account to note down, the failed write";
+        EXPECT_TRUE(!locked ||
+                    seen[0].text.find("Cannot save setting to INI file. (" + folder.Path() + "\\KVX.ini)\n\n") == 0);
         EXPECT_TRUE(!locked || seen[1].text.find("Your new KVX# is 10042 and your password is hunter2.") == 0);
         EXPECT_EQ(locked ? -1 : 10042, g_Settings->ReadInt("User", "ID"));
         EXPECT_EQ(locked, (GetWindowLongA(g_hMainWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0)
