@@ -123,12 +123,11 @@ TEST_F(PaintTest, TheStatusShowsItsIconAndColourGreyWhenInactiveAndTheAccountNum
         EXPECT_TRUE(!row.icon || Recorder::Get().Has("AR_Icon(\"" + std::string(row.icon) + "\")")) << row.status;
     }
     std::vector<std::vector<COLORREF>> shown;
-    for (const LONG account : {12345L, 0L, -7L, 1L})
+    for (const LONG account : {0L, -7L, 1L})
         shown.push_back(Pixels(Paint(true, [&] { painter.DrawAccountNumber(account, kAccount); }), kAccount));
-    EXPECT_NE(shown[0].end(), std::find(shown[0].begin(), shown[0].end(), kYellow));
-    EXPECT_EQ(shown[1], shown[2]) << "0 and below read N/A";
-    EXPECT_NE(shown[1], shown[0]);
-    EXPECT_NE(shown[1], shown[3]) << "1 is an account";
+    EXPECT_EQ(shown[0], shown[1]) << "0 and below read N/A";
+    EXPECT_NE(shown[0], shown[2]) << "1 is an account";
+    EXPECT_NE(shown[2].end(), std::find(shown[2].begin(), shown[2].end(), kYellow));
     HWND inactive = Paint(false, [&] { painter.DrawAccountNumber(12345, kAccount); });
     EXPECT_TRUE(Shows(inactive, kAccount, kGrey) && !Shows(inactive, kAccount, kYellow));
 }
