@@ -166,7 +166,6 @@ TEST_F(PaintTest, MenuItemsAreDrawnByTheirIdAndDataAndMeasuredWiderAsSubmenus)
                 {CMD_AWAY, 0, true, kWhite, kBlue, "Away"},
                 {CMD_SKINS, MENU_SUBMENU, false, kGreen, kBlack, nullptr},
                 {CMD_ONTOP, MENU_CHECKED, false, kYellow, CLR_INVALID, "Check"},
-                {CMD_ONTOP, 0, false, kYellow, CLR_INVALID, nullptr},
                 {CMD_ONTOP, 2, false, kYellow, CLR_INVALID, nullptr},
                 {CMD_INFO, 0, false, kYellow, CLR_INVALID, ""},
                 {CMD_SKIN_FIRST + 3, reinterpret_cast<ULONG_PTR>(listed), false, kYellow, CLR_INVALID, "Check"},
