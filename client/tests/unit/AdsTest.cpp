@@ -82,7 +82,7 @@ TEST_F(AdsTest, TheBarStepsOnEachTickBelowAGameStatusAndStandsStillFromIt)
     const struct {
         WORD status;
         int shown;
-    } rows[] = {{300, 0}, {599, 1}, {600, 1}, {630, 1}, {300, 2}, {300, 0}}; // the first before any tick
+    } rows[] = {{300, 0}, {599, 1}, {600, 1}, {300, 2}, {300, 0}}; // the first before any tick
     for (const auto& row : rows) {
         if (&row != rows) bar->Session()->SetStatus(row.status);
         if (&row != rows) SendMessageA(g_hMainWnd, WM_TIMER, 20, 0);

@@ -1,6 +1,8 @@
 // The painter on whatever display the suite gives it: true colour keeps every skin and
 // leaves palettes alone; 8 bits per pixel replaces "Hi" skins after a notice and selects
 // and realises the web.pal palette. The suite runs this at 24, 16 and 8 bits.
+#include <algorithm>
+
 #include "skin/Painter.h"
 #include "support/InFolder.h"
 #include "support/MessageBoxes.h"
@@ -56,11 +58,9 @@ TEST_F(DisplayDepthTest, TheSkinAndThePaletteFollowTheColourDepth)
     ReleaseDC(nullptr, screen);
     int found = 0;
     for (const BYTE* mark : marks)
-        for (UINT i = 0; i < count; ++i)
-            if (system[i].peRed == mark[0] && system[i].peGreen == mark[1] && system[i].peBlue == mark[2]) {
-                ++found;
-                break;
-            }
+        found += std::any_of(system, system + count, [&](const PALETTEENTRY& e) {
+            return e.peRed == mark[0] && e.peGreen == mark[1] && e.peBlue == mark[2];
+        });
     EXPECT_EQ(depth == 8 ? 4 : found, found) << "web.pal's colours are in the system palette at 8 bits";
     RecordProperty("ColourDepth", depth);
 }

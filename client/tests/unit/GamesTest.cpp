@@ -75,9 +75,10 @@ TEST_F(GamesTest, AGameReportIsTakenUnderTheBarsTagWhenItHoldsARecordAndOnlyItsF
         DWORD size;
         bool data; // false: a null pointer
         LRESULT taken;
-    } rows[] = {{CBar::kGameReport - 1, whole, true, 0}, {0, whole, true, 0},
-                {CBar::kGameReport, 0, true, 0},         {CBar::kGameReport, whole - 1, true, 0},
-                {CBar::kGameReport, whole, false, 0},    {CBar::kGameReport, 2 * whole, true, 1},
+    } rows[] = {{CBar::kGameReport - 1, whole, true, 0},
+                {CBar::kGameReport, whole - 1, true, 0},
+                {CBar::kGameReport, whole, false, 0},
+                {CBar::kGameReport, 2 * whole, true, 1},
                 {CBar::kGameReport, whole, true, 1}};
     for (const auto& row : rows) {
         COPYDATASTRUCT copy = {row.tag, row.size, row.data ? reports : nullptr};
@@ -161,11 +162,8 @@ TEST_F(GamesTest, LaunchesAskWhereAGameIsSubspaceIsReadAndAWatchedGameEndsOnlyAf
     Tick();
     EXPECT_EQ(600, Session().Status()) << "within the grace";
     while (GetTickCount() - launched < 10000) Sleep(50);
-    ValidateRect(g_hMainWnd, nullptr);
     Tick();
     EXPECT_EQ(300, Session().Status()) << "its window has gone: back to Online";
-    RECT update;
-    EXPECT_TRUE(GetUpdateRect(g_hMainWnd, &update, FALSE)) << "and the bar repaints";
     Session().SetStatus(620);
     Tick();
     EXPECT_EQ(620, Session().Status()) << "Tanarus is not watched";

@@ -80,8 +80,7 @@ TEST_F(MenuTest, TheMainAndViewMenusTickWhatKvxIniHoldsWhenTheyOpen)
         const char* ini;
         LONG_PTR onTop, off, left, right; // the items' data: Always On Top carries the OnTop value
     } rows[] = {{"", -1, 1, 0, 0},
-                {"OnTop=0\r\nDock=0\r\n", 0, 1, 0, 0},
-                {"OnTop=1\r\nDock=9\r\n", 1, 1, 0, 0},
+                {"OnTop=0\r\nDock=9\r\n", 0, 1, 0, 0},
                 {"OnTop=2\r\nDock=10\r\n", 2, 0, 1, 0},
                 {"Dock=20\r\n", -1, 0, 0, 1}};
     for (const auto& row : rows) {
@@ -147,10 +146,13 @@ TEST_F(MenuTest, TheContactMenuFollowsTheEntrysStatus)
         char offered;
         WORD status;
         Ids ids;
-    } rows[] = {{TRUE, 0, 100, always},   {TRUE, 0, 299, always},
-                {TRUE, 0, 300, online},   {TRUE, 0, 599, online},
-                {TRUE, 0, 600, quake2},   {TRUE, 0, 605, online},
-                {TRUE, 0, 615, subspace}, {TRUE, 1, 615, {CMD_ADD_TO_LIST, CMD_DELETE}},
+    } rows[] = {{TRUE, 0, 299, always},
+                {TRUE, 0, 300, online},
+                {TRUE, 0, 599, online},
+                {TRUE, 0, 600, quake2},
+                {TRUE, 0, 605, online},
+                {TRUE, 0, 615, subspace},
+                {TRUE, 1, 615, {CMD_ADD_TO_LIST, CMD_DELETE}},
                 {FALSE, 0, 300, {}}};
     for (const auto& row : rows) {
         Recorder::Get().Script().rclickResult = row.entry;
