@@ -34,7 +34,7 @@ TEST_F(Limits, HostileInputDropsItsOwnConnectionOnlyAndFailedLoginsLockTheAccoun
         {"101 short contact packets", 2, PKT_CONTACT_ADD, 1, 101, 0, true},
     };
     for (const auto& c : cases) {
-        Client attacker(port());
+        WirePeer attacker(port());
         if (c.state >= 1) ASSERT_EQ(attacker.Version(BUILD_NUMBER), PKT_VERSION_OK) << c.what;
         if (c.state == 2) ASSERT_EQ(attacker.Login(bystander.account(), "pw"), PKT_LOGIN_OK) << c.what;
         const std::uint8_t header[] = {std::uint8_t(c.type), std::uint8_t(c.type >> 8), std::uint8_t(c.length),
@@ -89,7 +89,7 @@ TEST_F(Limits, SilenceClosesAtTheFirstFrameTimeOrAfterThreeKeepAlivePeriods)
     Start({"--first-frame-seconds", "1", "--keepalive-seconds", "2"});
     Client online(port(), "Quiet");
     const long long start = NowMs();
-    Client mute(port()), trickler(port()), versioned(port()), chatty(port());
+    WirePeer mute(port()), trickler(port()), versioned(port()), chatty(port());
     ASSERT_EQ(versioned.Version(BUILD_NUMBER), PKT_VERSION_OK);
     ASSERT_EQ(chatty.Version(BUILD_NUMBER), PKT_VERSION_OK);
     // Half a frame is no frame: a header claiming 1000 bytes, then a byte now and then.
