@@ -90,6 +90,8 @@ TEST_F(Limits, SilenceClosesAtTheFirstFrameTimeOrAfterThreeKeepAlivePeriods)
     Client online(port(), "Quiet");
     const long long start = NowMs();
     WirePeer mute(port()), trickler(port()), versioned(port()), chatty(port());
+    WirePeer stalled(port(), "127.0.0.1", nullptr, false); // a TLS handshake that never ends
+    stalled.SendRaw("\x16\x03\x01", 3);                    // a record header, then nothing
     ASSERT_EQ(versioned.Version(BUILD_NUMBER), PKT_VERSION_OK);
     ASSERT_EQ(chatty.Version(BUILD_NUMBER), PKT_VERSION_OK);
     // Half a frame is no frame: a header claiming 1000 bytes, then a byte now and then.
@@ -100,7 +102,7 @@ TEST_F(Limits, SilenceClosesAtTheFirstFrameTimeOrAfterThreeKeepAlivePeriods)
         chatty.Send(PKT_KEEP_ALIVE);
         trickler.SendRaw(header, 1);
     }
-    EXPECT_TRUE(mute.ClosedWithin(0));
+    EXPECT_TRUE(mute.ClosedWithin(0) && stalled.ClosedWithin(0));
     EXPECT_TRUE(trickler.ClosedWithin(0));
     EXPECT_FALSE(versioned.ClosedWithin(0)) << "one late keep-alive is forgiven";
     EXPECT_FALSE(online.ClosedWithin(0));
