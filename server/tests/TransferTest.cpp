@@ -103,8 +103,6 @@ TEST_F(Transfers, AnOfferIsRefusedOutrightOrUploadedInOrderCheckedOfferedAndFetc
     const std::string other = Bytes(50000, 2);
     Upload(ann, id, other, 31000, 31100);
     Upload(ann, id, other, 29000, 31000);
-    ann.Put(PKT_FILE_RESUME, FileIdRecord{id});
-    EXPECT_EQ(ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().received, 30000u) << "the resume's answer";
     Upload(ann, id, bytes, 30000, 39000);
     EXPECT_GE(ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().received,
               kvxserver::TransferService::kProgressStep)
