@@ -21,7 +21,6 @@ TEST(Options, BadValuesAreRefusedWithTheReasonAndTheLimitsThemselvesAreTaken)
     } cases[] = {
         {{"--port", "65535"}, ""},
         {{"--port", "65536"}, "--port: expected a number from 0 to 65535, got '65536'"},
-        {{"--keepalive-seconds", "1"}, ""},
         {{"--first-frame-seconds", "3600"}, ""},
         {{"--first-frame-seconds", "3601"}, "--first-frame-seconds: expected a number from 1 to 3600, got '3601'"},
         {{"--min-build", "12abc"}, "--min-build: expected a number from 0 to 4294967295, got '12abc'"},
