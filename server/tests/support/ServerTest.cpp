@@ -61,16 +61,13 @@ void ServerTest::Start(const std::vector<std::string>& extra)
     std::vector<std::string> args = {"--bind", "127.0.0.1", "--port", "0", "--db", File("kvx.db"), "--fast-hash"};
     args.insert(args.end(), extra.begin(), extra.end());
     output_ = popen(Command("echo $$; exec ", args).c_str(), "r"); // exec: the shell's pid is the server's
-    char pid[32] = {}, line[256] = {};
+    char fingerprint[128] = {};
     port_ = 0;
-    if (output_ != nullptr && std::fgets(pid, sizeof pid, output_) && std::fgets(line, sizeof line, output_)) {
-        pid_ = std::atoi(pid);
-        if (std::strncmp(line, "listening on ", 13) == 0) port_ = std::uint16_t(std::atoi(std::strrchr(line, ':') + 1));
-        if (std::fgets(line, sizeof line, output_) && std::strrchr(line, ' ')) {
-            fingerprint_ = std::strrchr(line, ' ') + 1;
-            if (!fingerprint_.empty() && fingerprint_.back() == '\n') fingerprint_.pop_back();
-        }
+    if (output_ != nullptr) {
+        std::fscanf(output_, "%d listening on %*[^:]:%hu TLS certificate SHA-256 fingerprint %127s", &pid_, &port_,
+                    fingerprint);
     }
+    fingerprint_ = fingerprint;
     ASSERT_NE(port_, 0) << "kvx-server did not start";
 }
 
