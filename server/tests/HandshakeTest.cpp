@@ -1,6 +1,35 @@
 // The conversation of a well-behaved client with the real server: version check, sign-up
-// and its rules, login, message of the day, address info and the game servers.
+// and its rules, login, message of the day, address info and the game servers; and its
+// pings: one UDP ping frame to the server's port comes straight back as a pong.
+#include <arpa/inet.h>
+
 #include "support/ServerTest.h"
+
+namespace {
+
+// Sends the datagrams to the server's UDP port in turn: the first answer, or empty after 1 s.
+std::string FirstAnswer(std::uint16_t port, const std::vector<std::string>& datagrams)
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in server{AF_INET, htons(port), {}, {}};
+    inet_pton(AF_INET, "127.0.0.1", &server.sin_addr);
+    for (const std::string& bytes : datagrams)
+        sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&server), sizeof server);
+    const timeval second{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &second, sizeof second);
+    char answer[kvxwire::kMaxFrame];
+    const ssize_t got = recv(fd, answer, sizeof answer, 0);
+    close(fd);
+    return std::string(answer, got > 0 ? static_cast<std::size_t>(got) : 0);
+}
+
+// A frame of `length` bytes of 'Z' but the last.
+std::string FrameOf(std::uint16_t type, std::size_t length, char last = 'Z')
+{
+    return Frame(type, std::string(length - 1, 'Z') + last);
+}
+
+} // namespace
 
 using Handshake = ServerTest;
 
@@ -12,6 +41,11 @@ TEST_F(Handshake, VersionSignupAndItsRulesLoginMessageOfTheDayAddressInfoAndGame
                                      "--game-server",         "10.1.2.3", "--game-server", "localhost:5"};
     for (std::size_t i = 3; i < kMaxGameServers; ++i) args.insert(args.end(), {"--game-server", "10.0.0.1:1000"});
     Start(args);
+    // Only the last is a ping: the first answer must be its pong.
+    EXPECT_EQ(FirstAnswer(port(), {FrameOf(PKT_KEEP_ALIVE, sizeof(PingStamp)), FrameOf(PKT_SERVER_PING, 4),
+                                   FrameOf(PKT_SERVER_PING, 1000), FrameOf(PKT_SERVER_PING, sizeof(PingStamp)) + '\0',
+                                   std::string("\x24\x04"), FrameOf(PKT_SERVER_PING, sizeof(PingStamp), 'w')}),
+              FrameOf(PKT_SERVER_PONG, sizeof(PingStamp), 'w'));
     for (const std::uint32_t build : {145u, 146u, 100000u}) {
         WirePeer client(port());
         EXPECT_EQ(client.Version(build), build < 146 ? PKT_VERSION_OLD : PKT_VERSION_OK) << build;
