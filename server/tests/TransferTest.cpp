@@ -132,21 +132,17 @@ TEST_F(Transfers, OffersWaitForTheOfflineAcrossAKillUntilDeclinedOrSevenDaysOld)
 {
     Start();
     const std::string bytes = Bytes(5000);
-    std::int32_t sender = 0, cid = 0;
+    Client first(port(), "Ann");
+    const std::int32_t cid = Client(port(), "Cid").account();
     std::uint32_t ids[2] = {};
-    {
-        Client ann(port(), "Ann");
-        sender = ann.account();
-        cid = Client(port(), "Cid").account();
-        for (std::uint32_t& id : ids) {
-            id = Offered(ann, Offer(cid, "map.bsp", bytes));
-            Upload(ann, id, bytes, 0, 3000);
-        }
-        ann.Settle();
+    for (std::uint32_t& id : ids) {
+        id = Offered(first, Offer(cid, "map.bsp", bytes));
+        Upload(first, id, bytes, 0, 3000);
     }
+    first.Settle();
     ASSERT_EQ(Stop(SIGKILL), -1);
     Start();
-    Client ann(port(), sender);
+    Client ann(port(), first.account());
     for (const std::uint32_t id : ids) {
         ann.Put(PKT_FILE_RESUME, FileIdRecord{id});
         EXPECT_EQ(ann.WaitEvent(EVENT_FILE_PROGRESS).As<FileProgressRecord>().received, 3000u) << "kept on disk";
