@@ -20,17 +20,6 @@ std::string Command(const std::string& prefix, const std::vector<std::string>& a
     return command;
 }
 
-int WaitExit(pid_t pid)
-{
-    for (const long long deadline = NowMs() + kWaitMs; NowMs() < deadline; usleep(10000)) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
-
 Event EventOf(const Packet& frame)
 {
     if (frame.type != PKT_NEW_EVENT || frame.payload.size() < kEventDataOffset) return Event{};
@@ -75,10 +64,13 @@ int ServerTest::Stop(int signal)
 {
     if (output_ == nullptr) return -1;
     kill(pid_, signal);
-    const int status = WaitExit(pid_);
+    int status = -1; // no exit status unless reaped
+    for (const long long deadline = NowMs() + kWaitMs; waitpid(pid_, &status, WNOHANG) == 0; usleep(10000)) {
+        if (NowMs() > deadline) kill(pid_, SIGKILL); // reaped the next time round, as no exit in time
+    }
     pclose(output_);
     output_ = nullptr;
-    return status;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 void ServerTest::Seed(const std::function<void(kvxserver::AccountStore&, kvxserver::ContactStore&)>& fill)
