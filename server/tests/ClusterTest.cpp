@@ -6,7 +6,6 @@
 // cluster serves the three in turn: starting one takes seconds.
 #include <sys/stat.h>
 
-#include <fstream>
 #include <set>
 
 #include "support/ServerTest.h"
@@ -17,6 +16,8 @@ namespace {
 constexpr std::uint16_t kPort = 2600;
 // The test's own addresses and database port, apart from a cluster started by hand.
 constexpr const char* kNet = "127.0.201";
+const char* const kNodes[] = {"127.0.201.11", "127.0.201.12", "127.0.201.13"};
+const char* const kFront = "127.0.201.1"; // HAProxy
 
 MessageSendRecord Message(std::int32_t to, std::uint32_t tag)
 {
@@ -35,11 +36,9 @@ protected:
     {
         chmod(File("").c_str(), 0755); // the database runs as its own user when we are root
         const std::string output = Script("start 3 --fast-hash " + options);
-        for (int i = 1; i <= 3; ++i) {
-            nodes_.push_back(std::string(kNet) + "." + std::to_string(10 + i));
-            ASSERT_NE(output.find("node " + nodes_.back() + ":2600\n"), std::string::npos) << output;
-        }
-        ASSERT_NE(output.find("front " + std::string(kNet) + ".1:2600\n"), std::string::npos) << output;
+        for (const char* node : kNodes)
+            ASSERT_NE(output.find(std::string("node ") + node + ":2600\n"), std::string::npos) << output;
+        ASSERT_NE(output.find(std::string("front ") + kFront + ":2600\n"), std::string::npos) << output;
     }
 
     // cluster.sh with these arguments; what it printed.
@@ -52,26 +51,13 @@ protected:
         Shell(command, output);
         return output;
     }
-
-    void KillNode(int i)
-    {
-        pid_t pid = 0;
-        std::ifstream(File("cluster/node" + std::to_string(i + 1) + ".pid")) >> pid;
-        ASSERT_GT(pid, 0);
-        kill(pid, SIGKILL);
-    }
-
-    const char* Node(int i) const { return nodes_[static_cast<std::size_t>(i)].c_str(); }
-
-private:
-    std::vector<std::string> nodes_;
 };
 
 TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowledgedAndTheDatabaseDownFailsClearly)
 {
     ASSERT_NO_FATAL_FAILURE(StartNodes("--news 'cluster news' --node-lease-seconds 3"));
-    Client ann(kPort, std::string("Ann"), Node(0));
-    Client bob(Node(1), kPort);
+    Client ann(kPort, std::string("Ann"), kNodes[0]);
+    Client bob(kNodes[1], kPort);
     ASSERT_EQ(bob.Version(BUILD_NUMBER), PKT_VERSION_OK);
     const std::int32_t bobId = bob.Signup("Bob", "bob@example.com", "pw");
     ann.Put(PKT_CONTACT_ADD, AccountRecord{bobId});
@@ -94,7 +80,7 @@ TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowle
 
     // Bob again on a third node: his first session ends, and he stays online to Ann.
     {
-        Client again(kPort, bobId, "pw", Node(2));
+        Client again(kPort, bobId, "pw", kNodes[2]);
         ASSERT_TRUE(again.online());
         EXPECT_TRUE(bob.ClosedWithin(5000));
         EXPECT_EQ(ann.WaitEvent(EVENT_PRESENCE, bobId).As<ContactRecord>().status, STATUS_ONLINE);
@@ -107,7 +93,7 @@ TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowle
     std::int32_t sam = 0;
     std::set<std::uint32_t> acknowledged;
     {
-        Client sender(Node(1), kPort);
+        Client sender(kNodes[1], kPort);
         ASSERT_EQ(sender.Version(BUILD_NUMBER), PKT_VERSION_OK);
         sam = sender.Signup("Sam", "sam@example.com", "pw");
         ann.Put(PKT_CONTACT_ADD, AccountRecord{sam});
@@ -116,10 +102,11 @@ TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowle
         // One by one, then as fast as they go: the kill comes while messages are being
         // stored, acknowledged and still arriving. Acknowledgements the kill cuts off are
         // never seen, so they need not be kept.
+        std::string killed;
         for (std::uint32_t tag = 1; tag <= 400; ++tag) {
             sender.Put(PKT_MESSAGE_SEND, Message(ann.account(), tag));
             if (tag <= 100) acknowledged.insert(sender.WaitEvent(EVENT_MESSAGE_SENT).As<MessageSentRecord>().messageId);
-            if (tag == 200) KillNode(1);
+            if (tag == 200) EXPECT_EQ(Shell("kill -9 $(cat '" + File("cluster/node2.pid") + "')", killed), 0);
         }
         for (Event sent; (sent = sender.WaitEvent(EVENT_MESSAGE_SENT)).kind != 0;)
             acknowledged.insert(sent.As<MessageSentRecord>().messageId);
@@ -131,7 +118,7 @@ TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowle
         if (event.kind == EVENT_MESSAGE) stored.insert(event.As<MessageRecord>().messageId);
     }
     for (std::uint32_t id : acknowledged) EXPECT_TRUE(stored.count(id)) << "acknowledged message " << id << " lost";
-    Client back(kPort, sam, "pw", (std::string(kNet) + ".1").c_str()); // through HAProxy
+    Client back(kPort, sam, "pw", kFront);
     EXPECT_TRUE(back.online());
     EXPECT_EQ(ann.WaitEvent(EVENT_PRESENCE, sam).As<ContactRecord>().status, STATUS_ONLINE);
 
@@ -141,7 +128,7 @@ TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowle
     const Packet told = ann.WaitPacket(PKT_SERVER_MESSAGE);
     EXPECT_NE(told.payload.find("cannot reach its database"), std::string::npos);
     EXPECT_FALSE(Has(ann.Settle(), EVENT_MESSAGE_SENT)) << "nothing acknowledged that was not stored";
-    EXPECT_FALSE(Client(kPort, sam, "pw", Node(2)).online());
+    EXPECT_FALSE(Client(kPort, sam, "pw", kNodes[2]).online());
 
     Script("db-start");
     bool sent = false;
@@ -152,5 +139,5 @@ TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowle
     }
     EXPECT_TRUE(sent) << "the node did not reconnect to the database";
     EXPECT_TRUE(Has(back.RequestList().stored, EVENT_MESSAGE));
-    EXPECT_TRUE(Client(kPort, sam, "pw", Node(2)).online());
+    EXPECT_TRUE(Client(kPort, sam, "pw", kNodes[2]).online());
 }
