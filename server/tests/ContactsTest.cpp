@@ -41,7 +41,6 @@ TEST_F(Contacts, AddingTellsTheAddedUserOnceDeletingStopsTheNoticesAndSenselessP
     for (const auto& [type, size] : cuts) ann.Send(type, &bytes, size);
     for (const std::int32_t account : {ann.account(), bob.account() + 1, 0, -5, 9999}) {
         ann.Put(PKT_CONTACT_ADD, AccountRecord{account});
-        ann.Put(PKT_CONTACT_DELETE, AccountRecord{account});
         ann.Put(PKT_MESSAGE_SEND, MessageSendRecord{account, 9, "into the void"});
         ann.Put(PKT_CHAT_LINE, ChatLineRecord{account, 0, "hello?"});
     }
@@ -71,15 +70,13 @@ TEST_F(Contacts, TheListKeepsTheOrderOfAddingUpToAThousandAcrossARestartAsAThous
     std::uint32_t oldest = 0;
     Seed([&](kvxserver::AccountStore& accounts, kvxserver::ContactStore& contacts) {
         owner = SeedAccount(accounts, "Owner");
-        for (int i = 0; i <= kvxserver::ContactStore::kMaxContacts; ++i) {
+        for (int i = 0; i <= kvxserver::ContactStore::kMaxContacts; ++i)
             others.push_back(SeedAccount(accounts, "Other" + std::to_string(i)));
-        }
         // Listed from the highest number down: the order of adding, not of numbers.
         for (int i = kvxserver::ContactStore::kMaxContacts - 2; i >= 0; --i) contacts.Add(owner, others[i]);
         oldest = contacts.StoreEvent(others[0], EVENT_MESSAGE, owner, 0, "backlog");
-        for (int i = 2; i < kvxserver::ContactStore::kMaxStoredEvents; ++i) {
+        for (int i = 2; i < kvxserver::ContactStore::kMaxStoredEvents; ++i)
             contacts.StoreEvent(others[0], EVENT_MESSAGE, owner, 0, "backlog");
-        }
     });
     std::vector<std::int32_t> expected(others.rbegin() + 2, others.rend());
     Start();
