@@ -57,9 +57,8 @@ TEST_F(Handshake, VersionSignupAndItsRulesLoginMessageOfTheDayAddressInfoAndGame
     EXPECT_EQ(account, 10000);
     // Refused logins leave the connection open for another try.
     for (const auto& [number, password] :
-         {std::pair{account, "secret9"}, {account, "secret999"}, {10001, "secret99"}, {-1, "secret99"}}) {
+         {std::pair{account, "secret9"}, {account, "secret999"}, {10001, "secret99"}, {-1, "secret99"}})
         EXPECT_EQ(client.Login(number, password), PKT_LOGIN_FAILED) << number << " " << password;
-    }
     const LoginRecord login{account, "secret99\0zz"}; // the password ends at its NUL
     client.Send(PKT_LOGIN, &login, sizeof login);
     EXPECT_EQ(client.Receive().type, PKT_LOGIN_OK);

@@ -50,9 +50,8 @@ TEST_F(Search, FindsByNicknameEmailOrNumberAtMostFifteenAndProfilesByNumber)
         ASSERT_EQ(answer.payload.size(), sizeof list) << c.text;
         std::memcpy(&list, answer.payload.data(), sizeof list);
         std::string found;
-        for (std::uint16_t i = 0; i < std::min<std::size_t>(list.count, kMaxProfiles); ++i) {
+        for (std::uint16_t i = 0; i < std::min<std::size_t>(list.count, kMaxProfiles); ++i)
             found += list.entries[i].nickname + std::string(" ");
-        }
         EXPECT_EQ(found, c.found) << c.text;
         if (c.found.rfind("QuakeFan", 0) == 0) EXPECT_EQ(std::memcmp(&list.entries[0], &profile, sizeof profile), 0);
     }
