@@ -67,9 +67,7 @@ TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowle
     bob.Put(PKT_CONTACT_ADD, AccountRecord{ann.account()});
     EXPECT_EQ(bob.WaitEvent(EVENT_CONTACT, ann.account()).As<ContactRecord>().status, STATUS_ONLINE);
     EXPECT_EQ(ann.WaitEvent(EVENT_ADDED_YOU, bobId).As<ContactRecord>().addFlag, 0) << "Bob is on Ann's list";
-    StatusRecord away{};
-    away.status = STATUS_AWAY;
-    bob.Put(PKT_STATUS, away);
+    bob.Put(PKT_STATUS, StatusRecord{STATUS_AWAY, 0, {}, {}});
     EXPECT_EQ(ann.WaitEvent(EVENT_PRESENCE, bobId).As<ContactRecord>().status, STATUS_AWAY);
     ann.Put(PKT_MESSAGE_SEND, Message(bobId, 7));
     EXPECT_EQ(ann.WaitEvent(EVENT_MESSAGE_SENT).As<MessageSentRecord>().clientTag, 7u);
@@ -125,8 +123,7 @@ TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowle
     // The database killed and restarted: Ann's messages to Sam.
     Script("db-kill");
     ann.Put(PKT_MESSAGE_SEND, Message(sam, 1));
-    const Packet told = ann.WaitPacket(PKT_SERVER_MESSAGE);
-    EXPECT_NE(told.payload.find("cannot reach its database"), std::string::npos);
+    EXPECT_NE(ann.WaitPacket(PKT_SERVER_MESSAGE).payload.find("cannot reach its database"), std::string::npos);
     EXPECT_FALSE(Has(ann.Settle(), EVENT_MESSAGE_SENT)) << "nothing acknowledged that was not stored";
     EXPECT_FALSE(Client(kPort, sam, "pw", kNodes[2]).online());
 

@@ -54,7 +54,6 @@ TEST_F(Handshake, VersionSignupAndItsRulesLoginMessageOfTheDayAddressInfoAndGame
     WirePeer client(port());
     ASSERT_EQ(client.Version(BUILD_NUMBER), PKT_VERSION_OK);
     const std::int32_t account = client.Signup("Ranger", "ranger@example.com", "secret99");
-    EXPECT_EQ(account, 10000);
     // Refused logins leave the connection open for another try.
     for (const auto& [number, password] :
          {std::pair{account, "secret9"}, {account, "secret999"}, {10001, "secret99"}, {-1, "secret99"}})
