@@ -19,13 +19,6 @@ constexpr const char* kNet = "127.0.201";
 const char* const kNodes[] = {"127.0.201.11", "127.0.201.12", "127.0.201.13"};
 const char* const kFront = "127.0.201.1"; // HAProxy
 
-MessageSendRecord Message(std::int32_t to, std::uint32_t tag)
-{
-    MessageSendRecord message{to, tag, {}};
-    std::snprintf(message.text, sizeof message.text, "message %u", tag);
-    return message;
-}
-
 } // namespace
 
 class Cluster : public ServerTest {
@@ -69,7 +62,7 @@ TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowle
     EXPECT_EQ(ann.WaitEvent(EVENT_ADDED_YOU, bobId).As<ContactRecord>().addFlag, 0) << "Bob is on Ann's list";
     bob.Put(PKT_STATUS, StatusRecord{STATUS_AWAY, 0, {}, {}});
     EXPECT_EQ(ann.WaitEvent(EVENT_PRESENCE, bobId).As<ContactRecord>().status, STATUS_AWAY);
-    ann.Put(PKT_MESSAGE_SEND, Message(bobId, 7));
+    ann.Put(PKT_MESSAGE_SEND, MessageSendRecord{bobId, 7, "message 7"});
     EXPECT_EQ(ann.WaitEvent(EVENT_MESSAGE_SENT).As<MessageSentRecord>().clientTag, 7u);
     EXPECT_STREQ(bob.WaitEvent(EVENT_MESSAGE, ann.account()).As<MessageRecord>().text, "message 7");
     ann.Put(PKT_CHAT_LINE, ChatLineRecord{bobId, 0, "gg"});
@@ -102,7 +95,7 @@ TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowle
         // never seen, so they need not be kept.
         std::string killed;
         for (std::uint32_t tag = 1; tag <= 400; ++tag) {
-            sender.Put(PKT_MESSAGE_SEND, Message(ann.account(), tag));
+            sender.Put(PKT_MESSAGE_SEND, MessageSendRecord{ann.account(), tag, "flood"});
             if (tag <= 100) acknowledged.insert(sender.WaitEvent(EVENT_MESSAGE_SENT).As<MessageSentRecord>().messageId);
             if (tag == 200) EXPECT_EQ(Shell("kill -9 $(cat '" + File("cluster/node2.pid") + "')", killed), 0);
         }
@@ -122,7 +115,7 @@ TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowle
 
     // The database killed and restarted: Ann's messages to Sam.
     Script("db-kill");
-    ann.Put(PKT_MESSAGE_SEND, Message(sam, 1));
+    ann.Put(PKT_MESSAGE_SEND, MessageSendRecord{sam, 1, "lost"});
     EXPECT_NE(ann.WaitPacket(PKT_SERVER_MESSAGE).payload.find("cannot reach its database"), std::string::npos);
     EXPECT_FALSE(Has(ann.Settle(), EVENT_MESSAGE_SENT)) << "nothing acknowledged that was not stored";
     EXPECT_FALSE(Client(kPort, sam, "pw", kNodes[2]).online());
@@ -130,7 +123,7 @@ TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowle
     Script("db-start");
     bool sent = false;
     for (std::uint32_t tag = 2; !sent && tag < 20; ++tag) {
-        ann.Put(PKT_MESSAGE_SEND, Message(sam, tag));
+        ann.Put(PKT_MESSAGE_SEND, MessageSendRecord{sam, tag, "again"});
         sent = Has(ann.Settle(), EVENT_MESSAGE_SENT);
         if (!sent) usleep(500000);
     }
