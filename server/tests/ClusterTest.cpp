@@ -48,7 +48,7 @@ protected:
 
 TEST_F(Cluster, UsersOnDifferentNodesMeetANodeKilledInAFloodLosesNothingAcknowledgedAndTheDatabaseDownFailsClearly)
 {
-    ASSERT_NO_FATAL_FAILURE(StartNodes("--news 'cluster news' --node-lease-seconds 3"));
+    ASSERT_NO_FATAL_FAILURE(StartNodes("--news 'cluster news' --node-lease-seconds 5"));
     Client ann(kPort, std::string("Ann"), kNodes[0]);
     Client bob(kNodes[1], kPort);
     ASSERT_EQ(bob.Version(BUILD_NUMBER), PKT_VERSION_OK);
