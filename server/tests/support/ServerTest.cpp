@@ -52,6 +52,7 @@ void ServerTest::Start(const std::vector<std::string>& extra)
     output_ = popen(Command("echo $$; exec ", args).c_str(), "r"); // exec: the shell's pid is the server's
     char fingerprint[128] = {};
     port_ = 0;
+    pid_ = -1; // until read: Stop never signals -1, which would reach every process of ours
     if (output_ != nullptr) {
         std::fscanf(output_, "%d listening on %*[^:]:%hu TLS certificate SHA-256 fingerprint %127s", &pid_, &port_,
                     fingerprint);
@@ -62,7 +63,7 @@ void ServerTest::Start(const std::vector<std::string>& extra)
 
 int ServerTest::Stop(int signal)
 {
-    if (output_ == nullptr) return -1;
+    if (output_ == nullptr || pid_ <= 0) return -1;
     kill(pid_, signal);
     int status = -1; // no exit status unless reaped
     for (const long long deadline = NowMs() + kWaitMs; waitpid(pid_, &status, WNOHANG) == 0; usleep(10000)) {
