@@ -21,11 +21,9 @@ TEST(Options, BadValuesAreRefusedWithTheReasonAndTheLimitsThemselvesAreTaken)
     } cases[] = {
         {{"--port", "65535"}, ""},
         {{"--port", "65536"}, "--port: expected a number from 0 to 65535, got '65536'"},
-        {{"--keepalive-seconds", "1"}, ""},
         {{"--first-frame-seconds", "3600"}, ""},
         {{"--first-frame-seconds", "3601"}, "--first-frame-seconds: expected a number from 1 to 3600, got '3601'"},
         {{"--min-build", "12abc"}, "--min-build: expected a number from 0 to 4294967295, got '12abc'"},
-        {{"--max-connections", "-1"}, "--max-connections: expected a number from 1 to 1000000, got '-1'"},
         {{"--node-lease-seconds", "0"}, "--node-lease-seconds: expected a number from 1 to 3600, got '0'"},
         {{"--db"}, "--db: unknown option or missing value"},
         {{"--db", ""}, "--db: the path may not be empty"},
@@ -72,7 +70,6 @@ TEST_F(Program, ExitsTwoOnABadCommandLineOneWhenItCannotStartAndZeroOnASignalAnd
         std::string output;
         EXPECT_EQ(Run(c.args, output), c.status) << output;
         EXPECT_NE(output.find(c.says), std::string::npos) << output;
-        EXPECT_EQ(output.find("listening"), std::string::npos) << output;
     }
 
     // Signals stop it cleanly (the first while the one above still runs).

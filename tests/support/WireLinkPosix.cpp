@@ -65,7 +65,6 @@ WirePeer::WirePeer(std::uint16_t port, const char* host, const char* source, boo
     if (tls) {
         SSL* ssl = SSL_new(ClientContext());
         SSL_set_fd(ssl, fd);
-        SSL_set_tlsext_host_name(ssl, host);
         if (SSL_connect(ssl) != 1) { // turned away before or during the handshake
             SSL_free(ssl);
             close(fd);

@@ -20,17 +20,6 @@ std::string Command(const std::string& prefix, const std::vector<std::string>& a
     return command;
 }
 
-int WaitExit(pid_t pid)
-{
-    for (const long long deadline = NowMs() + kWaitMs; NowMs() < deadline; usleep(10000)) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
-
 Event EventOf(const Packet& frame)
 {
     if (frame.type != PKT_NEW_EVENT || frame.payload.size() < kEventDataOffset) return Event{};
@@ -61,27 +50,28 @@ void ServerTest::Start(const std::vector<std::string>& extra)
     std::vector<std::string> args = {"--bind", "127.0.0.1", "--port", "0", "--db", File("kvx.db"), "--fast-hash"};
     args.insert(args.end(), extra.begin(), extra.end());
     output_ = popen(Command("echo $$; exec ", args).c_str(), "r"); // exec: the shell's pid is the server's
-    char pid[32] = {}, line[256] = {};
+    char fingerprint[128] = {};
     port_ = 0;
-    if (output_ != nullptr && std::fgets(pid, sizeof pid, output_) && std::fgets(line, sizeof line, output_)) {
-        pid_ = std::atoi(pid);
-        if (std::strncmp(line, "listening on ", 13) == 0) port_ = std::uint16_t(std::atoi(std::strrchr(line, ':') + 1));
-        if (std::fgets(line, sizeof line, output_) && std::strrchr(line, ' ')) {
-            fingerprint_ = std::strrchr(line, ' ') + 1;
-            if (!fingerprint_.empty() && fingerprint_.back() == '\n') fingerprint_.pop_back();
-        }
+    pid_ = -1; // until read: Stop never signals -1, which would reach every process of ours
+    if (output_ != nullptr) {
+        std::fscanf(output_, "%d listening on %*[^:]:%hu TLS certificate SHA-256 fingerprint %127s", &pid_, &port_,
+                    fingerprint);
     }
+    fingerprint_ = fingerprint;
     ASSERT_NE(port_, 0) << "kvx-server did not start";
 }
 
 int ServerTest::Stop(int signal)
 {
-    if (output_ == nullptr) return -1;
+    if (output_ == nullptr || pid_ <= 0) return -1;
     kill(pid_, signal);
-    const int status = WaitExit(pid_);
+    int status = -1; // no exit status unless reaped
+    for (const long long deadline = NowMs() + kWaitMs; waitpid(pid_, &status, WNOHANG) == 0; usleep(10000)) {
+        if (NowMs() > deadline) kill(pid_, SIGKILL); // reaped the next time round, as no exit in time
+    }
     pclose(output_);
     output_ = nullptr;
-    return status;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 void ServerTest::Seed(const std::function<void(kvxserver::AccountStore&, kvxserver::ContactStore&)>& fill)

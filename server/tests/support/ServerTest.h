@@ -43,7 +43,6 @@ template <typename Record> std::string BytesOf(const Record& record)
 
 class Client : public WirePeer {
 public:
-    explicit Client(std::uint16_t port) : WirePeer(port) {}
     Client(const char* host, std::uint16_t port) : WirePeer(port, host) {}
     // Signs up as nickname (e-mail nickname@example.com, password "pw") and logs in.
     Client(std::uint16_t port, const std::string& nickname, const char* host = "127.0.0.1");
