@@ -93,10 +93,14 @@ TEST_F(AdsTest, TheBarStepsOnEachTickBelowAGameStatusAndStandsStillFromIt)
 
 TEST_F(AdsTest, EveryStartWritesTheSixBuiltInRecordsAndAnAdWithoutAnAddressIsRefused)
 {
-    folder.Write(File(1, "adi"), "edited");
+    folder.Write(File(1, "adi"), std::string(5000, 'e')); // edited, longer than a record
     folder.Write(File(6, "adi"), AdInfoBytes("[Six]\nMine", "https://kvx.example/six"));
     folder.Write(File(0, "ad"), SolidBmp(4, 4, kBlack));
+    // Another process writing ad001.adi meanwhile: the file is shared with it.
+    HANDLE writer = CreateFileA(File(1, "adi").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
     CAdRotator ads(nullptr, 11, 29, 188, 78);
+    CloseHandle(writer);
     for (int n = 0; n < 6; ++n) EXPECT_EQ(sizeof(AD_INFO), folder.Read(File(n, "adi")).size()) << "ad " << n;
     EXPECT_EQ(AdInfoBytes("[Six]\nMine", "https://kvx.example/six"), folder.Read(File(6, "adi")));
     EXPECT_NE(nullptr, strstr(ads.TipText(), "(https://kvx.example/invite)")) << "the last one written is current";
