@@ -1,5 +1,5 @@
 // The client on damaged, huge and read-only local files, with the real readers on real
-// files: KVX.ini, the skin pieces, the ads' pictures and records, and web.pal. Files are
+// files: KVX.ini, the skin pieces, the ads' records, and web.pal. Files are
 // cut at the edges of what they hold (headers, palettes, records, entries): nothing is read
 // past the length a file has, unusable values read as defaults, and what the user had stays.
 #include <string.h>
@@ -52,10 +52,12 @@ protected:
     }
 };
 
-TEST_F(BadFilesTest, AKvxIniOfNoiseOrHugeLinesStartsOnDefaultsAndKeepsWhatItHeld)
+TEST_F(BadFilesTest, AKvxIniOfNoiseHugeLinesOrHeldReadOnlyStartsOnDefaultsSilentlyAndKeepsWhatItHeld)
 {
     const std::string huge(1 << 16, '7'), user = "\r\n[User]\r\nID=1234\r\n";
     const std::string hugeLines = "\r\n[" + huge + "]\r\n" + huge + "=" + huge + "\r\n";
+    // Read-only, and all the exit would write already there: it is never rewritten.
+    const std::string readOnly = "[Server]\r\n1=127.0.0.1\r\n[Window]\r\nSkinM=HiDef\r\nOnTop=0" + user;
     const struct {
         std::string ini, kept; // what the file must still hold whole after the exit's writes
         const char* view;      // the list's view at start: 0 when missing, else what is stored
@@ -63,9 +65,11 @@ TEST_F(BadFilesTest, AKvxIniOfNoiseOrHugeLinesStartsOnDefaultsAndKeepsWhatItHeld
         {Noise(1 << 14, 1) + user + Noise(1 << 14, 2), user, "RL_View(0)"},
         {"[Window]\r\nSkinM=" + huge + "\r\nOnTop=" + huge + user + "[KVX]\r\nView=" + huge + hugeLines, hugeLines,
          "RL_View(2147483647)"},
+        {readOnly, readOnly, "RL_View(0)"},
     };
     for (const auto& row : rows) {
         folder.Write("KVX.ini", row.ini);
+        const HeldFile held = HoldReadOnly(row.ini == readOnly ? folder.File("KVX.ini") : "");
         Recorder::Get().Reset();
         BoxAnswerer answerer;
         StartAndQuit();
@@ -77,43 +81,27 @@ TEST_F(BadFilesTest, AKvxIniOfNoiseOrHugeLinesStartsOnDefaultsAndKeepsWhatItHeld
     }
 }
 
-TEST_F(BadFilesTest, AReadOnlyKvxIniIsNeverRewritten)
-{
-    const std::string ini = "[Server]\r\n1=127.0.0.1\r\n[Window]\r\nSkinM=HiDef\r\nOnTop=0\r\n[User]\r\nID=1234\r\n";
-    folder.Write("KVX.ini", ini);
-    const HeldFile readOnly = HoldReadOnly(folder.File("KVX.ini"));
-    BoxAnswerer answerer;
-    StartAndQuit();
-    EXPECT_TRUE(answerer.Seen().empty()) << "nothing changed, nothing written";
-    EXPECT_EQ(ini, folder.Read("KVX.ini"));
-}
-
-TEST_F(BadFilesTest, SkinPiecesAndAdPicturesCutAtAnyEdgeOfTheirHeadersOrPixelsAreRefused)
+TEST_F(BadFilesTest, SkinPiecesCutAtAnyEdgeOfTheirHeadersOrPixelsAreRefused)
 {
     const struct {
         const char* sample;
         std::vector<size_t> cuts; // besides 0, the file and info headers' ends and one short of whole
     } rows[] = {
-        {"skins\\HiDef-M.bmp", {}},
-        {"skins\\LoDef-M.bmp", {54 + 1023, 54 + 1024}}, // the palette of an 8-bit picture
-        {"ads\\ad000.ad", {}},
+        {"skins\\HiDef-M.bmp", {}}, {"skins\\LoDef-M.bmp", {54 + 1023, 54 + 1024}}, // the palette of an 8-bit picture
     };
     for (const auto& row : rows) {
         const std::string whole = ReadWhole(DistFolder() + "\\" + row.sample);
         ASSERT_GT(whole.size(), 1078u) << row.sample;
         std::vector<size_t> cuts = {0, 13, 14, 53, 54, whole.size() - 1};
         cuts.insert(cuts.end(), row.cuts.begin(), row.cuts.end());
-        const bool ad = row.sample[0] == 'a';
         for (size_t i = 0; i <= cuts.size(); ++i) {
             const std::string bytes = i < cuts.size() ? whole.substr(0, cuts[i]) : whole;
-            const std::string piece = ad ? "ads\\ad000.ad" : std::string("skins\\Cut-") + "TMB"[i % 3] + ".bmp";
-            for (char letter : std::string(ad ? "" : "TMB"))
-                folder.Write(std::string("skins\\Cut-") + letter + ".bmp", whole);
+            const std::string piece = std::string("skins\\Cut-") + "TMB"[i % 3] + ".bmp";
+            for (char letter : std::string("TMB")) folder.Write(std::string("skins\\Cut-") + letter + ".bmp", whole);
             folder.Write(piece, bytes);
             // The last cut of each sample, and the whole file, are read-only.
             const HeldFile readOnly = HoldReadOnly(i + 1 >= cuts.size() ? folder.File(piece) : "");
-            const bool loaded = ad ? CAdRotator(nullptr, 11, 29, 188, 78).Load(0) : CSkin().Load("Cut");
-            EXPECT_EQ(i == cuts.size(), loaded) << row.sample << " cut to " << bytes.size() << " bytes";
+            EXPECT_EQ(i == cuts.size(), CSkin().Load("Cut")) << row.sample << " cut to " << bytes.size() << " bytes";
         }
     }
 }
