@@ -155,8 +155,7 @@ TEST_F(BadFilesTest, AnInfoRecordCutShortReplacesOnlyTheBytesItHolds)
     const std::string zero = AdInfoBytes("[Zero]\nA tagline", "https://kvx.example/zero");
     folder.Write("ads\\ad001.adi", one);
     // Cut to n bytes; n of a whole record and more reads a whole record; no file reads none.
-    for (const size_t n : {size_t{0}, size_t{1}, size_t{259}, size_t{260}, size_t{261}, size_t{3259}, size_t{3260},
-                           size_t{3360}, size_t{99999}}) {
+    for (const size_t n : std::initializer_list<size_t>{0, 1, 259, 260, 261, 3259, 3260, 3360, 99999}) {
         if (n == 99999) DeleteFileA("ads\\ad000.adi");
         else folder.Write("ads\\ad000.adi", n <= zero.size() ? zero.substr(0, n) : zero + std::string(100, 'x'));
         ASSERT_TRUE(rotator.Load(1));
@@ -176,8 +175,7 @@ TEST_F(BadFilesTest, WebPalGivesItsWholeEntriesInBlueGreenRedOrderOverTheBuiltIn
     std::string whole(24, 'h');
     for (int i = 0; i < 256; ++i) whole += std::string{char(10 + i % 50), char(20 + i % 60), char(30 + i % 70), '\0'};
     // Cut inside the header, at entry edges, and longer than 256 entries.
-    for (const size_t size :
-         {size_t{0}, size_t{23}, size_t{24}, size_t{27}, size_t{28}, size_t{1047}, size_t{1048}, size_t{1348}}) {
+    for (const size_t size : std::initializer_list<size_t>{0, 23, 24, 27, 28, 1047, 1048, 1348}) {
         folder.Write("web.pal", size <= whole.size() ? whole.substr(0, size) : whole + Noise(300, 3));
         const HeldFile readOnly = HoldReadOnly(size == 1048 ? folder.File("web.pal") : "");
         CPainter painter;
