@@ -83,12 +83,12 @@ TEST_F(BadFilesTest, AKvxIniOfNoiseHugeLinesOrHeldReadOnlyStartsOnDefaultsSilent
 
 TEST_F(BadFilesTest, SkinPiecesCutAtAnyEdgeOfTheirHeadersOrPixelsAreRefused)
 {
+    // Each sample is cut at 0, at its file and info headers' ends and one short of whole; the
+    // 8-bit one at its palette's end too.
     const struct {
         const char* sample;
-        std::vector<size_t> cuts; // besides 0, the file and info headers' ends and one short of whole
-    } rows[] = {
-        {"skins\\HiDef-M.bmp", {}}, {"skins\\LoDef-M.bmp", {54 + 1023, 54 + 1024}}, // the palette of an 8-bit picture
-    };
+        std::vector<size_t> cuts; // besides those all samples are cut at
+    } rows[] = {{"skins\\HiDef-M.bmp", {}}, {"skins\\LoDef-M.bmp", {54 + 1023, 54 + 1024}}};
     for (const auto& row : rows) {
         const std::string whole = ReadWhole(DistFolder() + "\\" + row.sample);
         ASSERT_GT(whole.size(), 1078u) << row.sample;
