@@ -78,10 +78,9 @@ TEST_F(ShellTest, EachKindOfReportShowsItsCaptionAndTextAndGivesItsResult)
          "Could not resolve DNS.\n\nConnection timed out. (EC: 10060)", ""},
         {2, [&] { return CReporter::Notice("%s", longText.c_str()); }, true, "KVX", std::string(1000, 'a'), ""},
     };
+    Recorder::Get().Script().lastSocketError = 10060; // what the socket library reports
+    Recorder::Get().Script().errorText = "Connection timed out.";
     for (const auto& row : rows) {
-        Recorder::Get().Reset();
-        Recorder::Get().Script().lastSocketError = 10060;
-        Recorder::Get().Script().errorText = "Connection timed out.";
         BoxAnswerer answerer;
         SetLastError(row.lastError);
         EXPECT_EQ(row.result, row.report());
