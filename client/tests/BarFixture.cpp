@@ -15,11 +15,11 @@ BarFixture::BarFixture()
     Recorder::Get().Reset();
 }
 
-void BarFixture::Skin(const std::string& name, int bottomHeight)
+void BarFixture::Skin(const std::string& name)
 {
     folder.Write("skins\\" + name + "-T.bmp", SolidBmp(199, 150, kTopColour));
     folder.Write("skins\\" + name + "-M.bmp", SolidBmp(199, 10, kTopColour));
-    folder.Write("skins\\" + name + "-B.bmp", SolidBmp(199, bottomHeight, kBottomColour));
+    folder.Write("skins\\" + name + "-B.bmp", SolidBmp(199, 60, kBottomColour));
 }
 
 CBar& BarFixture::MakeBar(const std::string& ini)

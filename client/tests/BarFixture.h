@@ -21,8 +21,8 @@ protected:
     BarFixture();
     ~BarFixture() override { DeleteBar(); }
 
-    // The three pieces of a skin in two solid colours: top and middle, then bottom.
-    void Skin(const std::string& name, int bottomHeight = 60);
+    // The three pieces of a skin in two solid colours: top and middle, then a bottom of 60 rows.
+    void Skin(const std::string& name);
     // A bar made the way the application makes it, from this KVX.ini (after [Server]).
     CBar& MakeBar(const std::string& ini);
     // A bar made from whatever KVX.ini holds now.
