@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <map>
+#include <utility>
 
 #include "support/ScratchFolder.h"
 #include "support/Wait.h"
@@ -85,6 +86,12 @@ bool RunShell(const std::string& command, unsigned timeoutMs)
     return done;
 }
 
+bool EndProcess(const std::string& pid, const char* signal)
+{
+    return pid.empty() || RunShell(std::string("kill -") + signal + " " + pid + "; while kill -0 " + pid +
+                                   " 2>/dev/null; do sleep 0.05; done");
+}
+
 ServerProcess::ServerProcess(const std::string& folder, const std::string& address)
     : m_folder(folder), m_unixFolder(UnixPath(folder)), m_address(address)
 {
@@ -145,17 +152,8 @@ std::string ServerProcess::Ini() const { return ServerIni(m_address); }
 
 std::string ServerProcess::Output() const { return m_outPath.empty() ? std::string() : ReadWhole(m_outPath); }
 
-bool ServerProcess::Stop() { return Signal("TERM"); }
+bool ServerProcess::Stop() { return EndProcess(std::exchange(m_pid, std::string()), "TERM"); }
 
-bool ServerProcess::Kill() { return Signal("KILL"); }
-
-bool ServerProcess::Signal(const char* signal)
-{
-    if (m_pid.empty()) return true;
-    const std::string pid = m_pid;
-    m_pid.clear();
-    return RunShell(std::string("kill -") + signal + " " + pid + "; while kill -0 " + pid +
-                    " 2>/dev/null; do sleep 0.05; done");
-}
+bool ServerProcess::Kill() { return EndProcess(std::exchange(m_pid, std::string()), "KILL"); }
 
 std::string ServerProcess::Log() const { return ReadWhole(m_folder + "\\server.log"); }
