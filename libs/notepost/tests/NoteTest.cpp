@@ -19,10 +19,7 @@ enum { kPeer = 100, kText = 101, kStatus = 102 };
 
 class NoteTest : public InScratchFolder {
 protected:
-    ~NoteTest() override
-    {
-        while (HWND window = FindWindowA("KVXNote", nullptr)) DestroyWindow(window);
-    }
+    ~NoteTest() override { CloseWindows("KVXNote"); }
     HWND Open(LONG to)
     {
         USER_INFO_STRUCT user = {};
