@@ -14,7 +14,7 @@
 
 #include "records/Bar.h"
 #include "sockio/sockio.h"
-#include "support/ScratchFolder.h"
+#include "support/InFolder.h"
 #include "support/ServerProcess.h"
 #include "support/Wait.h"
 #include "support/WireClient.h"
@@ -49,17 +49,12 @@ std::string ReadUpTo(SOCKET s, size_t size)
     return got;
 }
 
-class SockioTest : public ::testing::Test {
+// The scratch folder is where the library reads KVX.ini.
+class SockioTest : public InScratchFolder {
 protected:
-    SockioTest()
-    {
-        EXPECT_TRUE(SK_Init(1, 1));
-        GetCurrentDirectoryA(sizeof m_home, m_home);
-        SetCurrentDirectoryA(m_folder.Path().c_str()); // where the library reads KVX.ini
-    }
+    SockioTest() { EXPECT_TRUE(SK_Init(1, 1)); }
     ~SockioTest() override
     {
-        SetCurrentDirectoryA(m_home);
         DestroyWindow(m_window);
         WSACleanup();
     }
@@ -69,7 +64,7 @@ protected:
     bool Pin(const std::string& pin)
     {
         const std::string value = pin == "real" ? m_server.Fingerprint() : pin == "wrong" ? std::string(64, 'a') : "";
-        m_folder.Write("KVX.ini", "[Server]\r\nFingerprint=" + value + "\r\n");
+        folder.Write("KVX.ini", "[Server]\r\nFingerprint=" + value + "\r\n");
         return true;
     }
     // The connect and socket-event messages that arrive within `ms`, stopping once `until` came
@@ -113,9 +108,7 @@ protected:
         return false;
     }
     HWND m_window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    ScratchFolder m_folder{"sockio"};
-    ServerProcess m_server{m_folder.Path(), "127.0.0.140"};
-    char m_home[MAX_PATH] = "";
+    ServerProcess m_server{folder.Path(), "127.0.0.140"};
 };
 
 // A bar that went away while the worker connected leaves no connection open on the server.
