@@ -128,14 +128,8 @@ bool ServerProcess::Launch(const std::string& program, const std::string& args)
     const bool listening = WaitFor([&] { return !Fingerprint().empty(); }, 15000);
     Fingerprints()[m_address] = Fingerprint();
     std::string pid;
-    WaitFor(
-        [&] {
-            pid = ReadWhole(pidPath);
-            return !pid.empty() && pid.back() == '\n';
-        },
-        5000);
-    while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) pid.pop_back();
-    m_pid = pid;
+    WaitFor([&] { return (pid = ReadWhole(pidPath)).find('\n') != std::string::npos; }, 5000);
+    m_pid = pid.substr(0, pid.find_first_of("\r\n"));
     return listening && !m_pid.empty();
 }
 
