@@ -250,7 +250,7 @@ TEST_F(SockioTest, ThePingListenerAnswersPingsOnlyAndReportsABusyPort)
     SK_StopPingServer();
     closesocket(holder);
     ASSERT_EQ(0, SK_StartPingServer(m_window)) << "a failed start leaves nothing behind";
-    EXPECT_EQ(0, SK_StartPingServer(m_window)) << "starting twice is harmless";
+    EXPECT_EQ(0, SK_StartPingServer(m_window)) << "the listeners' one start: twice is harmless";
     SOCKET udp = Dial(SOCK_DGRAM, SK_PING_PORT);
     for (const std::string& datagram :
          {std::string("not a frame"), Frame(SK_PEER_PONG, "t=1"), Frame(SK_PEER_PING, "t=42")})
@@ -260,7 +260,7 @@ TEST_F(SockioTest, ThePingListenerAnswersPingsOnlyAndReportsABusyPort)
     EXPECT_EQ(Frame(SK_PEER_PONG, "t=42"), std::string(reply, n > 0 ? n : 0)) << "only the ping is answered";
     closesocket(udp);
     SK_StopPingServer();
-    SK_StopPingServer();
+    SK_StopPingServer(); // the listeners' one stop: twice is harmless
 }
 
 // An event as another user's client sends it: head (kind, data length, sender), 4 unread
@@ -277,7 +277,6 @@ std::string Event(WORD kind, uint32_t from, const std::string& data, size_t clai
 TEST_F(SockioTest, TheEventListenerTellsTheBarOfEachEventAcknowledgesItAndDropsOtherPeers)
 {
     ASSERT_EQ(0, SK_StartEventServer(m_window));
-    EXPECT_EQ(0, SK_StartEventServer(m_window)) << "starting twice is harmless";
     SOCKET peer = Dial(SOCK_STREAM, SK_EVENT_PORT);
     const std::string two = Event(7, 4711, "abc", 3) + Event(8, 12, "", 0);
     const std::string largest = Event(9, 99, std::string(kMaxEventData, 'd'), kMaxEventData);
@@ -313,7 +312,6 @@ TEST_F(SockioTest, TheEventListenerTellsTheBarOfEachEventAcknowledgesItAndDropsO
     EXPECT_GE(0, recv(quiet, reply, sizeof reply, 0)) << "stopping closes every peer";
     closesocket(quiet);
     EXPECT_EQ(INVALID_SOCKET, Dial(SOCK_STREAM, SK_EVENT_PORT)) << "nobody listens after Stop";
-    SK_StopEventServer();
 }
 
 } // namespace
