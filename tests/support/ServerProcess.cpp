@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <map>
+#include <utility>
 
 #include "support/ScratchFolder.h"
 #include "support/Wait.h"
@@ -85,6 +86,12 @@ bool RunShell(const std::string& command, unsigned timeoutMs)
     return done;
 }
 
+bool EndProcess(const std::string& pid, const char* signal)
+{
+    return pid.empty() || RunShell(std::string("kill -") + signal + " " + pid + "; while kill -0 " + pid +
+                                   " 2>/dev/null; do sleep 0.05; done");
+}
+
 ServerProcess::ServerProcess(const std::string& folder, const std::string& address)
     : m_folder(folder), m_unixFolder(UnixPath(folder)), m_address(address)
 {
@@ -121,14 +128,8 @@ bool ServerProcess::Launch(const std::string& program, const std::string& args)
     const bool listening = WaitFor([&] { return !Fingerprint().empty(); }, 15000);
     Fingerprints()[m_address] = Fingerprint();
     std::string pid;
-    WaitFor(
-        [&] {
-            pid = ReadWhole(pidPath);
-            return !pid.empty() && pid.back() == '\n';
-        },
-        5000);
-    while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) pid.pop_back();
-    m_pid = pid;
+    WaitFor([&] { return (pid = ReadWhole(pidPath)).find('\n') != std::string::npos; }, 5000);
+    m_pid = pid.substr(0, pid.find_first_of("\r\n"));
     return listening && !m_pid.empty();
 }
 
@@ -145,17 +146,8 @@ std::string ServerProcess::Ini() const { return ServerIni(m_address); }
 
 std::string ServerProcess::Output() const { return m_outPath.empty() ? std::string() : ReadWhole(m_outPath); }
 
-bool ServerProcess::Stop() { return Signal("TERM"); }
+bool ServerProcess::Stop() { return EndProcess(std::exchange(m_pid, std::string()), "TERM"); }
 
-bool ServerProcess::Kill() { return Signal("KILL"); }
-
-bool ServerProcess::Signal(const char* signal)
-{
-    if (m_pid.empty()) return true;
-    const std::string pid = m_pid;
-    m_pid.clear();
-    return RunShell(std::string("kill -") + signal + " " + pid + "; while kill -0 " + pid +
-                    " 2>/dev/null; do sleep 0.05; done");
-}
+bool ServerProcess::Kill() { return EndProcess(std::exchange(m_pid, std::string()), "KILL"); }
 
 std::string ServerProcess::Log() const { return ReadWhole(m_folder + "\\server.log"); }

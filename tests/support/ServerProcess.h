@@ -36,7 +36,6 @@ public:
 
 private:
     bool Launch(const std::string& program, const std::string& args);
-    bool Signal(const char* signal);
 
     std::string m_folder;     // Windows form
     std::string m_unixFolder; // the same folder for the server
@@ -58,5 +57,7 @@ std::string ServerIni(const std::string& address);
 std::string UnixPath(const std::string& windowsPath);
 // Runs a Unix shell command line and waits for it (through a marker file); false on timeout.
 bool RunShell(const std::string& command, unsigned timeoutMs = 10000);
+// Sends the Unix process `pid` (none when empty) `signal` and waits until it is gone.
+bool EndProcess(const std::string& pid, const char* signal = "TERM");
 
 #endif

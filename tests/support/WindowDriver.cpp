@@ -38,6 +38,11 @@ HWND WaitForWindow(const char* cls, const char* title)
     return found;
 }
 
+void CloseWindows(const char* cls)
+{
+    while (HWND window = FindWindowA(cls, nullptr)) DestroyWindow(window);
+}
+
 std::vector<HWND> VisibleWindows(DWORD pid, const char* cls)
 {
     std::vector<HWND> found;

@@ -25,6 +25,9 @@ bool ItemShows(HWND dialog, int id, const std::string& part);
 // The visible top-level windows of process `pid` and class `cls`, topmost first.
 std::vector<HWND> VisibleWindows(DWORD pid, const char* cls);
 
+// Destroys every top-level window of `cls` (all this thread's), as a test ends.
+void CloseWindows(const char* cls);
+
 // The first visible top-level window of `cls` and `title` (any title when null), waited for
 // up to 3 s while this thread's messages are pumped; null when none came.
 HWND WaitForWindow(const char* cls, const char* title);

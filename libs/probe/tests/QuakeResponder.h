@@ -24,11 +24,7 @@ public:
         const std::string pid = m_folder.Read("pid");
         m_pid = m_folder.Exists("ready") ? pid.substr(0, pid.find_first_of("\r\n")) : std::string();
     }
-    ~QuakeResponder()
-    {
-        if (!m_pid.empty())
-            RunShell("kill " + m_pid + "; while kill -0 " + m_pid + " 2>/dev/null; do sleep 0.05; done");
-    }
+    ~QuakeResponder() { EndProcess(m_pid); }
     QuakeResponder(const QuakeResponder&) = delete;
     QuakeResponder& operator=(const QuakeResponder&) = delete;
 

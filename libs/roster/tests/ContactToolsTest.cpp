@@ -154,7 +154,7 @@ TEST_F(ContactToolsTest, AFetchedFileIsKeptOnlyWholeInOrderAndMatchingUnderAFree
         EXPECT_FALSE(folder.Exists("Downloads\\" + std::to_string(id) + ".kvxpart") ||
                      folder.Exists("Downloads\\map (3).bsp"))
             << id;
-        while (HWND window = FindWindowA("KVXInfo", nullptr)) DestroyWindow(window);
+        CloseWindows("KVXInfo");
     }
     EXPECT_EQ("mine", folder.Read("Downloads\\map.bsp"));
 }

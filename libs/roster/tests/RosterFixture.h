@@ -36,8 +36,7 @@ protected:
     ~RosterFixture() override
     {
         RL_Offline();
-        for (const char* cls : {"KVXNote", "KVXChat", "KVXGameInfo", "KVXInfo"})
-            while (HWND window = FindWindowA(cls, nullptr)) DestroyWindow(window);
+        for (const char* cls : {"KVXNote", "KVXChat", "KVXGameInfo", "KVXInfo"}) CloseWindows(cls);
         RL_Init(nullptr);
     }
 

@@ -14,7 +14,7 @@
 
 #include "records/Bar.h"
 #include "sockio/sockio.h"
-#include "support/ScratchFolder.h"
+#include "support/InFolder.h"
 #include "support/ServerProcess.h"
 #include "support/Wait.h"
 #include "support/WireClient.h"
@@ -49,27 +49,22 @@ std::string ReadUpTo(SOCKET s, size_t size)
     return got;
 }
 
-class SockioTest : public ::testing::Test {
+// The scratch folder is where the library reads KVX.ini.
+class SockioTest : public InScratchFolder {
 protected:
-    SockioTest()
-    {
-        EXPECT_TRUE(SK_Init(1, 1));
-        GetCurrentDirectoryA(sizeof m_home, m_home);
-        SetCurrentDirectoryA(m_folder.Path().c_str()); // where the library reads KVX.ini
-    }
+    SockioTest() { EXPECT_TRUE(SK_Init(1, 1)); }
     ~SockioTest() override
     {
-        SetCurrentDirectoryA(m_home);
         DestroyWindow(m_window);
         WSACleanup();
     }
-    // The misbehaving server (TLS, port 2600) playing `script`, its certificate pinned as `pin`
-    // says: "" none, "wrong" another one, else the real one.
-    bool StartServer(const char* script, const std::string& pin = "real")
+    // The misbehaving server (TLS, port 2600) playing `scripts`, one a connection, its certificate pinned.
+    bool StartServer(const std::vector<std::string>& scripts) { return m_server.StartHostile(scripts) && Pin("real"); }
+    // Pins the server's certificate as `pin` says: "" none, "wrong" another one, else the real one.
+    bool Pin(const std::string& pin)
     {
-        if (!m_server.StartHostile({script})) return false;
         const std::string value = pin == "real" ? m_server.Fingerprint() : pin == "wrong" ? std::string(64, 'a') : "";
-        m_folder.Write("KVX.ini", "[Server]\r\nFingerprint=" + value + "\r\n");
+        folder.Write("KVX.ini", "[Server]\r\nFingerprint=" + value + "\r\n");
         return true;
     }
     // The connect and socket-event messages that arrive within `ms`, stopping once `until` came
@@ -86,14 +81,15 @@ protected:
                 }
         return seen;
     }
-    // Connects to the misbehaving server; the socket, or INVALID_SOCKET.
+    // Connects to the misbehaving server, passing over the events of earlier sockets; the socket,
+    // or INVALID_SOCKET.
     SOCKET Connect()
     {
         SK_Connect(m_window, kConnect, kEvent, m_server.Address().c_str(), 2600);
-        const std::vector<MSG> seen = Collect(20000, 1);
-        const bool done = seen.size() == 1 && seen[0].wParam == CONNECT_DONE;
-        EXPECT_TRUE(done) << (seen.empty() ? -1 : static_cast<long long>(seen[0].lParam));
-        return done ? static_cast<SOCKET>(seen[0].lParam) : INVALID_SOCKET;
+        const std::vector<MSG> seen = Collect(20000, 1000, [](const MSG& m) { return m.message == kConnect; });
+        const bool done = !seen.empty() && seen.back().message == kConnect && seen.back().wParam == CONNECT_DONE;
+        EXPECT_TRUE(done) << (seen.empty() ? -1 : static_cast<long long>(seen.back().lParam));
+        return done ? static_cast<SOCKET>(seen.back().lParam) : INVALID_SOCKET;
     }
     // Reads `client` up to `chunk` bytes at a time as the client's receive loop does, handing each
     // packet SK_Parse takes out to `take` until it returns true; false when none did within 10 s.
@@ -112,15 +108,22 @@ protected:
         return false;
     }
     HWND m_window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    ScratchFolder m_folder{"sockio"};
-    ServerProcess m_server{m_folder.Path(), "127.0.0.140"};
-    char m_home[MAX_PATH] = "";
+    ServerProcess m_server{folder.Path(), "127.0.0.140"};
 };
 
-TEST_F(SockioTest, EachConnectEndsInExactlyOneOutcome)
+// A bar that went away while the worker connected leaves no connection open on the server.
+TEST_F(SockioTest, EachConnectEndsInExactlyOneOutcomeAndOneNobodyTakesIsClosed)
 {
-    // What answers (a script, "refused" when no server runs, "nobody" for a name that does not
-    // resolve), the pin, then the outcome and its error (-1: any but 0).
+    ASSERT_TRUE(StartServer(
+        {"await-version", "await-version", "await-version", "await-version", "stall-handshake", "garbage-handshake"}))
+        << m_server.Log();
+    HWND gone = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    SK_Connect(gone, kConnect, kEvent, m_server.Address().c_str(), 2600);
+    EXPECT_TRUE(WaitFor([&] { return m_server.Output().find("went away") != std::string::npos; }, 20000))
+        << "the library closed its end: " << m_server.Output();
+    // What answers (the server's next script, "refused" once it is stopped, "nobody" for a name
+    // that does not resolve), the pin, then the outcome and its error (-1: any but 0).
     const std::tuple<std::string, std::string, WPARAM, LPARAM> cases[] = {
         {"await-version", "real", CONNECT_DONE, -1},
         {"await-version", "wrong", CONNECT_FAILED, SK_TLS_CERT_REJECTED},
@@ -132,13 +135,11 @@ TEST_F(SockioTest, EachConnectEndsInExactlyOneOutcome)
     };
     for (const auto& [peer, pin, outcome, error] : cases) {
         SCOPED_TRACE(peer + " pinned " + pin);
-        if (peer != "refused" && peer != "nobody") {
-            ASSERT_TRUE(StartServer(peer.c_str(), pin)) << m_server.Log();
-        }
+        Pin(pin);
+        if (peer == "refused") m_server.Stop();
         const std::string host = peer == "nobody" ? "no-such-host.invalid" : m_server.Address();
         SK_Connect(m_window, kConnect, kEvent, host.c_str(), 2600);
         const std::vector<MSG> seen = Collect(20000, 1);
-        m_server.Stop();
         ASSERT_EQ(1u, seen.size());
         EXPECT_TRUE(Collect(200).empty()) << "a second message after the outcome";
         EXPECT_EQ(outcome, seen[0].wParam);
@@ -153,7 +154,7 @@ TEST_F(SockioTest, EachConnectEndsInExactlyOneOutcome)
 // announced again after the outcome, and so is its close.
 TEST_F(SockioTest, TheServersBytesAndCloseAreAnnouncedAfterTheOutcome)
 {
-    ASSERT_TRUE(StartServer("hello-close")) << m_server.Log();
+    ASSERT_TRUE(StartServer({"hello-close"})) << m_server.Log();
     SK_Connect(m_window, kConnect, kEvent, m_server.Address().c_str(), 2600);
     // Up to the close, however long a loaded machine takes to bring it.
     const std::vector<MSG> seen = Collect(
@@ -170,27 +171,16 @@ TEST_F(SockioTest, TheServersBytesAndCloseAreAnnouncedAfterTheOutcome)
     closesocket(client);
 }
 
-// A bar that went away while the worker connected leaves no connection open on the server.
-TEST_F(SockioTest, AConnectionNobodyTakesIsClosed)
-{
-    ASSERT_TRUE(StartServer("await-version")) << m_server.Log();
-    HWND gone = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    DestroyWindow(gone);
-    SK_Connect(gone, kConnect, kEvent, m_server.Address().c_str(), 2600);
-    EXPECT_TRUE(WaitFor([&] { return m_server.Output().find("went away") != std::string::npos; }, 20000))
-        << "the library closed its end: " << m_server.Output();
-}
-
 // The session's socket is non-blocking; records that do not fit the send buffer at once must
 // still go out whole once the peer reads again. Frames too long, without a socket or on an
 // earlier connection do not go at all.
 TEST_F(SockioTest, PacketsGoOutWholeEvenPastAFullSendBuffer)
 {
-    ASSERT_TRUE(StartServer("slow-reader")) << m_server.Log();
+    ASSERT_TRUE(StartServer({"slow-reader"})) << m_server.Log();
     const SOCKET earlier = Connect();
     closesocket(earlier);
     m_server.Stop();
-    ASSERT_TRUE(StartServer("slow-reader")) << m_server.Log();
+    ASSERT_TRUE(StartServer({"slow-reader"})) << m_server.Log();
     const SOCKET client = Connect();
     const std::string longest(kvxwire::kMaxPayload, 'L');
     const std::tuple<UINT_PTR, const char*, int> refused[] = {
@@ -216,9 +206,9 @@ TEST_F(SockioTest, ParseTakesWholePacketsOutOfRecordsHoweverTheReadsCutThem)
         for (int i = 0; i < 20; ++i) frames.push_back({1090, 100});
         return frames;
     }();
+    ASSERT_TRUE(StartServer({"frames"})) << m_server.Log(); // a connection for each way to cut
     for (int chunk : {7, 2048}) {
         SCOPED_TRACE(chunk);
-        ASSERT_TRUE(StartServer("frames")) << m_server.Log();
         const SOCKET client = Connect();
         const uint32_t build = BUILD_NUMBER;
         ASSERT_TRUE(SK_WPacket(client, PKT_VERSION, &build, sizeof build));
@@ -229,7 +219,6 @@ TEST_F(SockioTest, ParseTakesWholePacketsOutOfRecordsHoweverTheReadsCutThem)
         });
         EXPECT_EQ(expected, got);
         closesocket(client);
-        m_server.Stop();
     }
 }
 
@@ -261,7 +250,7 @@ TEST_F(SockioTest, ThePingListenerAnswersPingsOnlyAndReportsABusyPort)
     SK_StopPingServer();
     closesocket(holder);
     ASSERT_EQ(0, SK_StartPingServer(m_window)) << "a failed start leaves nothing behind";
-    EXPECT_EQ(0, SK_StartPingServer(m_window)) << "starting twice is harmless";
+    EXPECT_EQ(0, SK_StartPingServer(m_window)) << "the listeners' one start: twice is harmless";
     SOCKET udp = Dial(SOCK_DGRAM, SK_PING_PORT);
     for (const std::string& datagram :
          {std::string("not a frame"), Frame(SK_PEER_PONG, "t=1"), Frame(SK_PEER_PING, "t=42")})
@@ -271,7 +260,7 @@ TEST_F(SockioTest, ThePingListenerAnswersPingsOnlyAndReportsABusyPort)
     EXPECT_EQ(Frame(SK_PEER_PONG, "t=42"), std::string(reply, n > 0 ? n : 0)) << "only the ping is answered";
     closesocket(udp);
     SK_StopPingServer();
-    SK_StopPingServer();
+    SK_StopPingServer(); // the listeners' one stop: twice is harmless
 }
 
 // An event as another user's client sends it: head (kind, data length, sender), 4 unread
@@ -288,7 +277,6 @@ std::string Event(WORD kind, uint32_t from, const std::string& data, size_t clai
 TEST_F(SockioTest, TheEventListenerTellsTheBarOfEachEventAcknowledgesItAndDropsOtherPeers)
 {
     ASSERT_EQ(0, SK_StartEventServer(m_window));
-    EXPECT_EQ(0, SK_StartEventServer(m_window)) << "starting twice is harmless";
     SOCKET peer = Dial(SOCK_STREAM, SK_EVENT_PORT);
     const std::string two = Event(7, 4711, "abc", 3) + Event(8, 12, "", 0);
     const std::string largest = Event(9, 99, std::string(kMaxEventData, 'd'), kMaxEventData);
@@ -324,7 +312,6 @@ TEST_F(SockioTest, TheEventListenerTellsTheBarOfEachEventAcknowledgesItAndDropsO
     EXPECT_GE(0, recv(quiet, reply, sizeof reply, 0)) << "stopping closes every peer";
     closesocket(quiet);
     EXPECT_EQ(INVALID_SOCKET, Dial(SOCK_STREAM, SK_EVENT_PORT)) << "nobody listens after Stop";
-    SK_StopEventServer();
 }
 
 } // namespace

@@ -27,50 +27,33 @@ RECT Rect(HWND window, BOOL(WINAPI* get)(HWND, LPRECT) = GetWindowRect)
 
 class InfoWindowTest : public ::testing::Test {
 protected:
-    ~InfoWindowTest() override
-    {
-        while (HWND w = FindWindowA("KVXInfo", nullptr)) DestroyWindow(w);
-    }
+    ~InfoWindowTest() override { CloseWindows("KVXInfo"); }
 };
 
-TEST_F(InfoWindowTest, EachIsSizedToItsWrappedTextAndIconAndStaysOnTheScreen)
+// The session hands over 16 x 16 icons it may free at once, and the bar may be always on top.
+TEST_F(InfoWindowTest, EachIsSizedToItsWrappedTextAndIconDrawnAtItsOwnSizeAndStaysOnTheScreenAboveTheBar)
 {
     std::string words;
     for (int i = 0; i < 700; ++i) words += "Server maintenance tonight. ";
     HWND one = Open("One line", "Hi.");
     EXPECT_EQ(GetDlgItem(one, IDOK), GetFocus()) << "Enter and Escape go to OK";
-    const RECT oneLine = Rect(one, GetClientRect), fiveLines = Rect(Open("Five", "1\n2\n3\n4\n5"), GetClientRect);
-    const RECT wrapped = Rect(Open("Wrapped", words.substr(0, 560)), GetClientRect);
-    const RECT iconed = Rect(Open("Icon", words.substr(0, 560), LoadIconA(nullptr, IDI_INFORMATION)), GetClientRect);
-    EXPECT_GT(fiveLines.bottom, oneLine.bottom + 3 * 10) << "each line adds height";
-    EXPECT_TRUE(wrapped.bottom > oneLine.bottom && wrapped.right < 600) << "a long text wraps at a readable width";
-    EXPECT_TRUE(iconed.right - wrapped.right >= GetSystemMetrics(SM_CXICON) && iconed.bottom == wrapped.bottom)
-        << "icon beside";
-    RECT work;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    for (HWND w : {Open("One long word", std::string(600, 'W')), Open("Huge", words)}) {
-        RECT in, ok = Rect(GetDlgItem(w, IDOK));
-        EXPECT_TRUE(IntersectRect(&in, &ok, &work) && EqualRect(&in, &ok)) << "OK stays on the screen";
-    }
-    WK_Info(nullptr, nullptr, nullptr); // null title and text are allowed
-}
-
-// The bar may be always on top, and the session hands over 16 x 16 icons it may free at once.
-TEST_F(InfoWindowTest, TheIconIsDrawnAtItsOwnSizeAfterTheCallerFreedItAboveAnAlwaysOnTopBar)
-{
     const std::vector<DWORD> red(16 * 16, 0xFFFF0000);
     const std::vector<WORD> opaque(16, 0);
     ICONINFO info = {TRUE, 0, 0, CreateBitmap(16, 16, 1, 1, opaque.data()), CreateBitmap(16, 16, 1, 32, red.data())};
     HICON icon = CreateIconIndirect(&info);
-    WK_Info("Icon", "Text beside the icon.", icon);
+    HWND iconed = Open("Icon", words.substr(0, 560), icon);
     DestroyIcon(icon);
-    HWND window = WaitForWindow("KVXInfo", "Icon");
-    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    const RECT client = Rect(window, GetClientRect);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const RECT oneLine = Rect(one, GetClientRect), fiveLines = Rect(Open("Five", "1\n2\n3\n4\n5"), GetClientRect);
+    const RECT wrapped = Rect(Open("Wrapped", words.substr(0, 560)), GetClientRect),
+               client = Rect(iconed, GetClientRect);
+    EXPECT_GT(fiveLines.bottom, oneLine.bottom + 3 * 10) << "each line adds height";
+    EXPECT_TRUE(wrapped.bottom > oneLine.bottom && wrapped.right < 600) << "a long text wraps at a readable width";
+    EXPECT_TRUE(client.right - wrapped.right >= 16 && client.bottom == wrapped.bottom) << "icon beside";
+    EXPECT_TRUE(GetWindowLongA(iconed, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    RedrawWindow(iconed, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     RECT drawn = {client.right, client.bottom, -1, -1};
     int textLeft = client.right;
-    HDC dc = GetDC(window);
+    HDC dc = GetDC(iconed);
     for (int y = 0; y < client.bottom; ++y)
         for (int x = 0; x < client.right; ++x) {
             const COLORREF pixel = GetPixel(dc, x, y);
@@ -78,9 +61,16 @@ TEST_F(InfoWindowTest, TheIconIsDrawnAtItsOwnSizeAfterTheCallerFreedItAboveAnAlw
             if (pixel == RGB(255, 0, 0))
                 drawn = {std::min<LONG>(drawn.left, x), std::min<LONG>(drawn.top, y), x + 1, y + 1};
         }
-    ReleaseDC(window, dc);
+    ReleaseDC(iconed, dc);
     EXPECT_TRUE(drawn.right - drawn.left == 16 && drawn.bottom - drawn.top == 16 && drawn.right < textLeft)
         << drawn.right;
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    for (HWND w : {Open("One long word", std::string(600, 'W')), Open("Huge", words)}) {
+        RECT in, ok = Rect(GetDlgItem(w, IDOK));
+        EXPECT_TRUE(IntersectRect(&in, &ok, &work) && EqualRect(&in, &ok)) << "OK stays on the screen";
+    }
+    WK_Info(nullptr, nullptr, nullptr); // null title and text are allowed
 }
 
 TEST_F(InfoWindowTest, UpToSixteenStayOpenCascadedAndEachClosesByOkEnterEscapeOrItsCloseBox)

@@ -1,5 +1,5 @@
 // The popups the bar shows through the library: hover balloons, which leave the focus and the
-// mouse to the windows below, and the frame of an owner-drawn menu, read from the menu's pixels.
+// mouse to the windows below, and the frame of an owner-drawn menu, read from the window's pixels.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -40,46 +40,20 @@ TEST(PopupTest, ABalloonComesUpBesideThePointerInsideTheWorkAreaWithoutTakingFoc
     DestroyWindow(below);
 }
 
-COLORREF g_frame[2] = {CLR_INVALID, CLR_INVALID}; // the open menu's outermost and next pixel
-
-LRESULT CALLBACK MenuOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    static HWND menu = nullptr;
-    if (message == WM_MEASUREITEM) {
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemWidth = 120;
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = 20;
-    } else if (message == WM_DRAWITEM) {
-        const DRAWITEMSTRUCT* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-        FillRect(item->hDC, &item->rcItem, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        WK_PaintMenuNC(item->hDC);
-        menu = WindowFromDC(item->hDC);
-    } else if (message == WM_TIMER) { // the menu's own loop runs the owner's timers: the frame is up by now
-        KillTimer(window, wParam);
-        HDC dc = GetWindowDC(menu);
-        for (int x = 0; x < 2; ++x) g_frame[x] = GetPixel(dc, x, 10);
-        ReleaseDC(menu, dc);
-        EndMenu();
-    } else {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    return TRUE;
-}
-
+// An owner-drawn item is painted through a device context of its menu's window client area; the
+// frame goes on that window's outer edge, here a bordered window's, which the client area does not reach.
 TEST(PopupTest, AnOwnerDrawnItemPaintsItsMenusFrameInTheBarsColours)
 {
-    WNDCLASSA wc = {0, MenuOwner, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "KVXMenuOwner"};
-    RegisterClassA(&wc);
-    HWND owner = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 50, 50, 40, 40, nullptr, nullptr,
-                                 nullptr, nullptr);
-    SetForegroundWindow(owner);
-    HMENU menu = CreatePopupMenu();
-    for (UINT id = 1; id <= 2; ++id) AppendMenuA(menu, MF_OWNERDRAW, id, nullptr);
-    SetTimer(owner, 1, 500, nullptr);
-    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, 60, 60, 0, owner, nullptr);
-    EXPECT_EQ(WK_MENU_EDGE, g_frame[0]);
-    EXPECT_EQ(WK_MENU_BEVEL, g_frame[1]);
-    DestroyMenu(menu);
-    DestroyWindow(owner);
+    HWND menu = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_BORDER | WS_VISIBLE, 50, 50, 40, 40, nullptr, nullptr,
+                                nullptr, nullptr);
+    HDC item = GetDC(menu);
+    WK_PaintMenuNC(item);
+    ReleaseDC(menu, item);
+    HDC frame = GetWindowDC(menu);
+    EXPECT_EQ(WK_MENU_EDGE, GetPixel(frame, 0, 10));
+    EXPECT_EQ(WK_MENU_BEVEL, GetPixel(frame, 1, 10));
+    ReleaseDC(menu, frame);
+    DestroyWindow(menu);
     HDC memory = CreateCompatibleDC(nullptr);
     WK_PaintMenuNC(memory); // a device context of no window: nothing, and no harm
     DeleteDC(memory);

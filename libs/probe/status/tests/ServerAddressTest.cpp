@@ -14,17 +14,15 @@ TEST(ServerAddress, ReadsHostAndPortOrRefusesWithAReasonAndComparesHostsWithoutC
         {"\thost_name-1:65535\r\n", "host_name-1:65535"},
         {std::string(253, 'a'), std::string(253, 'a') + ":27910"},
         {std::string(254, 'a'), "That host name is too long."},
-        {"", "Type the server's address"},
         {"   ", "Type the server's address"},
         {":27910", "Type the server's address"},
         {"host:", "The port must be"},
         {"host:0", "The port must be"},
         {"host:65536", "The port must be"},
-        {"host:123456", "The port must be"},
+        {"host:18446744073709551617", "The port must be"}, // would wrap to 1
         {"host:27x", "The port must be"},
         {"host:-5", "The port must be"},
         {"two words", "A host name has only"},
-        {"a/b:5", "A host name has only"},
         {"[::1]:27910", "A host name has only"},
     };
     for (const auto& [text, expected] : cases) {
