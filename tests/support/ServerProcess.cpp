@@ -74,16 +74,9 @@ std::string UnixPath(const std::string& windowsPath)
 
 bool RunShell(const std::string& command, unsigned timeoutMs)
 {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    static unsigned counter = 0;
-    const std::string marker =
-        std::string(temp) + "kvx-shell-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-    DeleteFileA(marker.c_str());
-    if (!Spawn("(" + command + "); touch '" + UnixPath(marker) + "'")) return false;
-    const bool done = WaitFor([&] { return GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
-    DeleteFileA(marker.c_str());
-    return done;
+    const ScratchFolder scratch("shell"); // where the shell leaves its marker
+    if (!Spawn("(" + command + "); touch '" + UnixPath(scratch.File("done")) + "'")) return false;
+    return WaitFor([&] { return scratch.Exists("done"); }, timeoutMs);
 }
 
 bool EndProcess(const std::string& pid, const char* signal)
@@ -115,15 +108,13 @@ bool ServerProcess::StartHostile(const std::vector<std::string>& scripts, const 
 bool ServerProcess::Launch(const std::string& program, const std::string& args)
 {
     if (!m_pid.empty() || m_unixFolder.empty()) return false;
-    ++m_runs;
-    const std::string out = "server-" + std::to_string(m_runs) + ".out";
-    const std::string pidFile = "server-" + std::to_string(m_runs) + ".pid";
+    const std::string run = "server-" + std::to_string(++m_runs);
     // The shell records its own pid, then becomes the server: that pid is the server's.
-    const std::string command = "cd '" + m_unixFolder + "' && echo $$ >" + pidFile + " && exec '" + program +
-                                "' --bind " + m_address + " --port 2600 " + args + " >" + out + " 2>>server.log";
+    const std::string command = "cd '" + m_unixFolder + "' && echo $$ >" + run + ".pid && exec '" + program +
+                                "' --bind " + m_address + " --port 2600 " + args + " >" + run + ".out 2>>server.log";
     if (!Spawn(command)) return false;
-    m_outPath = m_folder + "\\" + out;
-    const std::string pidPath = m_folder + "\\" + pidFile;
+    m_outPath = m_folder + "\\" + run + ".out";
+    const std::string pidPath = m_folder + "\\" + run + ".pid";
     // The fingerprint comes in the same write as "listening on".
     const bool listening = WaitFor([&] { return !Fingerprint().empty(); }, 15000);
     Fingerprints()[m_address] = Fingerprint();

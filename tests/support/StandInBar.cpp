@@ -17,16 +17,6 @@ void Hold(PACKET_DATA* out, uint16_t type, const void* payload, size_t length)
     memcpy(out->payload, payload, length);
 }
 
-// Takes one whole frame off the front of `bytes`.
-bool TakeFrame(std::string& bytes, PACKET_DATA* out)
-{
-    const kvxwire::FrameView frame = kvxwire::PeekFrame(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    if (frame.state != kvxwire::FrameState::Complete) return false;
-    Hold(out, frame.type, frame.payload, frame.length);
-    bytes.erase(0, frame.frameSize);
-    return true;
-}
-
 } // namespace
 
 StandInBar::StandInBar(std::function<void(HDC)> paint, int height) : m_paint(std::move(paint))
@@ -44,21 +34,14 @@ StandInBar::StandInBar(std::function<void(HDC)> paint, int height) : m_paint(std
 
 StandInBar::~StandInBar()
 {
-    Drop();
+    closesocket(m_client);
     DestroyWindow(m_window);
-}
-
-void StandInBar::Drop()
-{
-    if (m_client != INVALID_SOCKET) closesocket(m_client);
-    m_client = INVALID_SOCKET;
-    m_server.reset();
-    m_toClient.clear();
 }
 
 void StandInBar::Connect()
 {
-    Drop();
+    if (m_client != INVALID_SOCKET) closesocket(m_client);
+    m_toClient.clear();
     m_server = std::make_unique<WirePeer>();
     m_client = static_cast<SOCKET>(m_server->TakeOther());
     // The client's connection works the same way: its reads arrive as window messages.
@@ -96,9 +79,15 @@ void StandInBar::Receive()
     char chunk[4096];
     const int got = recv(m_client, chunk, sizeof chunk, 0);
     if (got > 0) m_toClient.append(chunk, static_cast<size_t>(got));
-    PACKET_DATA packet;
-    while (TakeFrame(m_toClient, &packet))
+    for (;;) { // each whole frame taken off the front before it is handed on: onPacket may read again
+        const kvxwire::FrameView frame =
+            kvxwire::PeekFrame(reinterpret_cast<const uint8_t*>(m_toClient.data()), m_toClient.size());
+        if (frame.state != kvxwire::FrameState::Complete) return;
+        PACKET_DATA packet;
+        Hold(&packet, frame.type, frame.payload, frame.length);
+        m_toClient.erase(0, frame.frameSize);
         if (onPacket) onPacket(packet);
+    }
 }
 
 LRESULT CALLBACK StandInBar::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

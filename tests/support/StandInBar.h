@@ -28,8 +28,7 @@ public:
 
     HWND Handle() const { return m_window; }
     UINT_PTR Socket() const { return static_cast<UINT_PTR>(m_client); }
-    // The connection drops (the handle given out is closed) and, with Connect, a new one starts.
-    void Drop();
+    // The connection drops (the handle given out is closed) and a new one starts.
     void Connect();
 
     // The server's end: the next frame of `type` (0: any), skipping others, pumping this

@@ -31,10 +31,10 @@ bool ItemShows(HWND dialog, int id, const std::string& part)
     return WaitFor([&] { return WindowText(GetDlgItem(dialog, id)).find(part) != std::string::npos; }, 5000, 10);
 }
 
-HWND WaitForWindow(const char* cls, const char* title)
+HWND WaitForWindow(const char* cls, const char* title, DWORD timeoutMs)
 {
     HWND found = nullptr;
-    WaitFor([&] { return (found = FindWindowA(cls, title)) != nullptr && IsWindowVisible(found); }, 3000, 10);
+    WaitFor([&] { return (found = FindWindowA(cls, title)) != nullptr && IsWindowVisible(found); }, timeoutMs, 10);
     return found;
 }
 

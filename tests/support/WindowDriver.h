@@ -29,7 +29,7 @@ std::vector<HWND> VisibleWindows(DWORD pid, const char* cls);
 void CloseWindows(const char* cls);
 
 // The first visible top-level window of `cls` and `title` (any title when null), waited for
-// up to 3 s while this thread's messages are pumped; null when none came.
-HWND WaitForWindow(const char* cls, const char* title);
+// up to `timeoutMs` while this thread's messages are pumped; null when none came.
+HWND WaitForWindow(const char* cls, const char* title, DWORD timeoutMs = 3000);
 
 #endif

@@ -45,8 +45,7 @@ protected:
     // The title of the information window that comes up within `ms`, closed; "" for none.
     static std::string Shown(DWORD ms = 3000)
     {
-        HWND window = nullptr;
-        WaitFor([&] { return (window = FindWindowA("KVXInfo", nullptr)) != nullptr; }, ms);
+        const HWND window = WaitForWindow("KVXInfo", nullptr, ms);
         const std::string title = window ? WindowText(window) : "";
         if (window) DestroyWindow(window);
         return title;
@@ -131,8 +130,7 @@ TEST_F(ContactToolsTest, AFetchedFileIsKeptOnlyWholeInOrderAndMatchingUnderAFree
         memcpy(offer.sha256, sha.Finish().data(), sizeof offer.sha256);
         lstrcpynA(offer.name, name, sizeof offer.name);
         Event(EVENT_FILE_OFFER, &offer, sizeof offer);
-        char icon[100] = "", tip[300] = "";
-        EXPECT_TRUE(RL_EventIcon(0, icon, tip) && tip == "Lag Monster offers " + std::string(name) + ", 2 KB") << tip;
+        EXPECT_EQ("file: Lag Monster offers " + std::string(name) + ", 2 KB", Blink());
         DriveDialog(
             "KVX File", [] { EXPECT_TRUE(RL_DoNextEvent()); },
             [&, button = button](HWND box) { PressButton(box, button); });

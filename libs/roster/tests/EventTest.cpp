@@ -17,12 +17,6 @@ protected:
         lstrcpynA(record.text, text, sizeof record.text);
         Event(EVENT_MESSAGE, &record, sizeof record);
     }
-    // What the tray blinks: the icon's name and the tip, or "" when nothing is pending.
-    static std::string Blink()
-    {
-        char icon[100] = "", text[300] = "";
-        return RL_EventIcon(1, icon, text) ? std::string(icon) + ": " + text : std::string();
-    }
 };
 
 // A message is acknowledged only once it is on disk, logged and queued once however often the
@@ -75,9 +69,8 @@ TEST_F(EventTest, NewerNewsReplacesTheNewsWindowAndChatLinesOpenAtMostEightWindo
     }
     EXPECT_EQ("Sniper: incoming!\r\nSniper: incoming!",
               DialogItemText(WaitForWindow("KVXChat", "Chat with Sniper"), 100));
-    int open = 0;
-    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "KVXChat", nullptr)) != nullptr;) ++open;
-    EXPECT_EQ(8, open) << "one window per contact; the eighth opens, the ninth does not";
+    EXPECT_EQ(8u, VisibleWindows(GetCurrentProcessId(), "KVXChat").size())
+        << "one window per contact; the eighth opens, the ninth does not";
 }
 
 } // namespace

@@ -65,6 +65,12 @@ protected:
         PACKET_DATA packet;
         return bar.Next(type, &packet) ? Payload<AccountRecord>(packet).account : -1;
     }
+    // What the tray blinks: the icon's name and the tip, or "" when nothing is pending.
+    static std::string Blink()
+    {
+        char icon[100] = "", text[300] = "";
+        return RL_EventIcon(1, icon, text) ? std::string(icon) + ": " + text : std::string();
+    }
     // Repaints the bar: whether any pixel of the name part of `row` has `colour`.
     bool RowShows(int row, COLORREF colour)
     {

@@ -163,9 +163,8 @@ TEST_F(SignupTest, CancelCloseOrALostConnectionLeaveTheUserRecordAlone)
     const SignupOkRecord ok = {99};
     bar.Send(PKT_SIGNUP_OK, &ok, sizeof ok); // too late: no wizard, no window
     EXPECT_TRUE(bar.Quiet());
-    // Other test processes may show dialogs of their own meanwhile: only this thread's count.
-    for (HWND dialog = nullptr; (dialog = FindWindowExA(nullptr, dialog, "#32770", nullptr)) != nullptr;)
-        EXPECT_NE(GetCurrentThreadId(), GetWindowThreadProcessId(dialog, nullptr)) << "a dialog left open";
+    // Other test processes may show dialogs of their own meanwhile: only this process's count.
+    EXPECT_TRUE(VisibleWindows(GetCurrentProcessId(), "#32770").empty()) << "a dialog left open";
     EXPECT_FALSE(Run(
         [&](HWND dialog) {
             Fill(dialog, kValid);

@@ -205,11 +205,8 @@ TEST_F(SockioTest, PacketsGoOutWholeEvenPastAFullSendBuffer)
 // Whole packets come out of SK_Parse however TLS records and the client's reads cut them.
 TEST_F(SockioTest, ParseTakesWholePacketsOutOfRecordsHoweverTheReadsCutThem)
 {
-    const std::vector<std::pair<WORD, size_t>> expected = [] {
-        std::vector<std::pair<WORD, size_t>> frames = {{1070, 0}, {1080, 300}, {1, 2044}, {1020, 4}};
-        for (int i = 0; i < 20; ++i) frames.push_back({1090, 100});
-        return frames;
-    }();
+    std::vector<std::pair<WORD, size_t>> expected = {{1070, 0}, {1080, 300}, {1, 2044}, {1020, 4}};
+    expected.insert(expected.end(), 20, {1090, 100});
     ASSERT_TRUE(StartServer({"frames"})) << m_server.Log(); // a connection for each way to cut
     for (int chunk : {7, 2048}) {
         SCOPED_TRACE(chunk);
@@ -251,7 +248,6 @@ TEST_F(SockioTest, ThePingListenerAnswersPingsOnlyAndReportsABusyPort)
     const sockaddr_in address = {AF_INET, htons(SK_PING_PORT), {}, {}};
     ASSERT_EQ(0, bind(holder, reinterpret_cast<const sockaddr*>(&address), sizeof address)) << "the ping port is taken";
     EXPECT_EQ(WSAEADDRINUSE, SK_StartPingServer(m_window));
-    SK_StopPingServer();
     closesocket(holder);
     ASSERT_EQ(0, SK_StartPingServer(m_window)) << "a failed start leaves nothing behind";
     EXPECT_EQ(0, SK_StartPingServer(m_window)) << "the listeners' one start: twice is harmless";
