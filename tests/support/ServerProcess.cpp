@@ -72,6 +72,14 @@ std::string UnixPath(const std::string& windowsPath)
     return out;
 }
 
+std::string FingerprintIn(const std::string& output)
+{
+    const std::string label = "SHA-256 fingerprint ";
+    const size_t at = output.find(label);
+    const size_t end = at == std::string::npos ? at : output.find('\n', at);
+    return end == std::string::npos ? std::string() : output.substr(at + label.size(), end - at - label.size());
+}
+
 bool RunShell(const std::string& command, unsigned timeoutMs)
 {
     const ScratchFolder scratch("shell"); // where the shell leaves its marker
@@ -124,14 +132,7 @@ bool ServerProcess::Launch(const std::string& program, const std::string& args)
     return listening && !m_pid.empty();
 }
 
-std::string ServerProcess::Fingerprint() const
-{
-    const std::string output = Output();
-    const std::string label = "SHA-256 fingerprint ";
-    const size_t at = output.find(label);
-    const size_t end = at == std::string::npos ? at : output.find('\n', at);
-    return end == std::string::npos ? std::string() : output.substr(at + label.size(), end - at - label.size());
-}
+std::string ServerProcess::Fingerprint() const { return FingerprintIn(Output()); }
 
 std::string ServerProcess::Ini() const { return ServerIni(m_address); }
 

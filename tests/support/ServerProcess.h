@@ -49,6 +49,8 @@ private:
 std::string KnownFingerprint(const std::string& address);
 // Makes `address` (a relay in front of a server) known by that server's fingerprint.
 void RememberFingerprint(const std::string& address, const std::string& fingerprint);
+// The certificate fingerprint a server's output printed; empty when it printed none yet.
+std::string FingerprintIn(const std::string& output);
 // KVX.ini's [Server] section for a client of `address`: the address and, once known, the
 // fingerprint it pins.
 std::string ServerIni(const std::string& address);
